@@ -1,0 +1,15 @@
+# GoogleTest for the cross build comes from Debian's googletest source package.
+set(VG_GTEST_SOURCE "/usr/src/googletest" CACHE PATH "GoogleTest sources for the cross build")
+if(NOT EXISTS "${VG_GTEST_SOURCE}/CMakeLists.txt")
+  message(FATAL_ERROR "GoogleTest sources not found in ${VG_GTEST_SOURCE} (run ./run deps)")
+endif()
+set(BUILD_GMOCK ON CACHE BOOL "" FORCE)
+set(INSTALL_GTEST OFF CACHE BOOL "" FORCE)
+set(gtest_force_shared_crt OFF CACHE BOOL "" FORCE)
+add_subdirectory("${VG_GTEST_SOURCE}" "${CMAKE_BINARY_DIR}/third_party/googletest" EXCLUDE_FROM_ALL)
+# googletest defines the GTest:: aliases itself (1.11 and later).
+foreach(lib gtest gtest_main gmock)
+  if(NOT TARGET GTest::${lib})
+    add_library(GTest::${lib} ALIAS ${lib})
+  endif()
+endforeach()

@@ -1,0 +1,221 @@
+// The Windows side of the parameter block: parameter files in the temporary folder, the
+// spooler and the Driver key.
+#include <cstdio>
+#include <cstring>
+#include <string>
+
+#include "common/kv_open_printer_win.h"
+#include "common/text_util.h"
+#include "common/unique_handle.h"
+#include "common/vgl_param.h"
+#include "common/win.h"
+
+namespace {
+
+constexpr size_t kLineBufferSize = 1300;
+
+// The system temporary folder with its trailing backslash, or ".\" when it cannot be had.
+void SetSystemTempFolder(char (&folder)[kParamTextSize]) {
+  char buffer[MAX_PATH + 1] = {};
+  DWORD length = ::GetTempPathA(sizeof buffer, buffer);
+  if (length == 0 || length >= kParamTextSize) {
+    CopyParamText(folder, ".\\");
+    return;
+  }
+  CopyParamText(folder, buffer);
+}
+
+bool FileExists(const std::string& path) {
+  return ::GetFileAttributesA(path.c_str()) != INVALID_FILE_ATTRIBUTES;
+}
+
+// Creates a unique "VG_" file in the folder; returns its full name or "".
+std::string CreateUniqueFile(const char* folder) {
+  char full[MAX_PATH + 1] = {};
+  if (::GetTempFileNameA(folder, "VG_", 0, full) == 0) return std::string();
+  return full;
+}
+
+// The part of a full name behind the folder it was created in.
+std::string_view RelativeTo(std::string_view full, std::string_view folder) {
+  if (vgtext::StartsWithNoCase(full, folder)) return full.substr(folder.size());
+  return full;
+}
+
+}  // namespace
+
+CVglParam::CVglParam(const char* commandLine) : CVglParam() {
+  SetText(commandLine ? commandLine : "");
+  ApplyCommandLine();
+  if (ParamFileName[0] != '\0') {
+    CopyParamText(ParamFileToRead, ParamFileName);
+    ParamFileName[0] = '\0';
+    ReadParamFile();
+  } else if (ParamFileToRead[0] != '\0') {
+    ReadParamFile();
+    // A /F file is handed over once: it goes whether or not it could be read.
+    char toDelete[kParamTextSize];
+    CopyParamText(toDelete, ParamFileToRead);
+    DeleteParamFile(toDelete);
+  }
+  ApplyBeRule();
+  FillFromSpooler();
+  FillModelID();
+}
+
+int CVglParam::ReadParamFile() {
+  if (ParamFileToRead[0] == '\0') return 0;
+  FILE* file = std::fopen(ParamFileToRead, "r");
+  if (file == nullptr) {
+    SetSystemTempFolder(TempFolder);
+    std::string path = std::string(TempFolder) + ParamFileToRead;
+    file = std::fopen(path.c_str(), "r");
+    if (file == nullptr) return 0;
+  }
+  std::string line(kLineBufferSize, '\0');
+  for (;;) {
+    std::memset(&line[0], 0, line.size());
+    if (std::fgets(&line[0], static_cast<int>(line.size()), file) == nullptr) break;
+    const size_t length = std::strlen(line.c_str());
+    // A line longer than the buffer is cut; its rest is skipped, never read as a line.
+    if (length == line.size() - 1 && line[length - 1] != '\n') {
+      int c;
+      while ((c = std::fgetc(file)) != EOF && c != '\n') {
+      }
+    }
+    ApplyParamLine(std::string_view(line.c_str(), length));
+  }
+  std::fclose(file);
+  return 1;
+}
+
+int CVglParam::WriteParamFile() {
+  std::string path = std::string(TempFolder) + ParamFileName;
+  FILE* file = std::fopen(path.c_str(), "w");
+  if (file == nullptr) return 0;
+  const std::string text = FormatParamFile();
+  const bool written = std::fwrite(text.data(), 1, text.size(), file) == text.size();
+  const bool closed = std::fclose(file) == 0;
+  return written && closed ? 1 : 0;
+}
+
+int CVglParam::CreateParamFile(const char* printer, const char* port, const char* model) {
+  SetSystemTempFolder(TempFolder);
+  const std::string full = CreateUniqueFile(TempFolder);
+  if (full.empty()) {
+    ParamFileName[0] = '\0';
+    return 0;
+  }
+  CopyParamText(ParamFileName, RelativeTo(full, TempFolder));
+  CopyParamText(PrinterName, printer ? printer : "");
+  CopyParamText(PortName, port ? port : "");
+  CopyParamText(ModelID, model ? model : "");
+  if (!WriteParamFile()) {
+    char toDelete[kParamTextSize];
+    CopyParamText(toDelete, ParamFileName);
+    DeleteParamFile(toDelete);
+    return 0;
+  }
+  return 1;
+}
+
+int CVglParam::CreateRunParamFile(const char* printer, const char* port, const char* model) {
+  const char* valueName = (printer && printer[0]) ? printer : (port ? port : "");
+  HKEY run = nullptr;
+  if (::RegOpenKeyExA(HKEY_CURRENT_USER, "software\\Microsoft\\Windows\\CurrentVersion\\Run", 0,
+                      KEY_READ, &run) == ERROR_SUCCESS) {
+    char value[MAX_PATH + 1] = {};
+    DWORD size = MAX_PATH;
+    if (::RegQueryValueExA(run, valueName, nullptr, nullptr, reinterpret_cast<BYTE*>(value),
+                           &size) == ERROR_SUCCESS) {
+      std::string_view text(value, strnlen(value, MAX_PATH));
+      const size_t first = text.find('"');
+      const size_t last = text.rfind('"');
+      if (first != std::string_view::npos && last > first) {
+        std::string earlier(text.substr(first + 1, last - first - 1));
+        for (char& c : earlier) c = vgtext::ToLower(c);
+        // Only a parameter file of an earlier registration is removed, never another file.
+        const size_t slash = earlier.find_last_of('\\');
+        const std::string_view fileName =
+            std::string_view(earlier).substr(slash == std::string::npos ? 0 : slash + 1);
+        if (earlier.find(".tmp") != std::string::npos &&
+            vgtext::StartsWithNoCase(fileName, "vg_")) {
+          ::DeleteFileA(earlier.c_str());
+        }
+      }
+    }
+    ::RegCloseKey(run);
+  }
+
+  SetSystemTempFolder(TempFolder);
+  const size_t length = std::strlen(TempFolder);
+  if (length > 0 && TempFolder[length - 1] == '\\') TempFolder[length - 1] = '\0';
+  const std::string full = CreateUniqueFile(TempFolder);
+  CopyParamText(ParamFileName, full.empty() ? std::string_view() : RelativeTo(full, TempFolder));
+  if (ParamFileName[0] == '\0') return 0;
+  CopyParamText(PrinterName, printer ? printer : "");
+  CopyParamText(PortName, port ? port : "");
+  CopyParamText(ModelID, model ? model : "");
+  if (!WriteParamFile()) {
+    char toDelete[kParamTextSize];
+    CopyParamText(toDelete, ParamFileName);
+    DeleteParamFile(toDelete);
+    return 0;
+  }
+  return 1;
+}
+
+int CVglParam::DeleteParamFile(const char* name) {
+  if (name == nullptr || name[0] == '\0') return 0;
+  if (TempFolder[0] == '\0') SetSystemTempFolder(TempFolder);
+  if (FileExists(name)) return ::DeleteFileA(name) ? 1 : 0;
+  const std::string inTemp = std::string(TempFolder) + name;
+  if (FileExists(inTemp)) return ::DeleteFileA(inTemp.c_str()) ? 1 : 0;
+  return 0;
+}
+
+int CVglParam::FillFromSpooler() {
+  if (PrinterName[0] == '\0') return 0;
+  ScopedPrinter printer;
+  if (!KV_OpenPrinter(PrinterName, printer.Receive(), nullptr) || !printer.IsValid()) return 0;
+  const std::vector<BYTE> block = QueryPrinterInfo2(printer.Get());
+  if (block.empty()) return 0;
+  const auto* info = reinterpret_cast<const PRINTER_INFO_2A*>(block.data());
+  if (DriverName[0] == '\0' && info->pDriverName) CopyParamText(DriverName, info->pDriverName);
+  if (PortName[0] == '\0' && info->pPortName) CopyParamText(PortName, info->pPortName);
+  return 1;
+}
+
+int CVglParam::FillModelID() {
+  if (DriverName[0] == '\0') return 0;
+  if (ModelID[0] != '\0') return 1;
+  const std::string keyPath = std::string("software\\KORVA\\VGL3\\Driver\\") + DriverName;
+  ScopedRegKey key;
+  if (::RegOpenKeyExA(HKEY_LOCAL_MACHINE, keyPath.c_str(), 0, KEY_READ, key.Receive()) !=
+      ERROR_SUCCESS) {
+    return 0;
+  }
+  char value[MAX_PATH + 1] = {};
+  DWORD size = MAX_PATH;
+  if (::RegQueryValueExA(key.Get(), "ModelID", nullptr, nullptr, reinterpret_cast<BYTE*>(value),
+                         &size) != ERROR_SUCCESS) {
+    return 0;
+  }
+  CopyParamText(ModelID, std::string_view(value, strnlen(value, MAX_PATH)));
+  return 1;
+}
+
+int RunCommandLine(const char* commandLine) {
+  if (commandLine == nullptr) return 0;
+  std::string mutableLine(commandLine);
+  STARTUPINFOA startup = {};
+  startup.cb = sizeof startup;
+  PROCESS_INFORMATION process = {};
+  if (!::CreateProcessA(nullptr, &mutableLine[0], nullptr, nullptr, FALSE, 0, nullptr, nullptr,
+                        &startup, &process)) {
+    return 0;
+  }
+  ::CloseHandle(process.hThread);
+  ::CloseHandle(process.hProcess);
+  return 1;
+}

@@ -1,0 +1,168 @@
+#include "monitor/mt_app_win.h"
+
+#include <cstdio>
+#include <new>
+#include <string>
+#include <vector>
+
+#include "common/debug_log_win.h"
+#include "common/instance_names.h"
+#include "common/kv_open_printer_win.h"
+#include "common/unique_handle.h"
+#include "common/vgl_param.h"
+#include "monitor/main_frame_win.h"
+#include "monitor/messages_win.h"
+#include "monitor/startup_rules.h"
+
+namespace {
+constexpr UINT kRestartQuitTimer = WM_USER + 7;
+}
+
+CMTApp::CMTApp() {
+  VgLogStart("C:\\VGMONX.LOG", "VG_MT");
+  VgLogWrite("***** LOG START ******");
+}
+
+CMTApp::~CMTApp() {
+  if (m_pMapView) ::UnmapViewOfFile(const_cast<LONG*>(m_pMapView));
+  if (m_hMapFile) ::CloseHandle(m_hMapFile);
+  if (m_pMainFrame) {
+    m_pMainFrame->FreeLibraries();
+    delete m_pMainFrame;
+  }
+  VgLogWrite("***** LOG END ******");
+  VgLogEnd();
+}
+
+int CMTApp::Run(HINSTANCE instance, const char* commandLine) {
+  m_hInstance = instance;
+  m_pszCmdLine = commandLine ? commandLine : "";
+  if (InitInstance() != 1) return 0;
+  MSG message;
+  while (::GetMessageA(&message, nullptr, 0, 0) > 0) {
+    ::TranslateMessage(&message);
+    ::DispatchMessageA(&message);
+  }
+  return static_cast<int>(message.wParam);
+}
+
+int CMTApp::InitInstance() {
+  VgLogWrite("CMTApp::InitInstance");
+  VgLogWrite("commandline", m_pszCmdLine);
+
+  CVglParam param(m_pszCmdLine);
+  if (param.PrinterName[0] == '\0' && param.PortName[0] == '\0') return 0;
+
+  if (!DuplProc(param.PrinterName, param.PortName, param.JobID)) return 0;
+
+  const std::string driverKey = std::string("software\\KORVA\\VGL3\\Driver\\") + param.DriverName;
+  {
+    ScopedRegKey key;
+    if (::RegOpenKeyExA(HKEY_LOCAL_MACHINE, driverKey.c_str(), 0, KEY_READ, key.Receive()) !=
+        ERROR_SUCCESS) {
+      return 0;
+    }
+  }
+
+  m_pMainFrame = new (std::nothrow) CMainFrame();
+  if (m_pMainFrame == nullptr) {
+    ShowFallbackMessage("Cannot allocate memory.");
+    return 0;
+  }
+  CMainFrame& frame = *m_pMainFrame;
+  CopyParamText(frame.m_szModelID, param.ModelID);
+  CopyParamText(frame.m_szPrinterName,
+                param.PrinterName);
+  CopyParamText(frame.m_szPortName, param.PortName);
+  CopyParamText(frame.m_szDriverName,
+                param.DriverName);
+  frame.m_bRemoveFlag = param.RemoveFlag;
+  CopyParamText(frame.m_szJobID, param.JobID);
+  CopyParamText(frame.m_szKVM, param.KVM);
+
+  std::vector<char> line(1024 + 7 * MAX_PATH);
+  std::snprintf(line.data(), line.size(),
+                " PrinterName = %s : PortName = %s : DriverName = %s : ModelID = %s : "
+                "RemoveFlag = %d : JobID = %s : KVM = %s",
+                frame.m_szPrinterName, frame.m_szPortName, frame.m_szDriverName,
+                frame.m_szModelID, frame.m_bRemoveFlag, frame.m_szJobID, frame.m_szKVM);
+  VgLogWrite(line.data());
+
+  if (frame.m_szJobID[0] != '\0' && !vgmon::IsValidJobId(frame.m_szJobID)) {
+    CopyParamText(frame.m_szJobID, "0");
+  }
+
+  if (!ChkFilePort(frame.m_szPrinterName, frame.m_szPortName)) m_bFilePort = TRUE;
+  frame.m_bFilePort = m_bFilePort;
+  frame.m_bAlreadyRunning = m_bAlreadyRunning;
+  frame.SetInstanceMap(m_pMapView);
+
+  if (!frame.Init(m_bAlreadyRunning != FALSE)) return 0;
+
+  frame.CreateMainWindow();
+  HWND window = frame.Window();
+  if (m_pMapView) ::InterlockedExchange(m_pMapView, HandleToLong(window));
+  ::ShowWindow(window, SW_HIDE);
+  ::UpdateWindow(window);
+  return 1;
+}
+
+int CMTApp::ChkFilePort(const char* printer, char (&port)[MAX_PATH]) {
+  VgLogWrite("CMTApp::ChkFilePort");
+  if (printer == nullptr) return 0;
+  if (vgmon::IsFilePort(port)) return 0;
+  if (printer[0] == '\0') return 1;
+
+  ScopedPrinter handle;
+  if (!KV_OpenPrinter(printer, handle.Receive(), nullptr) || !handle.IsValid()) return 1;
+  const std::vector<BYTE> block = QueryPrinterInfo2(handle.Get());
+  if (block.empty()) return 1;
+  const auto* info = reinterpret_cast<const PRINTER_INFO_2A*>(block.data());
+  const char* printerPort = info->pPortName ? info->pPortName : "";
+
+  char entry[MAX_PATH + 1] = {};
+  ::GetProfileStringA("PrinterPorts", printer, "", entry, MAX_PATH);
+  if (!vgmon::IsPrintersPort(port, vgmon::ListedPort(entry), printerPort)) return 0;
+  CopyParamText(port, printerPort);
+  return 1;
+}
+
+int CMTApp::DuplProc(const char* printer, const char* port, const char* jobId) {
+  VgLogWrite("CMTApp::DuplProc");
+  const std::string name = vgnames::InstanceMappingName(printer, port);
+  m_hMapFile = ::CreateFileMappingA(INVALID_HANDLE_VALUE, nullptr, PAGE_READWRITE, 0,
+                                    sizeof(LONG), name.c_str());
+  m_bAlreadyRunning = (m_hMapFile != nullptr && ::GetLastError() == ERROR_ALREADY_EXISTS);
+  VgLogWrite("MapFile Already Exists", m_bAlreadyRunning ? "TRUE" : "FALSE");
+  if (m_hMapFile == nullptr) {
+    ShowFallbackMessage("Cannot Create/Open FileMapping.");
+    return 0;
+  }
+  m_pMapView = static_cast<volatile LONG*>(
+      ::MapViewOfFile(m_hMapFile, FILE_MAP_ALL_ACCESS, 0, 0, sizeof(LONG)));
+  if (m_pMapView == nullptr) {
+    ::CloseHandle(m_hMapFile);
+    m_hMapFile = nullptr;
+    ShowFallbackMessage("Cannot Get point to FileMapping.");
+    return 0;
+  }
+  if (!m_bAlreadyRunning) {
+    ::InterlockedExchange(m_pMapView, 0);
+    return 1;
+  }
+
+  VgLogWrite("processing for already exists");
+  LONG running = *m_pMapView;
+  if (running == 0) {
+    ::Sleep(1000);
+    running = *m_pMapView;
+  }
+  if (running != 0) {
+    VgLogWrite("In case of existing mapfile");
+    ::PostMessageA(static_cast<HWND>(LongToHandle(running)), kRestartQuitTimer, 0, 0);
+    return (jobId && jobId[0] != '\0') ? 1 : 0;
+  }
+  VgLogWrite("In case of null mapfile pointer");
+  m_bAlreadyRunning = FALSE;
+  return 1;
+}

@@ -1,0 +1,284 @@
+#include "support/win_test_support.h"
+
+#include <cstdio>
+#include <fstream>
+#include <sstream>
+
+namespace vgtest {
+
+std::string BinDir() {
+  char path[MAX_PATH] = {};
+  ::GetModuleFileNameA(nullptr, path, MAX_PATH);
+  std::string full(path);
+  return full.substr(0, full.find_last_of('\\'));
+}
+
+std::string UniqueName(const std::string& hint) {
+  static LONG counter = 0;
+  char buffer[128];
+  std::snprintf(buffer, sizeof buffer, "%s_%lx_%lx_%ld", hint.c_str(),
+                static_cast<unsigned long>(::GetCurrentProcessId()),
+                static_cast<unsigned long>(::GetTickCount()), ::InterlockedIncrement(&counter));
+  return buffer;
+}
+
+std::string MakeTempDir(const std::string& hint) {
+  char temp[MAX_PATH] = {};
+  ::GetTempPathA(MAX_PATH, temp);
+  std::string dir = std::string(temp) + UniqueName(hint);
+  ::CreateDirectoryA(dir.c_str(), nullptr);
+  return dir;
+}
+
+void RemoveTree(const std::string& path) {
+  WIN32_FIND_DATAA data;
+  HANDLE find = ::FindFirstFileA((path + "\\*").c_str(), &data);
+  if (find != INVALID_HANDLE_VALUE) {
+    do {
+      std::string name = data.cFileName;
+      if (name == "." || name == "..") continue;
+      std::string child = path + "\\" + name;
+      if (data.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) {
+        RemoveTree(child);
+      } else {
+        ::SetFileAttributesA(child.c_str(), FILE_ATTRIBUTE_NORMAL);
+        ::DeleteFileA(child.c_str());
+      }
+    } while (::FindNextFileA(find, &data));
+    ::FindClose(find);
+  }
+  ::RemoveDirectoryA(path.c_str());
+}
+
+std::string ReadFile(const std::string& path) {
+  std::ifstream in(path, std::ios::binary);
+  std::stringstream text;
+  text << in.rdbuf();
+  return text.str();
+}
+
+void WriteFile(const std::string& path, const std::string& text) {
+  std::ofstream out(path, std::ios::binary | std::ios::trunc);
+  out << text;
+}
+
+bool FileExists(const std::string& path) {
+  return ::GetFileAttributesA(path.c_str()) != INVALID_FILE_ATTRIBUTES;
+}
+
+void DeleteKeyTree(HKEY root, const std::string& path) {
+  HKEY key = nullptr;
+  if (::RegOpenKeyExA(root, path.c_str(), 0, KEY_ALL_ACCESS, &key) != ERROR_SUCCESS) return;
+  char name[256];
+  for (;;) {
+    DWORD size = sizeof name;
+    if (::RegEnumKeyExA(key, 0, name, &size, nullptr, nullptr, nullptr, nullptr) !=
+        ERROR_SUCCESS) {
+      break;
+    }
+    DeleteKeyTree(root, path + "\\" + name);
+  }
+  ::RegCloseKey(key);
+  ::RegDeleteKeyA(root, path.c_str());
+}
+
+void SetString(HKEY root, const std::string& path, const char* name, const std::string& value) {
+  HKEY key = nullptr;
+  if (::RegCreateKeyExA(root, path.c_str(), 0, nullptr, 0, KEY_ALL_ACCESS, nullptr, &key,
+                        nullptr) != ERROR_SUCCESS) {
+    return;
+  }
+  ::RegSetValueExA(key, name, 0, REG_SZ, reinterpret_cast<const BYTE*>(value.c_str()),
+                   static_cast<DWORD>(value.size() + 1));
+  ::RegCloseKey(key);
+}
+
+void SetDword(HKEY root, const std::string& path, const char* name, DWORD value) {
+  HKEY key = nullptr;
+  if (::RegCreateKeyExA(root, path.c_str(), 0, nullptr, 0, KEY_ALL_ACCESS, nullptr, &key,
+                        nullptr) != ERROR_SUCCESS) {
+    return;
+  }
+  ::RegSetValueExA(key, name, 0, REG_DWORD, reinterpret_cast<const BYTE*>(&value), sizeof value);
+  ::RegCloseKey(key);
+}
+
+std::string GetString(HKEY root, const std::string& path, const char* name) {
+  HKEY key = nullptr;
+  if (::RegOpenKeyExA(root, path.c_str(), 0, KEY_READ, &key) != ERROR_SUCCESS) return "";
+  char value[1024] = {};
+  DWORD size = sizeof value - 1;
+  LONG rc = ::RegQueryValueExA(key, name, nullptr, nullptr, reinterpret_cast<BYTE*>(value), &size);
+  ::RegCloseKey(key);
+  return rc == ERROR_SUCCESS ? std::string(value) : std::string();
+}
+
+DWORD GetDword(HKEY root, const std::string& path, const char* name, DWORD defaultValue) {
+  HKEY key = nullptr;
+  if (::RegOpenKeyExA(root, path.c_str(), 0, KEY_READ, &key) != ERROR_SUCCESS) {
+    return defaultValue;
+  }
+  DWORD value = 0;
+  DWORD size = sizeof value;
+  LONG rc = ::RegQueryValueExA(key, name, nullptr, nullptr, reinterpret_cast<BYTE*>(&value), &size);
+  ::RegCloseKey(key);
+  return rc == ERROR_SUCCESS ? value : defaultValue;
+}
+
+bool KeyExists(HKEY root, const std::string& path) {
+  HKEY key = nullptr;
+  if (::RegOpenKeyExA(root, path.c_str(), 0, KEY_READ, &key) != ERROR_SUCCESS) return false;
+  ::RegCloseKey(key);
+  return true;
+}
+
+void SetProgramWindowsVersion(const std::string& exeName, const std::string& version) {
+  const std::string path = "Software\\Wine\\AppDefaults\\" + exeName;
+  if (version.empty()) {
+    DeleteKeyTree(HKEY_CURRENT_USER, path);
+  } else {
+    SetString(HKEY_CURRENT_USER, path, "Version", version);
+  }
+}
+
+void SetMonitorLog(bool on) {
+  SetDword(HKEY_LOCAL_MACHINE, "SOFTWARE\\KORVA\\VGL3\\Debug", "VG_MT", on ? 1 : 0);
+}
+
+size_t FileSize(const std::string& path) {
+  WIN32_FILE_ATTRIBUTE_DATA data;
+  if (!::GetFileAttributesExA(path.c_str(), GetFileExInfoStandard, &data)) return 0;
+  return data.nFileSizeLow;
+}
+
+std::vector<std::string> LogLinesOf(const std::string& logPath, DWORD processId, int idDigits,
+                                    size_t offset) {
+  char prefix[32];
+  std::snprintf(prefix, sizeof prefix, "%0*lX:", idDigits, static_cast<unsigned long>(processId));
+  std::vector<std::string> lines;
+  std::string text = ReadFile(logPath);
+  std::istringstream in(offset < text.size() ? text.substr(offset) : std::string());
+  std::string line;
+  while (std::getline(in, line)) {
+    if (!line.empty() && line.back() == '\r') line.pop_back();
+    if (line.compare(0, std::string(prefix).size(), prefix) == 0) lines.push_back(line);
+  }
+  return lines;
+}
+
+ChildProcess::~ChildProcess() {
+  if (process_) ::CloseHandle(process_);
+}
+
+bool ChildProcess::Start(const std::string& exe, const std::string& arguments) {
+  std::string path = exe.find('\\') == std::string::npos ? BinDir() + "\\" + exe : exe;
+  std::string commandLine = "\"" + path + "\" " + arguments;
+  STARTUPINFOA startup = {};
+  startup.cb = sizeof startup;
+  PROCESS_INFORMATION info = {};
+  if (!::CreateProcessA(path.c_str(), &commandLine[0], nullptr, nullptr, FALSE, 0, nullptr,
+                        nullptr, &startup, &info)) {
+    return false;
+  }
+  ::CloseHandle(info.hThread);
+  process_ = info.hProcess;
+  processId_ = info.dwProcessId;
+  return true;
+}
+
+DWORD ChildProcess::Wait(DWORD timeoutMs) {
+  if (process_ == nullptr) return STILL_ACTIVE;
+  if (::WaitForSingleObject(process_, timeoutMs) != WAIT_OBJECT_0) return STILL_ACTIVE;
+  DWORD code = STILL_ACTIVE;
+  ::GetExitCodeProcess(process_, &code);
+  return code;
+}
+
+void ChildProcess::Kill() {
+  if (process_ && ::WaitForSingleObject(process_, 0) != WAIT_OBJECT_0) {
+    ::TerminateProcess(process_, 99);
+    ::WaitForSingleObject(process_, 5000);
+  }
+}
+
+ProcessResult RunProgram(const std::string& exe, const std::string& arguments, DWORD timeoutMs) {
+  ProcessResult result;
+  ChildProcess child;
+  result.started = child.Start(exe, arguments);
+  if (!result.started) return result;
+  result.processId = child.Id();
+  result.exitCode = child.Wait(timeoutMs);
+  result.finished = result.exitCode != STILL_ACTIVE;
+  if (!result.finished) child.Kill();
+  return result;
+}
+
+namespace {
+
+struct WindowSearch {
+  DWORD processId;
+  std::string className;
+  HWND found;
+};
+
+BOOL CALLBACK MatchWindow(HWND window, LPARAM context) {
+  auto* search = reinterpret_cast<WindowSearch*>(context);
+  DWORD owner = 0;
+  ::GetWindowThreadProcessId(window, &owner);
+  if (owner != search->processId) return TRUE;
+  if (!search->className.empty()) {
+    char name[256] = {};
+    ::GetClassNameA(window, name, sizeof name);
+    if (search->className != name) return TRUE;
+  }
+  search->found = window;
+  return FALSE;
+}
+
+}  // namespace
+
+HWND FindProcessWindow(DWORD processId, const std::string& classOrEmpty, DWORD timeoutMs) {
+  const DWORD start = ::GetTickCount();
+  for (;;) {
+    WindowSearch search{processId, classOrEmpty, nullptr};
+    ::EnumWindows(&MatchWindow, reinterpret_cast<LPARAM>(&search));
+    if (search.found) return search.found;
+    if (::GetTickCount() - start >= timeoutMs) return nullptr;
+    ::Sleep(20);
+  }
+}
+
+MessageBoxSeen WaitForMessageBox(DWORD processId, DWORD timeoutMs, bool close) {
+  MessageBoxSeen seen;
+  HWND box = FindProcessWindow(processId, "#32770", timeoutMs);
+  if (box == nullptr) return seen;
+  seen.found = true;
+  char text[1024] = {};
+  ::GetWindowTextA(box, text, sizeof text);
+  seen.title = text;
+  text[0] = '\0';
+  ::GetDlgItemTextA(box, 0xFFFF, text, sizeof text);
+  seen.text = text;
+  if (close) {
+    ::PostMessageA(box, WM_COMMAND, IDOK, 0);
+    // Wait until it is gone, so the next search does not see the same box.
+    for (int i = 0; i < 250 && ::IsWindow(box); ++i) ::Sleep(20);
+  }
+  return seen;
+}
+
+EnvCheckWindow::EnvCheckWindow() {
+  WNDCLASSA windowClass = {};
+  windowClass.lpfnWndProc = ::DefWindowProcA;
+  windowClass.hInstance = ::GetModuleHandleA(nullptr);
+  windowClass.lpszClassName = "InstallExeClass";
+  ::RegisterClassA(&windowClass);
+  window_ = ::CreateWindowExA(0, "InstallExeClass", "Vigil3 Environment Check", WS_OVERLAPPED, 0,
+                              0, 10, 10, nullptr, nullptr, windowClass.hInstance, nullptr);
+}
+
+EnvCheckWindow::~EnvCheckWindow() {
+  if (window_) ::DestroyWindow(window_);
+}
+
+}  // namespace vgtest

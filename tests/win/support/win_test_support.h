@@ -1,0 +1,99 @@
+#pragma once
+// Helpers for the tests that run under Wine: sandboxed registry keys and folders, child
+// processes, the per-program Windows version, and message boxes of other processes.
+#include <string>
+#include <vector>
+
+#include "common/win.h"
+
+namespace vgtest {
+
+// The folder that holds this test program (the build's bin folder).
+std::string BinDir();
+// A fresh, unique folder under the temporary folder; removed with RemoveTree.
+std::string MakeTempDir(const std::string& hint);
+void RemoveTree(const std::string& path);
+std::string ReadFile(const std::string& path);
+void WriteFile(const std::string& path, const std::string& text);
+bool FileExists(const std::string& path);
+
+// A unique name for keys, printers and mappings of one test.
+std::string UniqueName(const std::string& hint);
+
+// Removes a registry key and everything below it; missing keys are fine.
+void DeleteKeyTree(HKEY root, const std::string& path);
+void SetString(HKEY root, const std::string& path, const char* name, const std::string& value);
+void SetDword(HKEY root, const std::string& path, const char* name, DWORD value);
+// The value, or "" / the default when it is missing.
+std::string GetString(HKEY root, const std::string& path, const char* name);
+DWORD GetDword(HKEY root, const std::string& path, const char* name, DWORD defaultValue);
+bool KeyExists(HKEY root, const std::string& path);
+
+// Wine reports this Windows version to the named program ("win98", "nt40", "win2k",
+// "winxp", "vista", "win7"); an empty version removes the setting.
+void SetProgramWindowsVersion(const std::string& exeName, const std::string& version);
+
+// Turns vgmon's debug log on or off (HKLM SOFTWARE\KORVA\VGL3\Debug, VG_MT).
+void SetMonitorLog(bool on);
+// The lines of a log file written by one process (its id in hexadecimal leads each line),
+// from byte offset on. Wine reuses process ids, so tests read only what was appended.
+std::vector<std::string> LogLinesOf(const std::string& logPath, DWORD processId, int idDigits,
+                                    size_t offset = 0);
+// The size of a file now (0 when missing): the offset for LogLinesOf.
+size_t FileSize(const std::string& path);
+
+struct ProcessResult {
+  bool started = false;
+  bool finished = false;
+  DWORD exitCode = 0;
+  DWORD processId = 0;
+};
+
+// Starts a program of the bin folder with an argument text and waits up to timeoutMs.
+ProcessResult RunProgram(const std::string& exe, const std::string& arguments,
+                         DWORD timeoutMs = 30000);
+
+// A started child process that the test controls.
+class ChildProcess {
+ public:
+  ChildProcess() = default;
+  ~ChildProcess();
+  ChildProcess(const ChildProcess&) = delete;
+  ChildProcess& operator=(const ChildProcess&) = delete;
+
+  bool Start(const std::string& exe, const std::string& arguments);
+  // Exit code, or STILL_ACTIVE when it did not end in time.
+  DWORD Wait(DWORD timeoutMs);
+  void Kill();
+  DWORD Id() const { return processId_; }
+  HANDLE Handle() const { return process_; }
+
+ private:
+  HANDLE process_ = nullptr;
+  DWORD processId_ = 0;
+};
+
+// A top-level window of the given process whose class is classOrEmpty (any when empty).
+HWND FindProcessWindow(DWORD processId, const std::string& classOrEmpty, DWORD timeoutMs);
+
+// A message box shown by a process: its title and text. Closes it when close is set.
+struct MessageBoxSeen {
+  bool found = false;
+  std::string title;
+  std::string text;
+};
+MessageBoxSeen WaitForMessageBox(DWORD processId, DWORD timeoutMs, bool close = true);
+
+// Creates the environment-check window under which the monitor shows no messages.
+class EnvCheckWindow {
+ public:
+  EnvCheckWindow();
+  ~EnvCheckWindow();
+  EnvCheckWindow(const EnvCheckWindow&) = delete;
+  EnvCheckWindow& operator=(const EnvCheckWindow&) = delete;
+
+ private:
+  HWND window_ = nullptr;
+};
+
+}  // namespace vgtest
