@@ -282,3 +282,64 @@ EnvCheckWindow::~EnvCheckWindow() {
 }
 
 }  // namespace vgtest
+
+namespace vgtest {
+
+std::string MonitorLogPath() {
+  using GetFolderFn = BOOL(WINAPI*)(HWND, LPSTR, int, BOOL);
+  char folder[MAX_PATH] = {};
+  HMODULE shell = ::LoadLibraryA("shell32.dll");
+  auto getFolder = reinterpret_cast<GetFolderFn>(
+      reinterpret_cast<void*>(::GetProcAddress(shell, "SHGetSpecialFolderPathA")));
+  if (getFolder) getFolder(nullptr, folder, 35, FALSE);
+  return std::string(folder) + "\\VGMONX.LOG";
+}
+
+RecordingWindow::RecordingWindow() {
+  WNDCLASSA windowClass = {};
+  windowClass.lpfnWndProc = &RecordingWindow::Proc;
+  windowClass.hInstance = ::GetModuleHandleA(nullptr);
+  windowClass.lpszClassName = "VgTestRecordingWindow";
+  ::RegisterClassA(&windowClass);
+  window_ = ::CreateWindowExA(0, windowClass.lpszClassName, "recording", WS_OVERLAPPED, 0, 0, 10,
+                              10, nullptr, nullptr, windowClass.hInstance, this);
+}
+
+RecordingWindow::~RecordingWindow() {
+  if (window_) ::DestroyWindow(window_);
+}
+
+LRESULT CALLBACK RecordingWindow::Proc(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
+  if (message == WM_NCCREATE) {
+    auto* create = reinterpret_cast<CREATESTRUCTA*>(lParam);
+    ::SetWindowLongPtrA(window, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(create->lpCreateParams));
+  }
+  auto* self = reinterpret_cast<RecordingWindow*>(::GetWindowLongPtrA(window, GWLP_USERDATA));
+  if (self) {
+    self->received_.push_back(message);
+    if (message == WM_COPYDATA) {
+      auto* data = reinterpret_cast<COPYDATASTRUCT*>(lParam);
+      self->copyData_.emplace_back(static_cast<const char*>(data->lpData), data->cbData);
+      return TRUE;
+    }
+  }
+  return ::DefWindowProcA(window, message, wParam, lParam);
+}
+
+bool RecordingWindow::WaitForMessage(UINT message, DWORD timeoutMs) {
+  const DWORD start = ::GetTickCount();
+  for (;;) {
+    MSG msg;
+    while (::PeekMessageA(&msg, nullptr, 0, 0, PM_REMOVE)) {
+      ::TranslateMessage(&msg);
+      ::DispatchMessageA(&msg);
+    }
+    for (UINT seen : received_) {
+      if (seen == message) return true;
+    }
+    if (::GetTickCount() - start >= timeoutMs) return false;
+    ::MsgWaitForMultipleObjects(0, nullptr, FALSE, 20, QS_ALLINPUT);
+  }
+}
+
+}  // namespace vgtest

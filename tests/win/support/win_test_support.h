@@ -97,3 +97,31 @@ class EnvCheckWindow {
 };
 
 }  // namespace vgtest
+
+namespace vgtest {
+
+// Where vgmon writes its debug log on this (NT 5 or later) system.
+std::string MonitorLogPath();
+
+// A hidden top-level window of this process that records the messages it receives.
+class RecordingWindow {
+ public:
+  RecordingWindow();
+  ~RecordingWindow();
+  RecordingWindow(const RecordingWindow&) = delete;
+  RecordingWindow& operator=(const RecordingWindow&) = delete;
+
+  HWND Handle() const { return window_; }
+  // Pumps this thread's messages until one with the given id arrived or the time is up.
+  bool WaitForMessage(UINT message, DWORD timeoutMs);
+  // WM_COPYDATA payloads received so far.
+  const std::vector<std::string>& CopyData() const { return copyData_; }
+
+ private:
+  static LRESULT CALLBACK Proc(HWND window, UINT message, WPARAM wParam, LPARAM lParam);
+  HWND window_ = nullptr;
+  std::vector<UINT> received_;
+  std::vector<std::string> copyData_;
+};
+
+}  // namespace vgtest
