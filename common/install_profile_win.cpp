@@ -34,8 +34,7 @@ bool ReadPathValue(const Registry& key, const char* name, char* out) {
 
 // One key of the profile INI into a path buffer, by the profile read limit.
 bool ReadProfilePathString(const char* section, const char* key, const char* iniPath, char* out) {
-  DWORD count =
-      ::GetPrivateProfileStringA(section, key, "", out, kInstallPathSize, iniPath);
+  DWORD count = ::GetPrivateProfileStringA(section, key, "", out, kInstallPathSize, iniPath);
   if (vgprofile::IsUsableProfileRead(count)) return true;
   Clear(out);
   return false;
@@ -88,7 +87,8 @@ int LibraryPath(char* out, const char* driverName, const char* modelId, bool res
 
   char folder[kInstallPathSize] = {};
   // Without a known folder the file is taken from the current one.
-  if (!GetInstallDir(folder, driverName, modelId)) vgtext::CopyBounded(folder, sizeof folder, ".\\");
+  if (!GetInstallDir(folder, driverName, modelId))
+    vgtext::CopyBounded(folder, sizeof folder, ".\\");
   return vgprofile::JoinBounded(out, kInstallPathSize, folder, file) ? 1 : 0;
 }
 
@@ -160,7 +160,8 @@ int GetProgramPath(char* out, const char* valueName, const char* defaultFileName
   Clear(out);
   char folder[kInstallPathSize] = {};
   if (!GetInstallDir(folder, driverName, modelId) || folder[0] == '\0') return 0;
-  if (!vgprofile::JoinBounded(out, kInstallPathSize, folder, defaultFileName ? defaultFileName : "") ||
+  if (!vgprofile::JoinBounded(out, kInstallPathSize, folder,
+                              defaultFileName ? defaultFileName : "") ||
       !FileExists(out)) {
     Clear(out);
     return 0;
@@ -199,8 +200,7 @@ int GetDriverName(const char* modelId, char* out) {
   }
   if (!ReadProfilePathString("Install", "DRVNAME", profile, out)) {
     // A display name, not a path: cutting an overlong one is harmless.
-    vgtext::CopyBounded(out, kInstallPathSize,
-                        std::string(vgprofile::kDriverNamePrefix) + modelId);
+    vgtext::CopyBounded(out, kInstallPathSize, std::string(vgprofile::kDriverNamePrefix) + modelId);
   }
   return 1;
 }
@@ -217,12 +217,11 @@ int GetLanguageSectionFor(LANGID langId, char* out, DWORD* size, const char* ini
   std::string name;
   try {
     const std::vector<char> block = ReadLanguageBlock(iniPath);
-    const auto lines =
-        vglang::ParseLanguageSection(std::string_view(block.data(), block.size()));
+    const auto lines = vglang::ParseLanguageSection(std::string_view(block.data(), block.size()));
     const std::string_view path(iniPath);
-    name = std::string(vglang::ChooseLanguageSection(
-        lines, langId,
-        [&](std::string_view section) { return ResDllExists(path, iniPath, section); }));
+    name = std::string(vglang::ChooseLanguageSection(lines, langId, [&](std::string_view section) {
+      return ResDllExists(path, iniPath, section);
+    }));
   } catch (const std::bad_alloc&) {
     return kLangNoMemory;
   }

@@ -66,8 +66,8 @@ int ChooseLanguageEntry(const std::vector<LanguageLine>& lines, uint16_t langId)
   return lines.empty() ? -1 : 0;
 }
 
-std::string_view ChooseLanguageSection(const std::vector<LanguageLine>& lines,
-                                       uint16_t userLangId, const ResDllExistsFn& resDllExists) {
+std::string_view ChooseLanguageSection(const std::vector<LanguageLine>& lines, uint16_t userLangId,
+                                       const ResDllExistsFn& resDllExists) {
   if (lines.empty() || !resDllExists) return std::string_view();
   for (uint16_t langId : {userLangId, kEnglishUnitedStates}) {
     const int chosen = ChooseLanguageEntry(lines, langId);

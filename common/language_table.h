@@ -46,7 +46,7 @@ using ResDllExistsFn = std::function<bool(std::string_view sectionName)>;
 // The language section to use: the entry for the user's language if its resource library
 // exists, else the entry for English (United States), else the first line in file order whose
 // resource library exists, else none (an empty view).
-std::string_view ChooseLanguageSection(const std::vector<LanguageLine>& lines,
-                                       uint16_t userLangId, const ResDllExistsFn& resDllExists);
+std::string_view ChooseLanguageSection(const std::vector<LanguageLine>& lines, uint16_t userLangId,
+                                       const ResDllExistsFn& resDllExists);
 
 }  // namespace vglang

@@ -41,8 +41,8 @@ bool LogonUserFromSession(char* user, char* domain) {
   DWORD sessionId = WTS_CURRENT_SESSION;
   LPSTR buffer = nullptr;
   DWORD bytes = 0;
-  if (wts.WTSQuerySessionInformationA(WTS_CURRENT_SERVER_HANDLE, WTS_CURRENT_SESSION,
-                                      WTSSessionId, &buffer, &bytes) &&
+  if (wts.WTSQuerySessionInformationA(WTS_CURRENT_SERVER_HANDLE, WTS_CURRENT_SESSION, WTSSessionId,
+                                      &buffer, &bytes) &&
       buffer != nullptr) {
     if (bytes >= sizeof sessionId) std::memcpy(&sessionId, buffer, sizeof sessionId);
     wts.WTSFreeMemory(buffer);
@@ -89,8 +89,8 @@ int GetShellName(char* out, DWORD* size) {
     return 0;
   }
   DWORD bytes = capacity;
-  LONG rc = ::RegQueryValueExA(key.Get(), "Shell", nullptr, nullptr,
-                               reinterpret_cast<BYTE*>(out), &bytes);
+  LONG rc = ::RegQueryValueExA(key.Get(), "Shell", nullptr, nullptr, reinterpret_cast<BYTE*>(out),
+                               &bytes);
   if (rc == ERROR_SUCCESS) {
     // A stored string need not carry its terminator; without room for one it does not fit.
     const size_t length = vgtext::BoundedView(out, bytes).size();
@@ -190,7 +190,8 @@ int GetLogonUser(char* user, char* domain) {
   if (user[0] == '\0' || domain[0] == '\0') {
     VgTrace("GetProcessAccountName : failed\n");
     Registry winlogon(HKEY_LOCAL_MACHINE, kWinlogonKey);
-    vgtext::CopyBounded(user, kLogonNameSize, winlogon.GetString("DefaultUserName", "", kLogonNameSize));
+    vgtext::CopyBounded(user, kLogonNameSize,
+                        winlogon.GetString("DefaultUserName", "", kLogonNameSize));
     vgtext::CopyBounded(domain, kLogonNameSize,
                         winlogon.GetString("DefaultDomainName", "", kLogonNameSize));
     LogLogonUser(user, domain);

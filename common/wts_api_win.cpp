@@ -18,8 +18,7 @@ bool ProductSuiteHasTerminalServer() {
   if (options.GetValueType("ProductSuite") != REG_MULTI_SZ) return false;
   const std::vector<BYTE> data = options.GetBinary("ProductSuite");
   return vglogon::MultiSzContains(
-      std::string_view(reinterpret_cast<const char*>(data.data()), data.size()),
-      "Terminal Server");
+      std::string_view(reinterpret_cast<const char*>(data.data()), data.size()), "Terminal Server");
 }
 
 // Windows 2000 tells through the suite mask of its version. -1 when the calls are missing.
@@ -78,9 +77,8 @@ BOOL CWtsApi::IsTerminalServer() {
   return m_bTerminalServer;
 }
 
-BOOL CWtsApi::WTSQuerySessionInformationA(HANDLE server, DWORD sessionId,
-                                          WTS_INFO_CLASS infoClass, LPSTR* buffer,
-                                          DWORD* bytesReturned) {
+BOOL CWtsApi::WTSQuerySessionInformationA(HANDLE server, DWORD sessionId, WTS_INFO_CLASS infoClass,
+                                          LPSTR* buffer, DWORD* bytesReturned) {
   using QueryFn = BOOL(WINAPI*)(HANDLE, DWORD, WTS_INFO_CLASS, LPSTR*, DWORD*);
   if (!m_bLoaded || !m_bTerminalServer) {
     ::SetLastError(kErrorNotAvailable);
@@ -112,9 +110,8 @@ BOOL CWtsApi::WTSFreeMemory(PVOID memory) {
 BOOL QuerySessionString(CWtsApi& wts, DWORD sessionId, WTS_INFO_CLASS infoClass, char* out) {
   LPSTR buffer = nullptr;
   DWORD bytes = 0;
-  BOOL result =
-      wts.WTSQuerySessionInformationA(WTS_CURRENT_SERVER_HANDLE, sessionId, infoClass, &buffer,
-                                      &bytes);
+  BOOL result = wts.WTSQuerySessionInformationA(WTS_CURRENT_SERVER_HANDLE, sessionId, infoClass,
+                                                &buffer, &bytes);
   if (!result || buffer == nullptr) return result;
   // The answer's own length bounds the read: it need not be terminated within it.
   const std::string_view text = vgtext::BoundedView(buffer, bytes);

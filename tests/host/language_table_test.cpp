@@ -90,8 +90,7 @@ class LanguageChoice : public ::testing::Test {
 };
 
 TEST_F(LanguageChoice, BothNumbersWinOverAnEarlierSamePrimary) {
-  EXPECT_EQ(Choose({"English=9,1", "German=7,1", "GermanAT=7,3", "GermanAT2=7,3"},
-                   kGermanAustria),
+  EXPECT_EQ(Choose({"English=9,1", "German=7,1", "GermanAT=7,3", "GermanAT2=7,3"}, kGermanAustria),
             2);
 }
 
@@ -134,8 +133,7 @@ class SectionChoice : public ::testing::Test {
 };
 
 TEST_F(SectionChoice, UserLanguageWhenItsLibraryExists) {
-  EXPECT_EQ(Choose({"English=9,1", "German=7,1"}, kGermanAustria, {"English", "German"}),
-            "German");
+  EXPECT_EQ(Choose({"English=9,1", "German=7,1"}, kGermanAustria, {"English", "German"}), "German");
   EXPECT_EQ(asked_, std::vector<std::string>({"German"}));
 }
 

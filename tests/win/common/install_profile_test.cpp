@@ -1,12 +1,11 @@
 // The installation profile against real registry keys and INI files.
-#include "common/install_profile_win.h"
-
 #include <gtest/gtest.h>
 
 #include <cstdio>
 #include <string>
 #include <vector>
 
+#include "common/install_profile_win.h"
 #include "support/win_test_support.h"
 
 namespace {

@@ -1,10 +1,9 @@
 // Opening printers of the spooler by their single-byte names.
-#include "common/kv_open_printer_win.h"
-
 #include <gtest/gtest.h>
 
 #include <string>
 
+#include "common/kv_open_printer_win.h"
 #include "common/unique_handle.h"
 #include "support/test_printer.h"
 

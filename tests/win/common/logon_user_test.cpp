@@ -1,7 +1,5 @@
 // The logon user, the shell processes and terminal services, per Windows version as Wine
 // reports it to a helper program.
-#include "common/logon_user_win.h"
-
 #include <gtest/gtest.h>
 
 #include <algorithm>
@@ -10,6 +8,7 @@
 #include <string>
 #include <vector>
 
+#include "common/logon_user_win.h"
 #include "common/wts_api_win.h"
 #include "support/scoped_registry_value.h"
 #include "support/win_test_support.h"
@@ -38,8 +37,8 @@ Account CurrentAccount() {
     DWORD userSize = sizeof user;
     DWORD domainSize = sizeof domain;
     SID_NAME_USE use;
-    if (::LookupAccountSidA(nullptr, reinterpret_cast<TOKEN_USER*>(info)->User.Sid, user,
-                            &userSize, domain, &domainSize, &use)) {
+    if (::LookupAccountSidA(nullptr, reinterpret_cast<TOKEN_USER*>(info)->User.Sid, user, &userSize,
+                            domain, &domainSize, &use)) {
       account = {user, domain};
     }
   }
@@ -100,8 +99,7 @@ LogonAnswer LogonUnder(const std::string& version, const std::string& exe = kPro
   answer.same = std::stoi(same);
   if (logPath.empty()) return answer;  // no log on this Windows
   // Each line: process id, ":", ten-digit tick count, ": ", then the text.
-  for (const auto& line :
-       vgtest::LogLinesOf(logPath, run.processId, 4, std::stoul(offset))) {
+  for (const auto& line : vgtest::LogLinesOf(logPath, run.processId, 4, std::stoul(offset))) {
     const size_t text = line.find(": ");
     if (text != std::string::npos) answer.log.push_back(line.substr(text + 2));
   }
@@ -140,8 +138,7 @@ class LogonUserTest : public ::testing::Test {
  protected:
   vgtest::ScopedRegistryValue shell_{HKEY_LOCAL_MACHINE, kWinlogon, "Shell"};
   vgtest::ScopedRegistryValue defaultUser_{HKEY_LOCAL_MACHINE, kWinlogon, "DefaultUserName"};
-  vgtest::ScopedRegistryValue defaultDomain_{HKEY_LOCAL_MACHINE, kWinlogon,
-                                             "DefaultDomainName"};
+  vgtest::ScopedRegistryValue defaultDomain_{HKEY_LOCAL_MACHINE, kWinlogon, "DefaultDomainName"};
   Account self_ = CurrentAccount();
 };
 
@@ -299,8 +296,7 @@ TEST_F(LogonUserTest, AccountOfAProcess) {
   EXPECT_EQ(GetProcessAccountName(::GetCurrentProcessId(), user, &userSize, domain, &domainSize),
             0);
   userSize = sizeof user;
-  EXPECT_EQ(GetProcessAccountName(::GetCurrentProcessId(), nullptr, &userSize, domain,
-                                  &domainSize),
+  EXPECT_EQ(GetProcessAccountName(::GetCurrentProcessId(), nullptr, &userSize, domain, &domainSize),
             0);
   EXPECT_EQ(GetProcessAccountName(::GetCurrentProcessId(), user, &userSize, domain, nullptr), 0);
   EXPECT_EQ(GetProcessAccountName(0xFFFFFFF0, user, &userSize, domain, &domainSize), 0);
@@ -319,8 +315,8 @@ TEST(Administrator, ProcessTokenAndAnImpersonatingThread) {
                                          &administrators));
   SID_AND_ATTRIBUTES disable = {administrators, 0};
   HANDLE restricted = nullptr;
-  ASSERT_TRUE(::CreateRestrictedToken(process, 0, 1, &disable, 0, nullptr, 0, nullptr,
-                                      &restricted));
+  ASSERT_TRUE(
+      ::CreateRestrictedToken(process, 0, 1, &disable, 0, nullptr, 0, nullptr, &restricted));
   HANDLE impersonation = nullptr;
   ASSERT_TRUE(::DuplicateToken(restricted, SecurityImpersonation, &impersonation));
   ASSERT_TRUE(::SetThreadToken(nullptr, impersonation));

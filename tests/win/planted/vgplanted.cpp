@@ -4,8 +4,8 @@
 
 extern "C" {
 
-__declspec(dllexport) BOOL WINAPI WTSQuerySessionInformationA(HANDLE, DWORD, int, LPSTR* buffer,
-                                                              DWORD* bytes) {
+__declspec(dllexport) BOOL WINAPI
+    WTSQuerySessionInformationA(HANDLE, DWORD, int, LPSTR* buffer, DWORD* bytes) {
   static char answer[] = "PLANTED";
   if (buffer) *buffer = answer;
   if (bytes) *bytes = sizeof answer;
