@@ -10,6 +10,7 @@
 
 namespace {
 
+const char kDriverParent[] = "software\\KORVA\\VGL3\\Driver";
 const char kDriverRoot[] = "software\\KORVA\\VGL3\\Driver\\";
 const char kProfileKey[] = "software\\KORVA\\VGL3\\Profile";
 constexpr LANGID kGermanAustria = 0x0C07;
@@ -24,6 +25,7 @@ class InstallProfileTest : public ::testing::Test {
   }
   void TearDown() override {
     vgtest::DeleteKeyTree(HKEY_LOCAL_MACHINE, kDriverRoot + driver_);
+    ::RegDeleteKeyA(HKEY_LOCAL_MACHINE, kDriverParent);  // only when no other driver is left
     HKEY key = nullptr;
     if (::RegOpenKeyExA(HKEY_LOCAL_MACHINE, kProfileKey, 0, KEY_ALL_ACCESS, &key) ==
         ERROR_SUCCESS) {
