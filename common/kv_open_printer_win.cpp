@@ -15,9 +15,9 @@ BOOL KV_OpenPrinter(const char* printerName, HANDLE* printer, PRINTER_DEFAULTSA*
   const int length = static_cast<int>(std::strlen(printerName));
   std::vector<wchar_t> wide(static_cast<size_t>(length) + 1, L'\0');
   ::SetLastError(0);
-  int converted = ::MultiByteToWideChar(CP_ACP, MB_PRECOMPOSED | MB_ERR_INVALID_CHARS,
-                                        printerName, length, wide.data(), length + 1);
-  if (converted == 0 && length > 0) return opened;
+  int converted = ::MultiByteToWideChar(CP_ACP, MB_PRECOMPOSED | MB_ERR_INVALID_CHARS, printerName,
+                                        length, wide.data(), length + 1);
+  if (converted == 0) return opened;
   if (::GetLastError() == ERROR_NO_UNICODE_TRANSLATION) return opened;
 
   PRINTER_DEFAULTSW wideDefaults = {};

@@ -22,6 +22,7 @@ void Registry::Close() {
 int Registry::Create(HKEY root, const char* subKey, const char* className, REGSAM access) {
   Close();
   if (subKey == nullptr) return 0;
+  if (access == 0) access = KEY_ALL_ACCESS;
   DWORD disposition = 0;
   HKEY key = nullptr;
   LONG rc = ::RegCreateKeyExA(root, subKey, 0, const_cast<char*>(className ? className : ""),
@@ -79,17 +80,23 @@ DWORD Registry::GetValueSize(const char* name) const {
 
 std::string Registry::GetString(const char* name, const char* defaultValue,
                                 DWORD bufferSize) const {
-  std::string fallback = defaultValue ? defaultValue : "";
-  if (!m_bOpen || bufferSize == 0) return fallback;
+  std::string value;
+  if (!QueryString(name, &value, bufferSize)) value = defaultValue ? defaultValue : "";
+  return value;
+}
+
+bool Registry::QueryString(const char* name, std::string* value, DWORD bufferSize) const {
+  if (!m_bOpen || bufferSize == 0 || value == nullptr) return false;
   std::vector<char> buffer(bufferSize + 1, '\0');
   DWORD size = bufferSize;
   DWORD type = 0;
   if (::RegQueryValueExA(m_hKey, name, nullptr, &type, reinterpret_cast<BYTE*>(buffer.data()),
                          &size) != ERROR_SUCCESS) {
-    return fallback;
+    return false;
   }
   // Stored strings need not be terminated; the extra byte above always is.
-  return std::string(buffer.data(), strnlen(buffer.data(), size));
+  value->assign(buffer.data(), strnlen(buffer.data(), size));
+  return true;
 }
 
 DWORD Registry::GetDWordValue(const char* name, DWORD defaultValue) const {
@@ -126,7 +133,7 @@ int Registry::SetDWord(const char* name, DWORD value) {
 }
 
 int Registry::SetBinary(const char* name, const void* data, DWORD size) {
-  if (!m_bOpen) return 0;
+  if (!m_bOpen || (data == nullptr && size != 0)) return 0;
   return ::RegSetValueExA(m_hKey, name, 0, REG_BINARY, static_cast<const BYTE*>(data), size) ==
          ERROR_SUCCESS;
 }
