@@ -30,7 +30,8 @@ QueueItem Error(int32_t code) {
 QueueItem None() { return QueueItem(); }
 
 TEST(QvSimKeys, EntriesByKindAndNameWithoutCase) {
-  EXPECT_EQ(EntryKeyPath({EntryKind::kPrinter, "Printer X"}), "Software\\QvSim\\Printers\\printer x");
+  EXPECT_EQ(EntryKeyPath({EntryKind::kPrinter, "Printer X"}),
+            "Software\\QvSim\\Printers\\printer x");
   EXPECT_EQ(EntryKeyPath({EntryKind::kPort, "LPT1:"}), "Software\\QvSim\\Ports\\lpt1:");
   EXPECT_EQ(EntryKeyPath({EntryKind::kGlobal, ""}), "Software\\QvSim\\Global");
   EXPECT_EQ(KeyNameFor("\\\\Server\\Queue 100%"), "%5C%5Cserver%5Cqueue 100%25");
@@ -125,8 +126,8 @@ TEST(QvSimStoredForms, HandleRecordsAndSlots) {
   EXPECT_EQ(back.address.kind, EntryKind::kPort);
   EXPECT_EQ(back.address.name, "LPT1: with spaces");
   EXPECT_EQ(back.channel, 0x10010003u);
-  for (const char* bad : {"", "0 printer 0x4 X", "5 queue 0x4 X", "5 printer zz X",
-                          "5 printer 0x4", "5 printer 0x4 "}) {
+  for (const char* bad : {"", "0 printer 0x4 X", "5 queue 0x4 X", "5 printer zz X", "5 printer 0x4",
+                          "5 printer 0x4 "}) {
     EXPECT_FALSE(DecodeHandle(bad, &back)) << bad;
   }
 

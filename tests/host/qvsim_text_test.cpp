@@ -264,7 +264,8 @@ TEST(QvSimCommands, RefusalsNameTheUsageOfTheCommand) {
 TEST(QvSimScenario, WordsQuotesAndStepKinds) {
   std::vector<std::string> words;
   std::string error;
-  ASSERT_TRUE(SplitWords("  reply \"Printer X\"\t\"@BDC ST\\r\\n\" a\"b c\"d \"\" ", &words, &error));
+  ASSERT_TRUE(
+      SplitWords("  reply \"Printer X\"\t\"@BDC ST\\r\\n\" a\"b c\"d \"\" ", &words, &error));
   EXPECT_EQ(words, (std::vector<std::string>{"reply", "Printer X", "@BDC ST\\r\\n", "ab cd", ""}));
   EXPECT_FALSE(SplitWords("reply \"X", &words, &error));
 
@@ -285,8 +286,8 @@ TEST(QvSimScenario, WordsQuotesAndStepKinds) {
   EXPECT_EQ(step.action, ScenarioStep::Action::kSay);
   EXPECT_EQ(step.say, "Paper out: \"look\" # not a comment");
 
-  ASSERT_TRUE(ParseScenarioLine("at 1 reply \"Printer X\" \"@BDC ST\\r\\nST:04;\\f\"", &step,
-                                &error));
+  ASSERT_TRUE(
+      ParseScenarioLine("at 1 reply \"Printer X\" \"@BDC ST\\r\\nST:04;\\f\"", &step, &error));
   EXPECT_EQ(step.atMs, 1000u);
   EXPECT_EQ(step.action, ScenarioStep::Action::kCommand);
   EXPECT_EQ(step.command.type, CommandType::kReply);
@@ -310,8 +311,8 @@ TEST(QvSimScenario, MalformedLinesAreRefused) {
   std::string error;
   for (const char* bad :
        {"sleep", "sleep 5 6", "sleep -1", "sleep 1.5", "at", "at x say hi", "at 1.2345 say hi",
-        "at 1. say hi", "at -1 say hi", "at 1 sleep 5", "run other.txt", "at 1 run x",
-        "help", "frob X", "reply X", "reply \"X", "at 1 fail X QVGetStatus"}) {
+        "at 1. say hi", "at -1 say hi", "at 1 sleep 5", "run other.txt", "at 1 run x", "help",
+        "frob X", "reply X", "reply \"X", "at 1 fail X QVGetStatus"}) {
     EXPECT_FALSE(ParseScenarioLine(bad, &step, &error)) << bad;
     EXPECT_FALSE(error.empty()) << bad;
   }

@@ -75,8 +75,8 @@ int ExecuteCommand(const Command& command, const LineSink& out, std::string* err
     case CommandType::kQueue: {
       std::vector<QueueItem> queue = entry.ReadQueue();
       if (queue.size() + command.items.size() > kMaxQueueItems) {
-        return Failed(error, "the queue would hold more than " +
-                                 std::to_string(kMaxQueueItems) + " items");
+        return Failed(
+            error, "the queue would hold more than " + std::to_string(kMaxQueueItems) + " items");
       }
       queue.insert(queue.end(), command.items.begin(), command.items.end());
       return entry.WriteQueue(queue) ? kExitOk : NotWritten(error, entry);

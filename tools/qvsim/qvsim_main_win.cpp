@@ -20,8 +20,7 @@ extern "C" {
 int32_t __cdecl QVInitialize(void);
 int32_t __cdecl QVRelease(void);
 int32_t __cdecl QVGetDeviceID(int32_t kind, const char* name, char* buffer, int32_t* size);
-int32_t __cdecl QVGetAvailableChannel(int32_t kind, const char* name, void* buffer,
-                                      int32_t* size);
+int32_t __cdecl QVGetAvailableChannel(int32_t kind, const char* name, void* buffer, int32_t* size);
 int32_t __cdecl QVOpenChannel(int32_t kind, const char* name, uint32_t channel);
 int32_t __cdecl QVCloseChannel(int32_t handle);
 int32_t __cdecl QVSetOption(int32_t handle, int32_t option, void* data, int32_t* size);
@@ -132,8 +131,7 @@ int32_t ProcessWide(Function function) {
 }
 
 std::string NameCall(const char* function, int32_t kind, const char* name) {
-  return std::string(function) + "(kind=" + std::to_string(kind) +
-         ", name=" + qvsim::LogText(name);
+  return std::string(function) + "(kind=" + std::to_string(kind) + ", name=" + qvsim::LogText(name);
 }
 
 std::string HandleCall(const char* function, int32_t handle) {
@@ -174,8 +172,7 @@ int32_t __cdecl QVGetDeviceID(int32_t kind, const char* name, char* buffer, int3
   });
 }
 
-int32_t __cdecl QVGetAvailableChannel(int32_t kind, const char* name, void* buffer,
-                                      int32_t* size) {
+int32_t __cdecl QVGetAvailableChannel(int32_t kind, const char* name, void* buffer, int32_t* size) {
   return Guarded([&] {
     const std::string call = NameCall("QVGetAvailableChannel", kind, name) +
                              ", buffer=" + PointerText(buffer) + ", size=" + SizeText(size) + ")";
@@ -228,8 +225,8 @@ int32_t __cdecl QVCloseChannel(int32_t handle) {
 
 int32_t __cdecl QVSetOption(int32_t handle, int32_t option, void* data, int32_t* size) {
   return Guarded([&] {
-    const std::string call = HandleCall("QVSetOption", handle) + ", option=" +
-                             std::to_string(option) + ", data=" + PointerText(data) +
+    const std::string call = HandleCall("QVSetOption", handle) +
+                             ", option=" + std::to_string(option) + ", data=" + PointerText(data) +
                              ", size=" + SizeText(size) + ")";
     return ByHandle(Function::kSetOption, handle, call,
                     [&](EntryStore& entry, const qvsim::HandleRecord&) {
@@ -240,8 +237,8 @@ int32_t __cdecl QVSetOption(int32_t handle, int32_t option, void* data, int32_t*
 
 int32_t __cdecl QVGetOption(int32_t handle, int32_t option, void* data, int32_t* size) {
   return Guarded([&] {
-    const std::string call = HandleCall("QVGetOption", handle) + ", option=" +
-                             std::to_string(option) + ", data=" + PointerText(data) +
+    const std::string call = HandleCall("QVGetOption", handle) +
+                             ", option=" + std::to_string(option) + ", data=" + PointerText(data) +
                              ", size=" + SizeText(size) + ")";
     return ByHandle(Function::kGetOption, handle, call,
                     [&](EntryStore& entry, const qvsim::HandleRecord&) {
@@ -257,39 +254,41 @@ int32_t __cdecl QVGetOption(int32_t handle, int32_t option, void* data, int32_t*
 int32_t __cdecl QVReceiveCancel(int32_t handle) {
   return Guarded([&] {
     const std::string call = HandleCall("QVReceiveCancel", handle) + ")";
-    return ByHandle(Function::kReceiveCancel, handle, call,
-                    [&](EntryStore& entry, const qvsim::HandleRecord&) {
-                      return Done(entry, call, 0);
-                    });
+    return ByHandle(
+        Function::kReceiveCancel, handle, call,
+        [&](EntryStore& entry, const qvsim::HandleRecord&) { return Done(entry, call, 0); });
   });
 }
 
 int32_t __cdecl QVGetStatus(int32_t handle, void* buffer, int32_t* size) {
   return Guarded([&] {
-    const std::string call = HandleCall("QVGetStatus", handle) + ", buffer=" +
-                             PointerText(buffer) + ", size=" + SizeText(size) + ")";
-    return ByHandle(
-        Function::kGetStatus, handle, call, [&](EntryStore& entry, const qvsim::HandleRecord&) {
-          if (size == nullptr) return Done(entry, call, qvsim::kErrInvalidArgument, "no size");
-          // A printer whose set-up was reset since the open is gone, as a switched-off one.
-          if (!entry.ReadChannels()) {
-            return Done(entry, call, qvsim::kErrUnknownPrinter, "no channel list set");
-          }
-          std::vector<qvsim::QueueItem> queue = entry.ReadQueue();
-          const qvsim::StatusAnswer answer = qvsim::AnswerStatus(
-              &queue, entry.ReadBytes(qvsim::kReplyValue), buffer != nullptr, *size);
-          if (answer.consumed) entry.WriteQueue(queue);
-          if (answer.result > 0) std::memcpy(buffer, answer.reply.data(), answer.reply.size());
-          if (answer.size) *size = *answer.size;
-          return Done(entry, call, answer.result, answer.note);
-        });
+    const std::string call = HandleCall("QVGetStatus", handle) + ", buffer=" + PointerText(buffer) +
+                             ", size=" + SizeText(size) + ")";
+    return ByHandle(Function::kGetStatus, handle, call,
+                    [&](EntryStore& entry, const qvsim::HandleRecord&) {
+                      if (size == nullptr)
+                        return Done(entry, call, qvsim::kErrInvalidArgument, "no size");
+                      // A printer whose set-up was reset since the open is gone, as a switched-off
+                      // one.
+                      if (!entry.ReadChannels()) {
+                        return Done(entry, call, qvsim::kErrUnknownPrinter, "no channel list set");
+                      }
+                      std::vector<qvsim::QueueItem> queue = entry.ReadQueue();
+                      const qvsim::StatusAnswer answer = qvsim::AnswerStatus(
+                          &queue, entry.ReadBytes(qvsim::kReplyValue), buffer != nullptr, *size);
+                      if (answer.consumed) entry.WriteQueue(queue);
+                      if (answer.result > 0)
+                        std::memcpy(buffer, answer.reply.data(), answer.reply.size());
+                      if (answer.size) *size = *answer.size;
+                      return Done(entry, call, answer.result, answer.note);
+                    });
   });
 }
 
 int32_t __cdecl QVReceive(int32_t handle, void* buffer, int32_t* size) {
   return Guarded([&] {
-    const std::string call = HandleCall("QVReceive", handle) + ", buffer=" +
-                             PointerText(buffer) + ", size=" + SizeText(size) + ")";
+    const std::string call = HandleCall("QVReceive", handle) + ", buffer=" + PointerText(buffer) +
+                             ", size=" + SizeText(size) + ")";
     return ByHandle(Function::kReceive, handle, call,
                     [&](EntryStore& entry, const qvsim::HandleRecord&) {
                       if (size == nullptr) {

@@ -64,9 +64,12 @@ std::string KeyNameFor(std::string_view name) {
 std::string EntryKeyPath(const Address& address) {
   const std::string root(kRootKey);
   switch (address.kind) {
-    case EntryKind::kGlobal: return root + "\\Global";
-    case EntryKind::kPort: return root + "\\Ports\\" + KeyNameFor(address.name);
-    case EntryKind::kPrinter: break;
+    case EntryKind::kGlobal:
+      return root + "\\Global";
+    case EntryKind::kPort:
+      return root + "\\Ports\\" + KeyNameFor(address.name);
+    case EntryKind::kPrinter:
+      break;
   }
   return root + "\\Printers\\" + KeyNameFor(address.name);
 }
@@ -287,9 +290,7 @@ std::string CallSlotName(uint32_t sequence) {
   return name;
 }
 
-uint32_t FirstKeptCall(uint32_t total) {
-  return total > kCallSlots ? total - kCallSlots + 1 : 1;
-}
+uint32_t FirstKeptCall(uint32_t total) { return total > kCallSlots ? total - kCallSlots + 1 : 1; }
 
 std::string FormatCallLine(uint32_t sequence, uint32_t processId, std::string_view call,
                            int32_t result, std::string_view note) {
@@ -314,11 +315,10 @@ std::vector<std::string> DescribeEntry(const EntrySnapshot& entry) {
   std::vector<std::string> lines;
   lines.push_back(FormatAddress(entry.address) + " (HKEY_CURRENT_USER\\" + entry.keyPath + ")");
   if (entry.address.kind != EntryKind::kGlobal) {
-    lines.push_back("  deviceid: " +
-                    (entry.deviceId ? "\"" + EncodeEscapes(*entry.deviceId) + "\""
-                                    : std::string("not set")));
-    lines.push_back("  channels: " + (entry.channels ? FormatChannelList(*entry.channels)
+    lines.push_back("  deviceid: " + (entry.deviceId ? "\"" + EncodeEscapes(*entry.deviceId) + "\""
                                                      : std::string("not set")));
+    lines.push_back("  channels: " +
+                    (entry.channels ? FormatChannelList(*entry.channels) : std::string("not set")));
     lines.push_back("  reply: " + (entry.reply ? "\"" + EncodeEscapes(*entry.reply) + "\""
                                                : std::string("none")));
     lines.push_back("  queue: " + std::to_string(entry.queue.size()) + " item(s)");

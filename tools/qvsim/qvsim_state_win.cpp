@@ -143,8 +143,7 @@ void EntryStore::LogCall(std::string_view call, int32_t result, std::string_view
   calls.Create(HKEY_CURRENT_USER, (path_ + "\\" + kCallsSubkey).c_str());
   if (!calls.IsOpen()) return;
   const uint32_t sequence = calls.GetDWordValue(kCallCountValue, 0) + 1;
-  const std::string line =
-      FormatCallLine(sequence, ::GetCurrentProcessId(), call, result, note);
+  const std::string line = FormatCallLine(sequence, ::GetCurrentProcessId(), call, result, note);
   calls.SetString(CallSlotName(sequence).c_str(), line.c_str());
   calls.SetDWord(kCallCountValue, sequence);
 }
@@ -160,8 +159,7 @@ std::vector<std::string> EntryStore::Calls() const {
   const uint32_t total = calls.GetDWordValue(kCallCountValue, 0);
   if (total == 0) return lines;
   for (uint32_t sequence = FirstKeptCall(total);; ++sequence) {
-    const std::string line =
-        calls.GetString(CallSlotName(sequence).c_str(), "", kLineBufferSize);
+    const std::string line = calls.GetString(CallSlotName(sequence).c_str(), "", kLineBufferSize);
     // A slot holds its own sequence number first; anything else is not this call.
     const std::string head = std::to_string(sequence) + " ";
     if (line.compare(0, head.size(), head) == 0) lines.push_back(line);

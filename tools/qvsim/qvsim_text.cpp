@@ -52,9 +52,9 @@ std::string_view TrimBlanks(std::string_view text) {
 }
 
 constexpr const char* kFunctionNames[] = {
-    "QVInitialize",     "QVRelease",   "QVGetDeviceID", "QVGetAvailableChannel",
-    "QVOpenChannel",    "QVCloseChannel", "QVSetOption", "QVGetOption",
-    "QVReceiveCancel",  "QVGetStatus", "QVReceive",     "QVSend"};
+    "QVInitialize",    "QVRelease",      "QVGetDeviceID", "QVGetAvailableChannel",
+    "QVOpenChannel",   "QVCloseChannel", "QVSetOption",   "QVGetOption",
+    "QVReceiveCancel", "QVGetStatus",    "QVReceive",     "QVSend"};
 static_assert(sizeof kFunctionNames / sizeof kFunctionNames[0] ==
                   static_cast<size_t>(Function::kCount),
               "one name per function");
@@ -93,10 +93,18 @@ bool DecodeEscapes(std::string_view text, std::string* out, std::string* error) 
       if (i + 1 >= text.size()) return Fail(error, "backslash at the end of a text");
       char kind = text[++i];
       switch (kind) {
-        case 'r': c = '\r'; break;
-        case 'n': c = '\n'; break;
-        case 'f': c = '\f'; break;
-        case '\\': c = '\\'; break;
+        case 'r':
+          c = '\r';
+          break;
+        case 'n':
+          c = '\n';
+          break;
+        case 'f':
+          c = '\f';
+          break;
+        case '\\':
+          c = '\\';
+          break;
         case 'x': {
           int high = i + 1 < text.size() ? HexDigit(text[i + 1]) : -1;
           int low = i + 2 < text.size() ? HexDigit(text[i + 2]) : -1;
@@ -124,10 +132,18 @@ std::string EncodeEscapes(std::string_view bytes, size_t limit) {
   for (size_t i = 0; i < shown; ++i) {
     unsigned char c = static_cast<unsigned char>(bytes[i]);
     switch (c) {
-      case '\\': out += "\\\\"; break;
-      case '\r': out += "\\r"; break;
-      case '\n': out += "\\n"; break;
-      case '\f': out += "\\f"; break;
+      case '\\':
+        out += "\\\\";
+        break;
+      case '\r':
+        out += "\\r";
+        break;
+      case '\n':
+        out += "\\n";
+        break;
+      case '\f':
+        out += "\\f";
+        break;
       default:
         if (c >= 0x20 && c < 0x7F) {
           out.push_back(static_cast<char>(c));
@@ -169,9 +185,8 @@ bool ParseChannelList(std::string_view text, std::vector<qvapi::ChannelRecord>* 
   size_t start = 0;
   for (;;) {
     const size_t comma = text.find(',', start);
-    const std::string_view item =
-        text.substr(start, comma == std::string_view::npos ? std::string_view::npos
-                                                           : comma - start);
+    const std::string_view item = text.substr(
+        start, comma == std::string_view::npos ? std::string_view::npos : comma - start);
     const size_t colon = item.find(':');
     qvapi::ChannelRecord record{};
     if (colon == std::string_view::npos || !ParseUInt32(item.substr(0, colon), &record.channel) ||
@@ -221,9 +236,12 @@ bool ParseQueueItem(std::string_view text, QueueItem* out, std::string* error) {
 
 std::string FormatQueueItem(const QueueItem& item, size_t limit) {
   switch (item.kind) {
-    case QueueItem::Kind::kNone: return "none";
-    case QueueItem::Kind::kError: return "error:" + std::to_string(item.code);
-    case QueueItem::Kind::kReply: break;
+    case QueueItem::Kind::kNone:
+      return "none";
+    case QueueItem::Kind::kError:
+      return "error:" + std::to_string(item.code);
+    case QueueItem::Kind::kReply:
+      break;
   }
   std::string text = EncodeEscapes(item.reply, limit);
   // Keep the shown form readable back as a reply, not as the keyword it spells.
@@ -280,9 +298,12 @@ bool ParseAddress(std::string_view text, Address* out, std::string* error) {
 
 std::string FormatAddress(const Address& address) {
   switch (address.kind) {
-    case EntryKind::kGlobal: return "*";
-    case EntryKind::kPort: return "port:" + address.name;
-    case EntryKind::kPrinter: break;
+    case EntryKind::kGlobal:
+      return "*";
+    case EntryKind::kPort:
+      return "port:" + address.name;
+    case EntryKind::kPrinter:
+      break;
   }
   // A printer whose name reads as another address keeps its explicit prefix.
   if (address.name == "*" || vgtext::StartsWithNoCase(address.name, "port:") ||

@@ -12,9 +12,9 @@
 
 namespace qvsim {
 
-constexpr size_t kMaxText = 8192;     // bytes of a device ID or a reply, after escapes
-constexpr size_t kMaxName = 259;      // printer and port names, as the system bounds them
-constexpr size_t kMaxChannels = 64;   // records of one channel list
+constexpr size_t kMaxText = 8192;    // bytes of a device ID or a reply, after escapes
+constexpr size_t kMaxName = 259;     // printer and port names, as the system bounds them
+constexpr size_t kMaxChannels = 64;  // records of one channel list
 constexpr size_t kMaxQueueItems = 256;
 
 // Decodes the escapes \r \n \f \\ and \xHH (exactly two hex digits). Fails, with a reason in
@@ -87,8 +87,18 @@ struct Address {
 bool ParseAddress(std::string_view text, Address* out, std::string* error);
 std::string FormatAddress(const Address& address);
 
-enum class CommandType { kReset, kDeviceId, kChannels, kReply, kQueue, kFail, kCalls, kShow,
-                         kRun, kHelp };
+enum class CommandType {
+  kReset,
+  kDeviceId,
+  kChannels,
+  kReply,
+  kQueue,
+  kFail,
+  kCalls,
+  kShow,
+  kRun,
+  kHelp
+};
 
 struct Command {
   CommandType type = CommandType::kHelp;

@@ -1,5 +1,7 @@
 // qvsim.dll called exactly as the system calls a bidirectional library, with its printers set
 // through the control module in this process.
+#include "support/qvsim_library.h"
+
 #include <gmock/gmock.h>
 #include <gtest/gtest.h>
 
@@ -10,7 +12,6 @@
 #include <thread>
 #include <vector>
 
-#include "support/qvsim_library.h"
 #include "support/win_test_support.h"
 #include "tools/qvsim/qvsim_control_win.h"
 #include "tools/qvsim/qvsim_model.h"
@@ -202,8 +203,7 @@ TEST_F(QvSimLibraryTest, StandingReplyAnswersEveryRead) {
 TEST_F(QvSimLibraryTest, QueueIsConsumedOncePerTwoCallRead) {
   SetUpPrinter(printer_);
   Ctl({"reply", printer_, kReady});
-  Ctl({"queue", printer_, "@BDC ST\\r\\nST:02;\\f", "error:-5", "none", "error:-17",
-       kPaperOut});
+  Ctl({"queue", printer_, "@BDC ST\\r\\nST:02;\\f", "error:-5", "none", "error:-17", kPaperOut});
   const int32_t handle = Open(qvapi::kKindPrinter, printer_, qvapi::kChannel10000005);
 
   // Size queries peek: two of them still see the same first reply.
@@ -346,7 +346,8 @@ TEST_F(QvSimLibraryTest, StateLivesUnderTheSimulatorsOwnKey) {
 TEST_F(QvSimLibraryTest, ConcurrentReadersTakeEachQueuedReplyOnce) {
   SetUpPrinter(printer_);
   std::vector<std::string> items = {"queue", printer_};
-  for (int i = 0; i < 60; ++i) items.push_back("@BDC ST\\r\\nTC:" + std::to_string(1000 + i) + ";\\f");
+  for (int i = 0; i < 60; ++i)
+    items.push_back("@BDC ST\\r\\nTC:" + std::to_string(1000 + i) + ";\\f");
   Ctl(items);
   const int32_t handle = Open(qvapi::kKindPrinter, printer_, qvapi::kChannel10000005);
 

@@ -42,8 +42,8 @@ CapturedRun RunCaptured(const std::string& exe, const std::string& arguments, DW
   startup.hStdError = writeEnd.Get();
   PROCESS_INFORMATION info = {};
   const DWORD start = ::GetTickCount();
-  if (!::CreateProcessA(path.c_str(), &commandLine[0], nullptr, nullptr, TRUE, 0, nullptr,
-                        nullptr, &startup, &info)) {
+  if (!::CreateProcessA(path.c_str(), &commandLine[0], nullptr, nullptr, TRUE, 0, nullptr, nullptr,
+                        &startup, &info)) {
     return run;
   }
   run.started = true;

@@ -51,9 +51,8 @@ QvSimLibrary::Read TwoCalls(Call call) {
 }  // namespace
 
 QvSimLibrary::Read QvSimLibrary::ReadDeviceId(int32_t kind, const std::string& name) {
-  return TwoCalls([&](char* buffer, int32_t* size) {
-    return QVGetDeviceID(kind, name.c_str(), buffer, size);
-  });
+  return TwoCalls(
+      [&](char* buffer, int32_t* size) { return QVGetDeviceID(kind, name.c_str(), buffer, size); });
 }
 
 QvSimLibrary::Read QvSimLibrary::ReadStatus(int32_t handle) {
