@@ -218,15 +218,7 @@ TEST(QvSimAnswers, StatusQueueBeforeStandingReplyOneItemPerRead) {
   EXPECT_EQ(answer.result, 0) << "an empty standing reply is none";
 }
 
-TEST(QvSimCallLog, RingOfTheLastCalls) {
-  EXPECT_EQ(CallSlotName(1), "000");
-  EXPECT_EQ(CallSlotName(1000), "999");
-  EXPECT_EQ(CallSlotName(1001), "000");
-  EXPECT_EQ(FirstKeptCall(0), 1u);
-  EXPECT_EQ(FirstKeptCall(1000), 1u);
-  EXPECT_EQ(FirstKeptCall(1001), 2u);
-  EXPECT_EQ(FirstKeptCall(5000), 4001u);
-
+TEST(QvSimCallLog, LinesAndTextsForTheLog) {
   EXPECT_EQ(FormatCallLine(7, 42, "QVGetStatus(handle=3, buffer=null, size=0)", -4,
                            "queued reply of 16 bytes"),
             "7 pid=42 QVGetStatus(handle=3, buffer=null, size=0) = -4; queued reply of 16 bytes");

@@ -18,7 +18,6 @@
 
 namespace {
 
-using ::testing::ElementsAre;
 using ::testing::HasSubstr;
 
 constexpr const char* kReady = "@BDC ST\r\nST:04;\f";
