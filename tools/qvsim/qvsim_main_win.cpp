@@ -1,0 +1,317 @@
+// qvsim.dll: a bidirectional library whose printers answer from the simulator's shared state.
+// Every call runs under the state lock, answers from the entry it addresses (a handle finds
+// its entry through the handle table) and appends itself to that entry's call log; calls
+// that address no printer, or an unknown one by handle, go to the process-wide entry's log.
+#include <cstdio>
+#include <cstring>
+#include <string>
+#include <type_traits>
+
+#include "common/win.h"
+#include "printer/qvapi.h"
+#include "tools/qvsim/qvsim_state_win.h"
+
+using qvsim::Address;
+using qvsim::EntryKind;
+using qvsim::EntryStore;
+using qvsim::Function;
+
+extern "C" {
+int32_t __cdecl QVInitialize(void);
+int32_t __cdecl QVRelease(void);
+int32_t __cdecl QVGetDeviceID(int32_t kind, const char* name, char* buffer, int32_t* size);
+int32_t __cdecl QVGetAvailableChannel(int32_t kind, const char* name, void* buffer, int32_t* size);
+int32_t __cdecl QVOpenChannel(int32_t kind, const char* name, uint32_t channel);
+int32_t __cdecl QVCloseChannel(int32_t handle);
+int32_t __cdecl QVSetOption(int32_t handle, int32_t option, void* data, int32_t* size);
+int32_t __cdecl QVGetOption(int32_t handle, int32_t option, void* data, int32_t* size);
+int32_t __cdecl QVReceiveCancel(int32_t handle);
+int32_t __cdecl QVGetStatus(int32_t handle, void* buffer, int32_t* size);
+int32_t __cdecl QVReceive(int32_t handle, void* buffer, int32_t* size);
+int32_t __cdecl QVSend(int32_t handle, const void* data, int32_t* size);
+}
+
+// The exports must be exactly the types the system binds.
+static_assert(std::is_same_v<decltype(&QVInitialize), PFN_QVInitialize>);
+static_assert(std::is_same_v<decltype(&QVRelease), PFN_QVRelease>);
+static_assert(std::is_same_v<decltype(&QVGetDeviceID), PFN_QVGetDeviceID>);
+static_assert(std::is_same_v<decltype(&QVGetAvailableChannel), PFN_QVGetAvailableChannel>);
+static_assert(std::is_same_v<decltype(&QVOpenChannel), PFN_QVOpenChannel>);
+static_assert(std::is_same_v<decltype(&QVCloseChannel), PFN_QVCloseChannel>);
+static_assert(std::is_same_v<decltype(&QVSetOption), PFN_QVSetOption>);
+static_assert(std::is_same_v<decltype(&QVGetOption), PFN_QVGetOption>);
+static_assert(std::is_same_v<decltype(&QVReceiveCancel), PFN_QVReceiveCancel>);
+static_assert(std::is_same_v<decltype(&QVGetStatus), PFN_QVGetStatus>);
+static_assert(std::is_same_v<decltype(&QVReceive), PFN_QVReceive>);
+static_assert(std::is_same_v<decltype(&QVSend), PFN_QVSend>);
+
+namespace {
+
+const Address kProcessWide{EntryKind::kGlobal, {}};
+
+// Runs one export's body; nothing it throws (an allocation) crosses the export.
+template <typename Body>
+int32_t Guarded(Body body) noexcept {
+  try {
+    return body();
+  } catch (...) {
+    return qvsim::kErrInvalidArgument;
+  }
+}
+
+std::string SizeText(const int32_t* size) {
+  return size ? std::to_string(*size) : std::string("null");
+}
+
+std::string PointerText(const void* pointer) { return pointer ? "yes" : "null"; }
+
+std::string HexText(uint32_t value) {
+  char text[16];
+  std::snprintf(text, sizeof text, "0x%08lX", static_cast<unsigned long>(value));
+  return text;
+}
+
+// The entry a (kind, name) call addresses; false for a kind other than 0 and 1 and for a
+// name that is missing, empty or longer than a printer name can be.
+bool AddressOf(int32_t kind, const char* name, Address* address) {
+  if (kind != qvapi::kKindPrinter && kind != qvapi::kKindPort) return false;
+  if (name == nullptr) return false;
+  const size_t length = strnlen(name, qvsim::kMaxName + 1);
+  if (length == 0 || length > qvsim::kMaxName) return false;
+  address->kind = kind == qvapi::kKindPort ? EntryKind::kPort : EntryKind::kPrinter;
+  address->name.assign(name, length);
+  return true;
+}
+
+// Logs and returns: every path of an export ends here.
+int32_t Done(EntryStore& entry, const std::string& call, int32_t result,
+             const std::string& note = std::string()) {
+  entry.LogCall(call, result, note);
+  return result;
+}
+
+// The common head of the (kind, name) functions: lock, address, forced result.
+template <typename Work>
+int32_t ByName(Function function, int32_t kind, const char* name, const std::string& call,
+               Work work) {
+  qvsim::StateLock lock;
+  if (!lock.Held()) return qvsim::kErrInvalidArgument;
+  Address address;
+  if (!AddressOf(kind, name, &address)) {
+    EntryStore global(kProcessWide);
+    return Done(global, call, qvsim::kErrInvalidArgument, "bad kind or name");
+  }
+  EntryStore entry(address);
+  if (const auto forced = entry.TakeForced(function)) return Done(entry, call, *forced, "forced");
+  return work(entry);
+}
+
+// The common head of the handle functions: lock, handle table, forced result.
+template <typename Work>
+int32_t ByHandle(Function function, int32_t handle, const std::string& call, Work work) {
+  qvsim::StateLock lock;
+  if (!lock.Held()) return qvsim::kErrInvalidArgument;
+  const std::optional<qvsim::HandleRecord> record = qvsim::FindHandle(handle);
+  if (!record) {
+    EntryStore global(kProcessWide);
+    return Done(global, call, qvsim::kErrBadHandle, "not an open handle");
+  }
+  EntryStore entry(record->address);
+  if (const auto forced = entry.TakeForced(function)) return Done(entry, call, *forced, "forced");
+  return work(entry, *record);
+}
+
+int32_t ProcessWide(Function function) {
+  const std::string call = std::string(qvsim::FunctionName(function)) + "()";
+  qvsim::StateLock lock;
+  if (!lock.Held()) return qvsim::kErrInvalidArgument;
+  EntryStore global(kProcessWide);
+  if (const auto forced = global.TakeForced(function)) return Done(global, call, *forced, "forced");
+  return Done(global, call, 0);
+}
+
+std::string NameCall(const char* function, int32_t kind, const char* name) {
+  return std::string(function) + "(kind=" + std::to_string(kind) + ", name=" + qvsim::LogText(name);
+}
+
+std::string HandleCall(const char* function, int32_t handle) {
+  return std::string(function) + "(handle=" + std::to_string(handle);
+}
+
+}  // namespace
+
+extern "C" {
+
+int32_t __cdecl QVInitialize(void) {
+  return Guarded([] { return ProcessWide(Function::kInitialize); });
+}
+
+int32_t __cdecl QVRelease(void) {
+  return Guarded([] { return ProcessWide(Function::kRelease); });
+}
+
+int32_t __cdecl QVGetDeviceID(int32_t kind, const char* name, char* buffer, int32_t* size) {
+  return Guarded([&] {
+    const std::string call = NameCall("QVGetDeviceID", kind, name) +
+                             ", buffer=" + PointerText(buffer) + ", size=" + SizeText(size) + ")";
+    return ByName(Function::kGetDeviceID, kind, name, call, [&](EntryStore& entry) {
+      if (size == nullptr) return Done(entry, call, qvsim::kErrInvalidArgument, "no size");
+      const std::optional<std::string> deviceId = entry.ReadBytes(qvsim::kDeviceIdValue);
+      if (!deviceId) return Done(entry, call, qvsim::kErrUnknownPrinter, "no device ID set");
+      const qvsim::SizedAnswer answer = qvsim::AnswerDeviceId(*deviceId, buffer != nullptr, *size);
+      if (answer.copy) {
+        std::memcpy(buffer, deviceId->data(), deviceId->size());
+        buffer[deviceId->size()] = '\0';
+      }
+      if (answer.size) *size = *answer.size;
+      return Done(entry, call, answer.result,
+                  "size=" + SizeText(size) +
+                      (answer.copy ? " id \"" + qvsim::EncodeEscapes(*deviceId, 120) + "\""
+                                   : std::string()));
+    });
+  });
+}
+
+int32_t __cdecl QVGetAvailableChannel(int32_t kind, const char* name, void* buffer, int32_t* size) {
+  return Guarded([&] {
+    const std::string call = NameCall("QVGetAvailableChannel", kind, name) +
+                             ", buffer=" + PointerText(buffer) + ", size=" + SizeText(size) + ")";
+    return ByName(Function::kGetAvailableChannel, kind, name, call, [&](EntryStore& entry) {
+      if (size == nullptr) return Done(entry, call, qvsim::kErrInvalidArgument, "no size");
+      const auto channels = entry.ReadChannels();
+      if (!channels) return Done(entry, call, qvsim::kErrUnknownPrinter, "no channel list set");
+      const qvsim::SizedAnswer answer =
+          qvsim::AnswerChannels(channels->size(), buffer != nullptr, *size);
+      if (answer.copy) {
+        std::memcpy(buffer, channels->data(), channels->size() * sizeof(qvapi::ChannelRecord));
+      }
+      if (answer.size) *size = *answer.size;
+      return Done(entry, call, answer.result,
+                  "size=" + SizeText(size) +
+                      (answer.copy ? " " + qvsim::FormatChannelList(*channels) : std::string()));
+    });
+  });
+}
+
+int32_t __cdecl QVOpenChannel(int32_t kind, const char* name, uint32_t channel) {
+  return Guarded([&] {
+    const std::string call =
+        NameCall("QVOpenChannel", kind, name) + ", channel=" + HexText(channel) + ")";
+    return ByName(Function::kOpenChannel, kind, name, call, [&](EntryStore& entry) {
+      const auto channels = entry.ReadChannels();
+      if (!channels) return Done(entry, call, qvsim::kErrUnknownPrinter, "no channel list set");
+      bool offered = false;
+      for (const auto& record : *channels) offered = offered || record.channel == channel;
+      if (!offered) return Done(entry, call, qvsim::kErrNoSuchChannel, "channel not offered");
+      const int32_t handle = qvsim::OpenHandle(entry.GetAddress(), channel);
+      if (handle <= 0) {
+        return Done(entry, call, qvsim::kErrInvalidArgument, "handle table not writable");
+      }
+      return Done(entry, call, handle);
+    });
+  });
+}
+
+int32_t __cdecl QVCloseChannel(int32_t handle) {
+  return Guarded([&] {
+    const std::string call = HandleCall("QVCloseChannel", handle) + ")";
+    return ByHandle(Function::kCloseChannel, handle, call,
+                    [&](EntryStore& entry, const qvsim::HandleRecord&) {
+                      qvsim::ForgetHandle(handle);
+                      return Done(entry, call, 0);
+                    });
+  });
+}
+
+int32_t __cdecl QVSetOption(int32_t handle, int32_t option, void* data, int32_t* size) {
+  return Guarded([&] {
+    const std::string call = HandleCall("QVSetOption", handle) +
+                             ", option=" + std::to_string(option) + ", data=" + PointerText(data) +
+                             ", size=" + SizeText(size) + ")";
+    return ByHandle(Function::kSetOption, handle, call,
+                    [&](EntryStore& entry, const qvsim::HandleRecord&) {
+                      return Done(entry, call, 0, "accepted and ignored");
+                    });
+  });
+}
+
+int32_t __cdecl QVGetOption(int32_t handle, int32_t option, void* data, int32_t* size) {
+  return Guarded([&] {
+    const std::string call = HandleCall("QVGetOption", handle) +
+                             ", option=" + std::to_string(option) + ", data=" + PointerText(data) +
+                             ", size=" + SizeText(size) + ")";
+    return ByHandle(Function::kGetOption, handle, call,
+                    [&](EntryStore& entry, const qvsim::HandleRecord&) {
+                      if (size == nullptr) {
+                        return Done(entry, call, qvsim::kErrInvalidArgument, "no size");
+                      }
+                      *size = 0;
+                      return Done(entry, call, 0, "no option data");
+                    });
+  });
+}
+
+int32_t __cdecl QVReceiveCancel(int32_t handle) {
+  return Guarded([&] {
+    const std::string call = HandleCall("QVReceiveCancel", handle) + ")";
+    return ByHandle(
+        Function::kReceiveCancel, handle, call,
+        [&](EntryStore& entry, const qvsim::HandleRecord&) { return Done(entry, call, 0); });
+  });
+}
+
+int32_t __cdecl QVGetStatus(int32_t handle, void* buffer, int32_t* size) {
+  return Guarded([&] {
+    const std::string call = HandleCall("QVGetStatus", handle) + ", buffer=" + PointerText(buffer) +
+                             ", size=" + SizeText(size) + ")";
+    return ByHandle(Function::kGetStatus, handle, call,
+                    [&](EntryStore& entry, const qvsim::HandleRecord&) {
+                      if (size == nullptr)
+                        return Done(entry, call, qvsim::kErrInvalidArgument, "no size");
+                      // A printer whose set-up was reset since the open is gone, as a switched-off
+                      // one.
+                      if (!entry.ReadChannels()) {
+                        return Done(entry, call, qvsim::kErrUnknownPrinter, "no channel list set");
+                      }
+                      std::vector<qvsim::QueueItem> queue = entry.ReadQueue();
+                      const qvsim::StatusAnswer answer = qvsim::AnswerStatus(
+                          &queue, entry.ReadBytes(qvsim::kReplyValue), buffer != nullptr, *size);
+                      if (answer.consumed) entry.WriteQueue(queue);
+                      if (answer.result > 0)
+                        std::memcpy(buffer, answer.reply.data(), answer.reply.size());
+                      if (answer.size) *size = *answer.size;
+                      return Done(entry, call, answer.result, answer.note);
+                    });
+  });
+}
+
+int32_t __cdecl QVReceive(int32_t handle, void* buffer, int32_t* size) {
+  return Guarded([&] {
+    const std::string call = HandleCall("QVReceive", handle) + ", buffer=" + PointerText(buffer) +
+                             ", size=" + SizeText(size) + ")";
+    return ByHandle(Function::kReceive, handle, call,
+                    [&](EntryStore& entry, const qvsim::HandleRecord&) {
+                      if (size == nullptr) {
+                        return Done(entry, call, qvsim::kErrInvalidArgument, "no size");
+                      }
+                      *size = 0;
+                      return Done(entry, call, 0, "nothing to receive");
+                    });
+  });
+}
+
+int32_t __cdecl QVSend(int32_t handle, const void* data, int32_t* size) {
+  return Guarded([&] {
+    const std::string call = HandleCall("QVSend", handle) + ", data=" + PointerText(data) +
+                             ", size=" + SizeText(size) + ")";
+    return ByHandle(Function::kSend, handle, call,
+                    [&](EntryStore& entry, const qvsim::HandleRecord&) {
+                      if (size == nullptr || *size < 0 || (*size > 0 && data == nullptr)) {
+                        return Done(entry, call, qvsim::kErrInvalidArgument, "bad data");
+                      }
+                      return Done(entry, call, *size, "taken and dropped");
+                    });
+  });
+}
+
+}  // extern "C"
