@@ -149,7 +149,8 @@ TEST_F(MonitorStartupTest, TakesOverWhenTheMappingHoldsNoWindowAfterOneSecond) {
   ASSERT_NE(vgtest::FindProcessWindow(monitor.Id(), kMonitorWindowClass, 10000), nullptr);
   auto* view = static_cast<LONG*>(::MapViewOfFile(mapping, FILE_MAP_ALL_ACCESS, 0, 0, 4));
   ASSERT_NE(view, nullptr);
-  // The new monitor publishes its own window in the mapping.
+  // The new monitor publishes its own window in the mapping once the window exists.
+  for (int i = 0; i < 250 && *view == 0; ++i) ::Sleep(20);
   HWND published = static_cast<HWND>(LongToHandle(*view));
   EXPECT_EQ(published, vgtest::FindProcessWindow(monitor.Id(), kMonitorWindowClass, 0));
   EXPECT_EQ(CloseMonitor(monitor), 0u);
