@@ -1,0 +1,68 @@
+#include "printer/status_decode.h"
+
+#include <cstdarg>
+#include <cstdio>
+#include <cstring>
+
+namespace {
+
+void LogLine(StatusLog* log, const char* format, ...) __attribute__((format(printf, 2, 3)));
+
+void LogLine(StatusLog* log, const char* format, ...) {
+  if (log == nullptr) return;
+  char line[128];
+  va_list args;
+  va_start(args, format);
+  std::vsnprintf(line, sizeof(line), format, args);
+  va_end(args);
+  log->Write(line);
+}
+
+}  // namespace
+
+int32_t MatchStatusNo(const CStatusCtrl& table, const StatusReply& reply, StatusLog* log) {
+  LogLine(log, "Printer status : ST:0x%02X, ER:0x%02X, WR[0]:0x%02X (Num:%d)\n", reply.state,
+          reply.error, reply.warnings[0], reply.warningCount);
+  const int index = table.FindCodeRow(reply);
+  if (index < 0) return 0;
+  LogLine(log, "Table index : %d\n", index);
+  return table.GetCodeRow(index)->statusNo;
+}
+
+int SearchStatusRecord(const CStatusCtrl& table, int32_t kind, int32_t statusNo, StatusLog* log) {
+  const int index = table.FindRecord(kind, statusNo);
+  LogLine(log, "Table index : %d\n", index);
+  return index;
+}
+
+bool DecodeStatus(const CStatusCtrl& table, uint32_t channel, const void* reply, size_t size,
+                  int32_t forcedStatusNo, StatusLog* log, DecodedStatus* out) {
+  if (out == nullptr) return false;
+  *out = DecodedStatus();
+  std::memset(&out->reply, 0, sizeof(out->reply));
+  out->kind = ReplyKindOfChannel(channel);
+
+  int32_t statusNo = kStatusDefault;
+  if (reply != nullptr && out->kind == kReplyKindBdc) {
+    if (!ParseStatusReply(reply, size, &out->reply)) return false;
+    out->hasReply = true;
+    statusNo = MatchStatusNo(table, out->reply, log);
+  }
+  if (forcedStatusNo != 0) statusNo = forcedStatusNo;
+
+  LogLine(log, "StatusNo : %d\n", statusNo);
+  int index = SearchStatusRecord(table, out->kind, statusNo, log);
+  if (index < 0) {
+    statusNo = kStatusDefault;
+    index = SearchStatusRecord(table, out->kind, statusNo, log);
+    if (index < 0) return false;
+  }
+  out->statusNo = statusNo;
+  out->recordIndex = index;
+  return true;
+}
+
+int PrintingState(bool hasReply, const StatusReply& reply) {
+  if (!hasReply) return 0;
+  return reply.state == 3 ? 2 : 1;
+}
