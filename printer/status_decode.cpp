@@ -35,8 +35,20 @@ int SearchStatusRecord(const CStatusCtrl& table, int32_t kind, int32_t statusNo,
   return index;
 }
 
-bool DecodeStatus(const CStatusCtrl& table, uint32_t channel, const void* reply, size_t size,
-                  int32_t forcedStatusNo, StatusLog* log, DecodedStatus* out) {
+int32_t TableLookup::GetStatusNo(const StatusReply& reply) {
+  return MatchStatusNo(m_table, reply, m_pLog);
+}
+
+int TableLookup::SearchStatusInfo(int32_t kind, int32_t statusNo) {
+  return SearchStatusRecord(m_table, kind, statusNo, m_pLog);
+}
+
+void TableLookup::Write(const char* line) {
+  if (m_pLog != nullptr) m_pLog->Write(line);
+}
+
+bool DecodeStatus(StatusLookup& lookup, uint32_t channel, const void* reply, size_t size,
+                  int32_t forcedStatusNo, DecodedStatus* out) {
   if (out == nullptr) return false;
   *out = DecodedStatus();
   std::memset(&out->reply, 0, sizeof(out->reply));
@@ -46,20 +58,28 @@ bool DecodeStatus(const CStatusCtrl& table, uint32_t channel, const void* reply,
   if (reply != nullptr && out->kind == kReplyKindBdc) {
     if (!ParseStatusReply(reply, size, &out->reply)) return false;
     out->hasReply = true;
-    statusNo = MatchStatusNo(table, out->reply, log);
+    statusNo = lookup.GetStatusNo(out->reply);
   }
   if (forcedStatusNo != 0) statusNo = forcedStatusNo;
 
-  LogLine(log, "StatusNo : %d\n", statusNo);
-  int index = SearchStatusRecord(table, out->kind, statusNo, log);
+  char line[32];
+  std::snprintf(line, sizeof(line), "StatusNo : %d\n", statusNo);
+  lookup.Write(line);
+  int index = lookup.SearchStatusInfo(out->kind, statusNo);
   if (index < 0) {
     statusNo = kStatusDefault;
-    index = SearchStatusRecord(table, out->kind, statusNo, log);
+    index = lookup.SearchStatusInfo(out->kind, statusNo);
     if (index < 0) return false;
   }
   out->statusNo = statusNo;
   out->recordIndex = index;
   return true;
+}
+
+bool DecodeStatus(const CStatusCtrl& table, uint32_t channel, const void* reply, size_t size,
+                  int32_t forcedStatusNo, StatusLog* log, DecodedStatus* out) {
+  TableLookup lookup(table, log);
+  return DecodeStatus(lookup, channel, reply, size, forcedStatusNo, out);
 }
 
 int PrintingState(bool hasReply, const StatusReply& reply) {
