@@ -2,6 +2,8 @@
 
 #include <cstring>
 #include <limits>
+#include <memory>
+#include <new>
 
 #include "common/text_util.h"
 
@@ -136,30 +138,35 @@ void CProfileInfo::ParseLine(std::string_view text) {
   }
   if (!IsStatusKey(std::string_view(key, keyLength))) return;
 
-  m_nPos = equals + 1;
-  m_nState = ReadNumberField(text);
-  m_nError = ReadNumberField(text);
-  m_nWarning = ReadNumberField(text);
-  ReadField(text, &m_strText1);
-  ReadField(text, &m_strText2);
-  m_nDisplay = ReadNumberField(text);
-  m_nAlert = ReadNumberField(text);
+  // Out of memory drops the line; nothing is thrown past the parser.
+  try {
+    m_nPos = equals + 1;
+    m_nState = ReadNumberField(text);
+    m_nError = ReadNumberField(text);
+    m_nWarning = ReadNumberField(text);
+    ReadField(text, &m_strText1);
+    ReadField(text, &m_strText2);
+    m_nDisplay = ReadNumberField(text);
+    m_nAlert = ReadNumberField(text);
 
-  auto* line = new CElements();
-  line->m_nState = m_nState;
-  line->m_nError = m_nError;
-  line->m_nWarning = m_nWarning;
-  line->m_strText1 = m_strText1;
-  line->m_strText2 = m_strText2;
-  line->m_nDisplay = m_nDisplay;
-  line->m_nAlert = m_nAlert;
-  if (m_pLast == nullptr) {
-    m_pFirst = line;
-  } else {
-    m_pLast->m_pNext = line;
+    std::unique_ptr<CElements> line(new CElements());
+    line->m_nState = m_nState;
+    line->m_nError = m_nError;
+    line->m_nWarning = m_nWarning;
+    line->m_strText1 = m_strText1;
+    line->m_strText2 = m_strText2;
+    line->m_nDisplay = m_nDisplay;
+    line->m_nAlert = m_nAlert;
+    CElements* appended = line.release();
+    if (m_pLast == nullptr) {
+      m_pFirst = appended;
+    } else {
+      m_pLast->m_pNext = appended;
+    }
+    m_pLast = appended;
+    ++m_nCount;
+  } catch (const std::bad_alloc&) {
   }
-  m_pLast = line;
-  ++m_nCount;
 }
 
 int CProfileInfo::CopyCurrent(ProfileLine* out) const {

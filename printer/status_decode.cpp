@@ -51,7 +51,7 @@ bool DecodeStatus(StatusLookup& lookup, uint32_t channel, const void* reply, siz
                   int32_t forcedStatusNo, DecodedStatus* out) {
   if (out == nullptr) return false;
   *out = DecodedStatus();
-  std::memset(&out->reply, 0, sizeof(out->reply));
+  out->reply = ZeroedStatusReply();
   out->kind = ReplyKindOfChannel(channel);
 
   int32_t statusNo = kStatusDefault;

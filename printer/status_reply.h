@@ -17,6 +17,15 @@ struct StatusReply {
   uint16_t counter = 0xFFFF; // TC
 };
 
+// Every field 0: what a decoded status holds when no reply was parsed.
+inline StatusReply ZeroedStatusReply() {
+  StatusReply reply;
+  reply.state = 0;
+  reply.error = 0;
+  reply.counter = 0;
+  return reply;
+}
+
 constexpr uint8_t kInkNotAvailable = 255;
 constexpr size_t kMaxInkItems = 4;
 constexpr size_t kMaxWarningCodes = 10;
