@@ -5,9 +5,9 @@
 #include "common/text_util.h"
 #include "printer/status_decode.h"
 
-CPrinterStatus::CPrinterStatus(bool hasReply, const StatusReply& reply,
-                               const CategoryRow* category, const HelpLink& help,
-                               const StatusRecord& record, HMODULE resourceModule)
+CPrinterStatus::CPrinterStatus(bool hasReply, const StatusReply& reply, const CategoryRow* category,
+                               const HelpLink& help, const StatusRecord& record,
+                               HMODULE resourceModule)
     : m_bHasReply(hasReply ? TRUE : FALSE),
       m_nHelpType(help.type),
       m_hHelpResource(help.resource),
@@ -40,6 +40,10 @@ int CPrinterStatus::GetText(const char (&text)[kStatusTextSize], char* out, int 
   return length > 0 ? length : 0;
 }
 
-int CPrinterStatus::GetText1(char* out, int size) const { return GetText(m_stRecord.text1, out, size); }
+int CPrinterStatus::GetText1(char* out, int size) const {
+  return GetText(m_stRecord.text1, out, size);
+}
 
-int CPrinterStatus::GetText2(char* out, int size) const { return GetText(m_stRecord.text2, out, size); }
+int CPrinterStatus::GetText2(char* out, int size) const {
+  return GetText(m_stRecord.text2, out, size);
+}

@@ -37,9 +37,9 @@ bool CodeRowMatches(const StatusCodeRow& row, const StatusReply& reply, uint32_t
   if (!FieldMatches(row.state, reply.state)) return false;
   if (!FieldMatches(row.error, reply.error)) return false;
   if (row.warning != kMatchAny) {
-    bool warningOk = (row.warning == kMatchAbsent && reply.warningCount == 0) ||
-                     (reply.warningCount > 0 &&
-                      reply.warnings[0] == static_cast<uint8_t>(row.warning));
+    bool warningOk =
+        (row.warning == kMatchAbsent && reply.warningCount == 0) ||
+        (reply.warningCount > 0 && reply.warnings[0] == static_cast<uint8_t>(row.warning));
     if (!warningOk) return false;
   }
   const uint32_t flags = row.inkFlags & kInkClassMask;
@@ -163,8 +163,7 @@ int CStatusCtrl::FindCodeRow(const StatusReply& reply) const {
 
 int CStatusCtrl::FindRecord(int32_t kind, int32_t statusNo) const {
   int index = 0;
-  for (const StatusRecord* record = GetRecord(0); record != nullptr;
-       record = GetRecord(++index)) {
+  for (const StatusRecord* record = GetRecord(0); record != nullptr; record = GetRecord(++index)) {
     if (record->kind == kReplyKindNone && record->statusNo == kStatusDefault) {
       return kind == kReplyKindNone && statusNo == kStatusDefault ? index : -1;
     }

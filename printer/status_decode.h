@@ -17,8 +17,7 @@ class StatusLog {
 
 // The status number of the first code row that matches the reply, or 0. Logs the reply's
 // values and, on a match, the row's index.
-int32_t MatchStatusNo(const CStatusCtrl& table, const StatusReply& reply,
-                      StatusLog* log = nullptr);
+int32_t MatchStatusNo(const CStatusCtrl& table, const StatusReply& reply, StatusLog* log = nullptr);
 
 // The index of the record of that kind and number, or -1 (see CStatusCtrl::FindRecord).
 // Logs the index.

@@ -135,9 +135,9 @@ CPrinterStatus* CStatusInfo::CreateStatusObject(DWORD channel, const void* reply
   if (record == nullptr) return nullptr;
 
   const HelpLink help = FindHelpLink(record->helpNo);
-  return new (std::nothrow) CPrinterStatus(decoded.hasReply, decoded.reply,
-                                           FindCategoryRow(record->category), help, *record,
-                                           m_hResource);
+  return new (std::nothrow)
+      CPrinterStatus(decoded.hasReply, decoded.reply, FindCategoryRow(record->category), help,
+                     *record, m_hResource);
 }
 
 bool CStatusInfo::FindHelpFile(int helpNo, char (&path)[MAX_PATH]) const {

@@ -34,8 +34,8 @@ class CStatusInfo {
   // or when no record fits. forcedStatusNo, when not 0, replaces the matched number. The
   // fifth value is not used. The caller deletes the result (or hands it to
   // ReleaseStatusObject).
-  CPrinterStatus* CreateStatusObject(DWORD channel, const void* reply, int size,
-                                     int forcedStatusNo, int unused);
+  CPrinterStatus* CreateStatusObject(DWORD channel, const void* reply, int size, int forcedStatusNo,
+                                     int unused);
   void ReleaseStatusObject(CPrinterStatus* status) { delete status; }
 
   // The status number of the first code row that matches, or 0.

@@ -66,7 +66,9 @@ class Cursor {
   size_t pos_ = kReplyStartSize;
 };
 
-bool ParseByteField(Cursor& in, uint8_t* value) { return in.TakeHexByte(value) && in.TakeChar(';'); }
+bool ParseByteField(Cursor& in, uint8_t* value) {
+  return in.TakeHexByte(value) && in.TakeChar(';');
+}
 
 bool ParseInkField(Cursor& in, StatusReply* out) {
   uint8_t levels[kMaxInkItems] = {};

@@ -8,13 +8,13 @@
 // One parsed reply. Field order and widths are part of the decoded status that callers
 // receive; the initial values mark a field that the reply did not carry.
 struct StatusReply {
-  uint8_t state = 0xFF;      // ST
-  uint8_t error = 0xFF;      // ER
-  uint8_t inkCount = 0;      // number of IQ items
-  uint8_t ink[4] = {};       // 0 to 100, or kInkNotAvailable
-  uint8_t warningCount = 0;  // number of WR codes
-  uint8_t warnings[11] = {}; // 10 codes and a last byte that always stays 0
-  uint16_t counter = 0xFFFF; // TC
+  uint8_t state = 0xFF;       // ST
+  uint8_t error = 0xFF;       // ER
+  uint8_t inkCount = 0;       // number of IQ items
+  uint8_t ink[4] = {};        // 0 to 100, or kInkNotAvailable
+  uint8_t warningCount = 0;   // number of WR codes
+  uint8_t warnings[11] = {};  // 10 codes and a last byte that always stays 0
+  uint16_t counter = 0xFFFF;  // TC
 };
 
 // Every field 0: what a decoded status holds when no reply was parsed.

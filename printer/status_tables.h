@@ -38,7 +38,7 @@ struct StatusRecord {
   int32_t notifyNo;
   int32_t category;  // 1 to 12, key of a CategoryRow
   int32_t reserved1;
-  int32_t helpNo;    // selects "TSS%03d" and "TSF%03d"
+  int32_t helpNo;  // selects "TSS%03d" and "TSF%03d"
   int32_t reserved2;
   int32_t soundResNo;  // WAVE resource id, 0 = none
   int32_t reserved3;

@@ -150,8 +150,8 @@ TEST(SectionScan, OnlyTheLanguageSectionCounts) {
   std::vector<std::string> raw;
   std::string_view line;
   while (reader.Next(&line)) raw.emplace_back(line);
-  const std::vector<std::string> expected = {"ResDll=x.dll", "status04=4", "",
-                                             "  [not a header]", "STATUS05=5"};
+  const std::vector<std::string> expected = {"ResDll=x.dll", "status04=4", "", "  [not a header]",
+                                             "STATUS05=5"};
   EXPECT_EQ(raw, expected) << "CR LF and LF both end a line";
 }
 
@@ -190,10 +190,10 @@ std::string SectionOf(const std::vector<std::string>& statusLines) {
 
 TEST(StatusRows, LastLineClosesTheList) {
   CStatusCtrl table;
-  EXPECT_EQ(table.LoadProfile(SectionOf({"STATUS01=1,1,1,\"one\",\"1\",1,1",
-                                         "STATUS02=2,2,2,\"two\",\"2\",1,1",
-                                         "STATUS03=3,3,3,\"three\",\"3\",1,1"}),
-                              "English"),
+  EXPECT_EQ(table.LoadProfile(
+                SectionOf({"STATUS01=1,1,1,\"one\",\"1\",1,1", "STATUS02=2,2,2,\"two\",\"2\",1,1",
+                           "STATUS03=3,3,3,\"three\",\"3\",1,1"}),
+                "English"),
             1);
   ASSERT_EQ(table.GetRowCount(), 2);
   EXPECT_STREQ(table.GetRecord(0)->text1, "one");

@@ -32,44 +32,23 @@ std::string ProfileWith(const std::vector<std::string>& statusLines) {
   return text;
 }
 
-TEST(StatusTables, BuiltInCodeRowsAsTabled) {
-  struct Expect {
-    int16_t state, error, warning;
-    uint16_t statusNo;
-  };
-  const Expect rows[kBuiltInCodeRowCount] = {
-      {0, -1, -1, 21}, {0, 0, -2, 14},  {0, 1, -2, 18},  {0, 2, -2, 33},  {0, 3, -2, 7},
-      {0, 4, -2, 6},   {0, 5, -2, 37},  {0, 6, -2, 5},   {0, 7, -2, 36},  {0, 9, -2, 34},
-      {0, 11, -2, 38}, {0, 14, -2, 35}, {1, -2, -2, 17}, {2, -2, -2, 11}, {3, -2, -2, 11},
-      {4, -2, -2, 1},  {5, -2, -2, 32}, {-2, -2, -2, 21},
-  };
-  for (size_t i = 0; i < kBuiltInCodeRowCount; ++i) {
-    const StatusCodeRow& row = BuiltInCodeRows()[i];
-    EXPECT_EQ(row.state, rows[i].state) << i;
-    EXPECT_EQ(row.error, rows[i].error) << i;
-    EXPECT_EQ(row.warning, rows[i].warning) << i;
-    EXPECT_EQ(row.inkFlags, 0u) << i;
-    EXPECT_EQ(row.statusNo, rows[i].statusNo) << i;
-  }
-}
-
 TEST(StatusTables, BuiltInRecordsAsTabled) {
   struct Expect {
     int32_t kind, no, simple, notify, category, sound;
     uint32_t text1, text2;
   };
   const Expect records[kBuiltInRecordCount] = {
-      {1, 14, 12, 12, 4, 16010, 3506, 3006},  {1, 18, 999, 12, 1, 0, 3507, 3007},
-      {1, 33, 6, 12, 6, 16004, 3508, 3008},   {1, 7, 999, 12, 5, 0, 3509, 3009},
-      {1, 6, 5, 12, 7, 16003, 3510, 3010},    {1, 37, 999, 12, 4, 0, 3511, 3011},
-      {1, 5, 3, 12, 3, 16001, 3512, 3012},    {1, 36, 999, 12, 1, 0, 3513, 3013},
-      {1, 34, 3, 12, 3, 16001, 3540, 3036},   {1, 38, 999, 12, 4, 0, 3542, 3038},
-      {1, 35, 5, 12, 8, 16003, 3541, 3037},   {1, 17, 999, 12, 1, 0, 3501, 3001},
-      {1, 11, 999, 999, 1, 0, 3502, 3002},    {1, 1, 1, 1, 1, 0, 3504, 3004},
-      {1, 32, 2, 12, 4, 16000, 3505, 3005},   {1, 16, 12, 12, 4, 16010, 3525, 3025},
-      {1, 21, 11, 11, 2, 16009, 3528, 2002},  {1, 22, 14, 14, 2, 16009, 3528, 2002},
-      {2, 22, 11, 11, 2, 16009, 3528, 2002},  {2, -1, 11, 11, 2, 16009, 3530, 2102},
-      {1, -1, 12, 12, 4, 16010, 3529, 2101},  {0, 1000, 1, 1, 1, 0, 3527, 2001},
+      {1, 14, 12, 12, 4, 16010, 3506, 3006}, {1, 18, 999, 12, 1, 0, 3507, 3007},
+      {1, 33, 6, 12, 6, 16004, 3508, 3008},  {1, 7, 999, 12, 5, 0, 3509, 3009},
+      {1, 6, 5, 12, 7, 16003, 3510, 3010},   {1, 37, 999, 12, 4, 0, 3511, 3011},
+      {1, 5, 3, 12, 3, 16001, 3512, 3012},   {1, 36, 999, 12, 1, 0, 3513, 3013},
+      {1, 34, 3, 12, 3, 16001, 3540, 3036},  {1, 38, 999, 12, 4, 0, 3542, 3038},
+      {1, 35, 5, 12, 8, 16003, 3541, 3037},  {1, 17, 999, 12, 1, 0, 3501, 3001},
+      {1, 11, 999, 999, 1, 0, 3502, 3002},   {1, 1, 1, 1, 1, 0, 3504, 3004},
+      {1, 32, 2, 12, 4, 16000, 3505, 3005},  {1, 16, 12, 12, 4, 16010, 3525, 3025},
+      {1, 21, 11, 11, 2, 16009, 3528, 2002}, {1, 22, 14, 14, 2, 16009, 3528, 2002},
+      {2, 22, 11, 11, 2, 16009, 3528, 2002}, {2, -1, 11, 11, 2, 16009, 3530, 2102},
+      {1, -1, 12, 12, 4, 16010, 3529, 2101}, {0, 1000, 1, 1, 1, 0, 3527, 2001},
       {0, -1, 11, 11, 2, 16009, 3528, 2002},
   };
   for (size_t i = 0; i < kBuiltInRecordCount; ++i) {
@@ -129,19 +108,28 @@ TEST(StatusMatch, BuiltInRowsWithoutProfile) {
     int32_t statusNo;
     int row;
   };
+  // Every built-in row takes at least one reply.
   const Case cases[] = {
-      {"ST:00;", 21, 0},                 // only a state of 00: row 1
-      {"ST:00;ER:05;", 37, 6},           //
-      {"ST:02;ER:05;", 11, 13},          // row 14
-      {"ST:00;ER:00;WR:10;", 14, 1},     // any warning
-      {"ST:00;ER:0E;", 35, 11},          //
-      {"ST:00;ER:0A;", 21, 17},          // an error code without a row: the last row
-      {"ST:00;WR:01;", 21, 17},          // row 1 wants no warnings; ER absent matches no other
-      {"ST:03;", 11, 14},                //
-      {"ST:04;ER:01;WR:01;", 1, 15},     //
-      {"ST:05;", 32, 16},                //
-      {"ST:01;IQ:00NA;", 17, 12},        //
-      {"ST:FE;", 21, 17},                //
+      {"ST:00;", 21, 0},              // only a state of 00: row 1
+      {"ST:00;ER:00;WR:10;", 14, 1},  // any warning
+      {"ST:00;ER:01;", 18, 2},
+      {"ST:00;ER:02;", 33, 3},
+      {"ST:00;ER:03;", 7, 4},
+      {"ST:00;ER:04;", 6, 5},
+      {"ST:00;ER:05;", 37, 6},
+      {"ST:00;ER:06;", 5, 7},
+      {"ST:00;ER:07;", 36, 8},
+      {"ST:00;ER:09;", 34, 9},
+      {"ST:00;ER:0b;", 38, 10},
+      {"ST:00;ER:0E;", 35, 11},
+      {"ST:01;IQ:00NA;", 17, 12},
+      {"ST:02;ER:05;", 11, 13},  // row 14
+      {"ST:03;", 11, 14},
+      {"ST:04;ER:01;WR:01;", 1, 15},
+      {"ST:05;", 32, 16},
+      {"ST:FE;", 21, 17},
+      {"ST:00;ER:0A;", 21, 17},  // an error code without a row: the last row
+      {"ST:00;WR:01;", 21, 17},  // row 1 wants no warnings; ER absent matches no other
   };
   for (const Case& c : cases) {
     StatusReply reply = ReplyOf(c.fields);
@@ -153,9 +141,9 @@ TEST(StatusMatch, BuiltInRowsWithoutProfile) {
 TEST(StatusMatch, ProfileRowsComeFirstAndCompareLowBytes) {
   CStatusCtrl table;
   ASSERT_EQ(table.LoadProfile(ProfileWith({
-                                  "STATUS01=0,-2,16,\"a\",\"b\",1,1",  // WR 0x10 first
+                                  "STATUS01=0,-2,16,\"a\",\"b\",1,1",    // WR 0x10 first
                                   "STATUS02=260,-2,-2,\"c\",\"d\",1,1",  // low byte 4
-                                  "STATUS03=0,-1,-2,\"e\",\"f\",1,1",  // no ER, any WR
+                                  "STATUS03=0,-1,-2,\"e\",\"f\",1,1",    // no ER, any WR
                                   "STATUS04=end",
                               }),
                               "english"),
@@ -223,9 +211,9 @@ TEST(StatusSearch, RecordsByKindAndNumber) {
 
 TEST(StatusSearch, ProfileRecordsShiftTheBuiltInOnes) {
   CStatusCtrl table;
-  table.LoadProfile(ProfileWith({"STATUS01=0,5,-2,\"mine\",\"\",1,1", "STATUS02=9,9,9,a,b,1,1",
-                                 "STATUS03=x"}),
-                    "English");
+  table.LoadProfile(
+      ProfileWith({"STATUS01=0,5,-2,\"mine\",\"\",1,1", "STATUS02=9,9,9,a,b,1,1", "STATUS03=x"}),
+      "English");
   ASSERT_EQ(table.GetRowCount(), 2);
   EXPECT_EQ(table.FindRecord(1, 37), 0) << "profile record before the built-in 37";
   EXPECT_EQ(table.FindRecord(1, 100), 1);

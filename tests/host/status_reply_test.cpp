@@ -172,17 +172,17 @@ TEST(InkClass, FirstLevelAgainstTheOthers) {
     uint32_t expected;
   };
   const Case cases[] = {
-      {{0, 50, 60, 70}, kInkFirstLowest},      // first empty, others not
-      {{255, 50, 60, 70}, kInkFirstLowest},    // first not available
-      {{0, 50, 0, 70}, kInkClassMask},         // first and another empty
-      {{255, 50, 60, 255}, kInkClassMask},     //
-      {{40, 50, 0, 70}, kInkOtherLowest},      // another empty
-      {{40, 255, 60, 70}, kInkOtherLowest},    //
-      {{40, 50, 30, 70}, kInkOtherLowest},     // another lower
-      {{40, 50, 40, 70}, kInkClassMask},       // tie
-      {{40, 50, 60, 70}, kInkFirstLowest},     // first strictly lowest
-      {{100, 100, 100, 100}, kInkClassMask},   //
-      {{0, 0, 0, 0}, kInkClassMask},           // a reply without IQ
+      {{0, 50, 60, 70}, kInkFirstLowest},     // first empty, others not
+      {{255, 50, 60, 70}, kInkFirstLowest},   // first not available
+      {{0, 50, 0, 70}, kInkClassMask},        // first and another empty
+      {{255, 50, 60, 255}, kInkClassMask},    //
+      {{40, 50, 0, 70}, kInkOtherLowest},     // another empty
+      {{40, 255, 60, 70}, kInkOtherLowest},   //
+      {{40, 50, 30, 70}, kInkOtherLowest},    // another lower
+      {{40, 50, 40, 70}, kInkClassMask},      // tie
+      {{40, 50, 60, 70}, kInkFirstLowest},    // first strictly lowest
+      {{100, 100, 100, 100}, kInkClassMask},  //
+      {{0, 0, 0, 0}, kInkClassMask},          // a reply without IQ
   };
   for (const Case& c : cases) {
     StatusReply reply;

@@ -1,7 +1,5 @@
 // The decoder on Windows: STATUS lines from a real profile INI, decoded statuses with their
 // texts and category rows, the trace lines, and the help links from the data file.
-#include "printer/status_info_win.h"
-
 #include <gtest/gtest.h>
 
 #include <memory>
@@ -9,6 +7,7 @@
 #include <vector>
 
 #include "common/debug_log_win.h"
+#include "printer/status_info_win.h"
 #include "support/win_test_support.h"
 
 namespace {
@@ -49,8 +48,8 @@ const char* kTwoRows =
 
 std::unique_ptr<CPrinterStatus> Decode(CStatusInfo& info, DWORD channel, const std::string& reply,
                                        int forced = 0) {
-  return std::unique_ptr<CPrinterStatus>(info.CreateStatusObject(
-      channel, reply.data(), static_cast<int>(reply.size()), forced, 0));
+  return std::unique_ptr<CPrinterStatus>(
+      info.CreateStatusObject(channel, reply.data(), static_cast<int>(reply.size()), forced, 0));
 }
 
 std::unique_ptr<CPrinterStatus> Forced(CStatusInfo& info, DWORD channel, int forced) {
@@ -207,8 +206,7 @@ TEST(StatusInfoTrace, DecodeWritesItsLines) {
     ASSERT_TRUE(status);
   }
   VgTraceEnable(false);
-  std::vector<std::string> lines =
-      vgtest::LogLinesOf(logPath, ::GetCurrentProcessId(), 4, offset);
+  std::vector<std::string> lines = vgtest::LogLinesOf(logPath, ::GetCurrentProcessId(), 4, offset);
   const std::vector<std::string> expected = {
       "CStatusInfo::CreateStatusObject",
       "Channel : 10000005",
@@ -227,13 +225,12 @@ TEST(StatusInfoTrace, DecodeWritesItsLines) {
     // The reply's own CR LF ends up inside the log text.
     while (!line.empty() && line.back() == '\r') line.pop_back();
     if (next < expected.size() && line.size() >= expected[next].size() &&
-        line.compare(line.size() - expected[next].size(), std::string::npos, expected[next]) ==
-            0) {
+        line.compare(line.size() - expected[next].size(), std::string::npos, expected[next]) == 0) {
       ++next;
     }
   }
-  EXPECT_EQ(next, expected.size()) << "missing from the log: "
-                                   << (next < expected.size() ? expected[next] : "");
+  EXPECT_EQ(next, expected.size())
+      << "missing from the log: " << (next < expected.size() ? expected[next] : "");
 }
 
 // The data file's troubleshooting entries with an installation folder under a Driver key.
@@ -263,8 +260,8 @@ class HtmlClassForTest {
   HtmlClassForTest() {
     if (HtmlClassExists()) return;
     HKEY key = nullptr;
-    created_ = ::RegCreateKeyExA(HKEY_CLASSES_ROOT, ".HTM", 0, nullptr, 0, KEY_ALL_ACCESS,
-                                 nullptr, &key, nullptr) == 0;
+    created_ = ::RegCreateKeyExA(HKEY_CLASSES_ROOT, ".HTM", 0, nullptr, 0, KEY_ALL_ACCESS, nullptr,
+                                 &key, nullptr) == 0;
     if (key) ::RegCloseKey(key);
   }
   ~HtmlClassForTest() {
