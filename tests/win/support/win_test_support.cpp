@@ -317,6 +317,7 @@ LRESULT CALLBACK RecordingWindow::Proc(HWND window, UINT message, WPARAM wParam,
   auto* self = reinterpret_cast<RecordingWindow*>(::GetWindowLongPtrA(window, GWLP_USERDATA));
   if (self) {
     self->received_.push_back(message);
+    self->params_.push_back(wParam);
     if (message == WM_COPYDATA) {
       auto* data = reinterpret_cast<COPYDATASTRUCT*>(lParam);
       self->copyData_.emplace_back(static_cast<const char*>(data->lpData), data->cbData);
@@ -324,6 +325,26 @@ LRESULT CALLBACK RecordingWindow::Proc(HWND window, UINT message, WPARAM wParam,
     }
   }
   return ::DefWindowProcA(window, message, wParam, lParam);
+}
+
+std::vector<WPARAM> RecordingWindow::Params(UINT message) const {
+  std::vector<WPARAM> params;
+  for (size_t i = 0; i < received_.size(); ++i) {
+    if (received_[i] == message) params.push_back(params_[i]);
+  }
+  return params;
+}
+
+void RecordingWindow::Pump(DWORD milliseconds) {
+  const DWORD start = ::GetTickCount();
+  while (::GetTickCount() - start < milliseconds) {
+    MSG msg;
+    while (::PeekMessageA(&msg, nullptr, 0, 0, PM_REMOVE)) {
+      ::TranslateMessage(&msg);
+      ::DispatchMessageA(&msg);
+    }
+    ::MsgWaitForMultipleObjects(0, nullptr, FALSE, 10, QS_ALLINPUT);
+  }
 }
 
 bool RecordingWindow::WaitForMessage(UINT message, DWORD timeoutMs) {

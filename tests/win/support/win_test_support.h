@@ -114,13 +114,18 @@ class RecordingWindow {
   HWND Handle() const { return window_; }
   // Pumps this thread's messages until one with the given id arrived or the time is up.
   bool WaitForMessage(UINT message, DWORD timeoutMs);
+  // Pumps messages for the given time, recording what arrives.
+  void Pump(DWORD milliseconds);
   // WM_COPYDATA payloads received so far.
   const std::vector<std::string>& CopyData() const { return copyData_; }
+  // The first parameters of every message with the given id received so far.
+  std::vector<WPARAM> Params(UINT message) const;
 
  private:
   static LRESULT CALLBACK Proc(HWND window, UINT message, WPARAM wParam, LPARAM lParam);
   HWND window_ = nullptr;
   std::vector<UINT> received_;
+  std::vector<WPARAM> params_;
   std::vector<std::string> copyData_;
 };
 
