@@ -15,14 +15,10 @@ struct OptionSpec {
 };
 
 const OptionSpec kOptions[] = {
-    {"printer", &SetupOptions::printer, false},
-    {"port", &SetupOptions::port, true},
-    {"model", &SetupOptions::model, true},
-    {"driver", &SetupOptions::driver, true},
-    {"from", &SetupOptions::from, true},
-    {"install-dir", &SetupOptions::installDir, true},
-    {"library", &SetupOptions::library, true},
-    {"driver-file", &SetupOptions::driverFile, true},
+    {"printer", &SetupOptions::printer, false}, {"port", &SetupOptions::port, true},
+    {"model", &SetupOptions::model, true},      {"driver", &SetupOptions::driver, true},
+    {"from", &SetupOptions::from, true},        {"install-dir", &SetupOptions::installDir, true},
+    {"library", &SetupOptions::library, true},  {"driver-file", &SetupOptions::driverFile, true},
 };
 
 const OptionSpec* FindOption(std::string_view name) {
@@ -68,13 +64,12 @@ bool IsValidPrinterName(std::string_view name) {
 }
 
 bool IsValidDriverName(std::string_view name) {
-  // A backslash would nest the Driver key one level deeper.
-  return IsSaneName(name) && !ContainsAny(name, ",\\");
+  // The name becomes a registry key name (at most 255 characters); a backslash would nest
+  // the Driver key one level deeper.
+  return IsSaneName(name) && name.size() <= 255 && !ContainsAny(name, ",\\");
 }
 
-bool IsValidPortName(std::string_view name) {
-  return IsSaneName(name) && !ContainsAny(name, ",");
-}
+bool IsValidPortName(std::string_view name) { return IsSaneName(name) && !ContainsAny(name, ","); }
 
 bool IsPlainFileName(std::string_view name) {
   if (!IsSaneName(name) || ContainsAny(name, "\\/:*?\"<>|")) return false;

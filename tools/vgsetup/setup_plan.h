@@ -128,15 +128,15 @@ std::string OtherPrinterWithPort(const std::vector<PrinterEntry>& printers,
 
 struct RemovalInputs {
   InstallRecord record;
-  std::string printer;                    // the printer being removed
-  std::vector<PrinterEntry> printers;     // the spooler's printers (the removed one may be among them)
-  std::vector<std::string> otherModels;   // "ModelID" of every other driver's Driver key
+  std::string printer;                 // the printer being removed
+  std::vector<PrinterEntry> printers;  // the spooler's printers (the removed one may be among them)
+  std::vector<std::string> otherModels;  // "ModelID" of every other driver's Driver key
 };
 
 struct RemovalPlan {
   bool removeDriver = false;  // spooler driver, its files and its Driver key
   bool removePort = false;
-  bool removeModel = false;  // installation folder and Profile key value
+  bool removeModel = false;   // installation folder and Profile key value
   std::string driverKeptFor;  // a printer that still uses the driver
 };
 
