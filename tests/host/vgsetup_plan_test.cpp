@@ -18,8 +18,8 @@ ParseOutcome Parse(std::vector<std::string_view> args) { return ParseSetupArgs(a
 TEST(SetupOptions, InstallTakesSpacedAndJoinedValues) {
   ParseOutcome outcome =
       Parse({"install", "--printer", "VP-100 Demo", "--port=LPT1:", "--model", "VP-100",
-             "--driver=KORVA Test", "--from", "C:\\kit", "--install-dir=D:\\vg",
-             "--library", "C:\\libs\\qv.dll", "--driver-file", "my.drv"});
+             "--driver=KORVA Test", "--from", "C:\\kit", "--install-dir=D:\\vg", "--library",
+             "C:\\libs\\qv.dll", "--driver-file", "my.drv"});
   ASSERT_TRUE(outcome.ok) << outcome.error;
   const SetupOptions& o = outcome.options;
   EXPECT_EQ(o.command, Command::kInstall);
@@ -56,15 +56,15 @@ TEST(SetupOptions, MalformedCommandLinesAreRefusedWithAReason) {
   const std::vector<std::vector<std::string_view>> bad = {
       {},
       {"instal", "--printer", "P"},
-      {"install", "--printer", "P", "--port", "LPT1:", "--model"},          // value missing
-      {"install", "--printer", "P", "--port=", "--model", "M"},             // empty value
+      {"install", "--printer", "P", "--port", "LPT1:", "--model"},  // value missing
+      {"install", "--printer", "P", "--port=", "--model", "M"},     // empty value
       {"install", "--printer", "P", "--port", "LPT1:", "--model", "M", "--colour", "red"},
       {"install", "--printer", "P", "--printer", "Q", "--port", "L", "--model", "M"},
       {"install", "--printer", "P", "--port", "LPT1:", "--model", "M", "extra"},
       {"install", "-printer", "P", "--port", "LPT1:", "--model", "M"},
-      {"install", "--port", "LPT1:", "--model", "M"},                       // no printer
-      {"install", "--printer", "P", "--model", "M"},                        // no port
-      {"install", "--printer", "P", "--port", "LPT1:"},                     // no model
+      {"install", "--port", "LPT1:", "--model", "M"},    // no printer
+      {"install", "--printer", "P", "--model", "M"},     // no port
+      {"install", "--printer", "P", "--port", "LPT1:"},  // no model
   };
   for (const auto& args : bad) {
     ParseOutcome outcome = Parse(args);
@@ -76,8 +76,8 @@ TEST(SetupOptions, MalformedCommandLinesAreRefusedWithAReason) {
 TEST(SetupOptions, NamesThatWouldBreakAPathOrAKeyAreRefused) {
   auto install = [](std::string_view printer, std::string_view port, std::string_view model,
                     std::string_view driver) {
-    std::vector<std::string_view> args = {"install", "--printer", printer, "--port", port,
-                                          "--model", model};
+    std::vector<std::string_view> args = {"install", "--printer", printer, "--port",
+                                          port,      "--model",   model};
     if (!driver.empty()) {
       args.push_back("--driver");
       args.push_back(driver);
