@@ -7,7 +7,8 @@
 #include <string>
 #include <vector>
 
-#include "support/program_output.h"
+#include "support/process_output.h"
+#include "support/program_streams.h"
 #include "support/win_test_support.h"
 
 namespace {
@@ -20,7 +21,7 @@ const char kSpoolDrivers[] =
     "System\\CurrentControlSet\\Control\\Print\\Environments\\Windows NT x86\\Drivers\\Version-3\\";
 const char kLegacyPrinterLists[] = "Software\\Microsoft\\Windows NT\\CurrentVersion\\";
 
-std::string Quote(const std::string& text) { return "\"" + text + "\""; }
+std::string Quote(const std::string& text) { return vgtest::QuoteArgument(text); }
 
 // One key and everything below it, values with type and data, as text.
 void DumpKey(HKEY root, const std::string& path, std::string* out) {
@@ -252,16 +253,16 @@ class VgSetupTest : public ::testing::Test {
     vgtest::RemoveTree(kit_);
   }
 
-  vgtest::CapturedRun Install(const std::string& printer, const std::string& port,
-                              const std::string& extra = "") {
-    return vgtest::RunCaptured("vgsetup.exe", "install --printer " + Quote(printer) + " --port " +
-                                                  Quote(port) + " --model " + model_ +
-                                                  " --driver " + Quote(driver_) + " --from " +
-                                                  Quote(kit_) + extra);
+  vgtest::StreamsRun Install(const std::string& printer, const std::string& port,
+                             const std::string& extra = "") {
+    return vgtest::RunWithStreams("vgsetup.exe", "install --printer " + Quote(printer) +
+                                                     " --port " + Quote(port) + " --model " +
+                                                     model_ + " --driver " + Quote(driver_) +
+                                                     " --from " + Quote(kit_) + extra);
   }
 
-  vgtest::CapturedRun Uninstall(const std::string& printer) {
-    return vgtest::RunCaptured("vgsetup.exe", "uninstall --printer " + Quote(printer));
+  vgtest::StreamsRun Uninstall(const std::string& printer) {
+    return vgtest::RunWithStreams("vgsetup.exe", "uninstall --printer " + Quote(printer));
   }
 
   std::string DriverValue(const char* name) {
@@ -281,7 +282,7 @@ class VgSetupTest : public ::testing::Test {
 TEST_F(VgSetupTest, InstallPlacesWhatTheSystemLooksUpAndUninstallRestoresTheMachine) {
   const std::string before = Snap();
 
-  vgtest::CapturedRun install = Install(printer_, "LPT1:");
+  vgtest::StreamsRun install = Install(printer_, "LPT1:");
   ASSERT_EQ(install.process.exitCode, 0u) << install.out << install.err;
   EXPECT_NE(install.out.find("[ok] copied vgprn.dll"), std::string::npos) << install.out;
   EXPECT_NE(install.out.find("[skip] vgicon.exe"), std::string::npos) << install.out;
@@ -320,13 +321,13 @@ TEST_F(VgSetupTest, InstallPlacesWhatTheSystemLooksUpAndUninstallRestoresTheMach
   const std::string placed = FolderOf(facts.dataFile) + "\\qvsim.dll";
   EXPECT_EQ(vgtest::ReadFile(placed), vgtest::ReadFile(kit_ + "\\qvsim.dll"));
 
-  vgtest::CapturedRun uninstall = Uninstall(printer_);
+  vgtest::StreamsRun uninstall = Uninstall(printer_);
   ASSERT_EQ(uninstall.process.exitCode, 0u) << uninstall.out << uninstall.err;
   EXPECT_FALSE(ReadPrinter(printer_).exists);
   EXPECT_FALSE(vgtest::FileExists(installDir_));
   EXPECT_EQ(Snap(), before);
 
-  vgtest::CapturedRun again = Uninstall(printer_);
+  vgtest::StreamsRun again = Uninstall(printer_);
   EXPECT_EQ(again.process.exitCode, 0u) << again.err;
   EXPECT_NE(again.out.find("nothing to remove"), std::string::npos) << again.out;
   EXPECT_EQ(Snap(), before);
@@ -350,7 +351,7 @@ TEST_F(VgSetupTest, ASecondRunRepairsAHalfDoneInstallation) {
   ::RegCloseKey(key);
   ASSERT_TRUE(::DeleteFileA((installDir_ + "\\vgprn.dll").c_str()));
 
-  vgtest::CapturedRun repair = Install(printer_, "LPT1:");
+  vgtest::StreamsRun repair = Install(printer_, "LPT1:");
   ASSERT_EQ(repair.process.exitCode, 0u) << repair.out << repair.err;
   EXPECT_TRUE(ReadPrinter(printer_).exists);
   EXPECT_EQ(ReadPrinter(printer_).libraryName, "qvsim.dll");
@@ -361,7 +362,7 @@ TEST_F(VgSetupTest, ASecondRunRepairsAHalfDoneInstallation) {
   ASSERT_TRUE(::OpenPrinterA(const_cast<char*>(printer_.c_str()), &printer, &defaults));
   ASSERT_TRUE(::DeletePrinter(printer));
   ::ClosePrinter(printer);
-  vgtest::CapturedRun uninstall = Uninstall(printer_);
+  vgtest::StreamsRun uninstall = Uninstall(printer_);
   ASSERT_EQ(uninstall.process.exitCode, 0u) << uninstall.out << uninstall.err;
   EXPECT_EQ(Snap(), before);
 }
@@ -371,7 +372,7 @@ TEST_F(VgSetupTest, APortTheSpoolerLacksIsAddedAndRemovedAgain) {
   const std::string before = Snap();
   ASSERT_FALSE(PortKnown(port));
 
-  vgtest::CapturedRun install = Install(printer_, port);
+  vgtest::StreamsRun install = Install(printer_, port);
   ASSERT_EQ(install.process.exitCode, 0u) << install.out << install.err;
   EXPECT_TRUE(PortKnown(port));
   EXPECT_EQ(ReadPrinter(printer_).port, port);
@@ -395,7 +396,7 @@ TEST_F(VgSetupTest, ASharedDriverStaysUntilItsLastPrinterGoes) {
   ASSERT_EQ(Install(printer_, "LPT1:").process.exitCode, 0u);
   ASSERT_EQ(Install(second, "LPT2:").process.exitCode, 0u);
 
-  vgtest::CapturedRun first = Uninstall(printer_);
+  vgtest::StreamsRun first = Uninstall(printer_);
   ASSERT_EQ(first.process.exitCode, 0u) << first.err;
   EXPECT_NE(first.out.find("kept"), std::string::npos) << first.out;
   PrinterFacts other = ReadPrinter(second);
@@ -412,25 +413,25 @@ TEST_F(VgSetupTest, ASharedDriverStaysUntilItsLastPrinterGoes) {
 TEST_F(VgSetupTest, FailuresAreReportedAndChangeNothing) {
   const std::string before = Snap();
 
-  vgtest::CapturedRun unknown = vgtest::RunCaptured("vgsetup.exe", "install --colour red");
+  vgtest::StreamsRun unknown = vgtest::RunWithStreams("vgsetup.exe", "install --colour red");
   EXPECT_EQ(unknown.process.exitCode, 2u);
   EXPECT_NE(unknown.err.find("usage:"), std::string::npos) << unknown.err;
 
-  vgtest::CapturedRun none = vgtest::RunCaptured("vgsetup.exe", "");
+  vgtest::StreamsRun none = vgtest::RunWithStreams("vgsetup.exe", "");
   EXPECT_EQ(none.process.exitCode, 2u);
 
   ASSERT_TRUE(::DeleteFileA((kit_ + "\\vgprn.dll").c_str()));
-  vgtest::CapturedRun missing = Install(printer_, "LPT1:");
+  vgtest::StreamsRun missing = Install(printer_, "LPT1:");
   EXPECT_EQ(missing.process.exitCode, 1u);
   EXPECT_NE(missing.err.find("vgprn.dll"), std::string::npos) << missing.err;
 
-  vgtest::CapturedRun noModel = vgtest::RunCaptured(
+  vgtest::StreamsRun noModel = vgtest::RunWithStreams(
       "vgsetup.exe", "install --printer " + Quote(printer_) + " --port LPT1: --model NoSuchModel" +
                          " --from " + Quote(kit_));
   EXPECT_EQ(noModel.process.exitCode, 1u);
   EXPECT_NE(noModel.err.find("NoSuchModel.ini"), std::string::npos) << noModel.err;
 
-  vgtest::CapturedRun absent = Uninstall(vgtest::UniqueName("No Such Printer"));
+  vgtest::StreamsRun absent = Uninstall(vgtest::UniqueName("No Such Printer"));
   EXPECT_EQ(absent.process.exitCode, 0u);
   EXPECT_EQ(Snap(), before);
 }
@@ -440,7 +441,7 @@ TEST_F(VgSetupTest, AnotherInstallationsPrinterIsNotTakenOver) {
   const std::string installed = Snap();
   const std::string otherDriver = vgtest::UniqueName("VG Other");
 
-  vgtest::CapturedRun takeOver = vgtest::RunCaptured(
+  vgtest::StreamsRun takeOver = vgtest::RunWithStreams(
       "vgsetup.exe", "install --printer " + Quote(printer_) + " --port LPT1: --model " + model_ +
                          " --driver " + Quote(otherDriver) + " --from " + Quote(kit_));
   EXPECT_EQ(takeOver.process.exitCode, 1u);
@@ -475,13 +476,13 @@ TEST_F(VgSetupTest, APrinterOfAnotherSystemIsNotRemoved) {
   ASSERT_NE(added, nullptr);
   ::ClosePrinter(added);
 
-  vgtest::CapturedRun uninstall = Uninstall(printer_);
+  vgtest::StreamsRun uninstall = Uninstall(printer_);
   EXPECT_EQ(uninstall.process.exitCode, 1u);
   EXPECT_NE(uninstall.err.find("not installed for this system"), std::string::npos)
       << uninstall.err;
   EXPECT_TRUE(ReadPrinter(printer_).exists);
 
-  vgtest::CapturedRun install = Install(printer_, "LPT1:");
+  vgtest::StreamsRun install = Install(printer_, "LPT1:");
   EXPECT_EQ(install.process.exitCode, 1u);
   EXPECT_EQ(ReadPrinter(printer_).driver, driver);
 

@@ -1,4 +1,6 @@
-#include "support/program_output.h"
+#include "support/program_streams.h"
+
+#include "support/process_output.h"
 
 namespace vgtest {
 namespace {
@@ -12,8 +14,8 @@ HANDLE CreateCaptureFile(const std::string& path) {
 
 }  // namespace
 
-CapturedRun RunCaptured(const std::string& exe, const std::string& arguments, DWORD timeoutMs) {
-  CapturedRun run;
+StreamsRun RunWithStreams(const std::string& exe, const std::string& arguments, DWORD timeoutMs) {
+  StreamsRun run;
   const std::string dir = MakeTempDir("capture");
   const std::string outPath = dir + "\\out.txt";
   const std::string errPath = dir + "\\err.txt";
@@ -21,7 +23,7 @@ CapturedRun RunCaptured(const std::string& exe, const std::string& arguments, DW
   HANDLE err = CreateCaptureFile(errPath);
 
   const std::string path = exe.find('\\') == std::string::npos ? BinDir() + "\\" + exe : exe;
-  std::string commandLine = "\"" + path + "\" " + arguments;
+  std::string commandLine = QuoteArgument(path) + " " + arguments;
   STARTUPINFOA startup = {};
   startup.cb = sizeof startup;
   startup.dwFlags = STARTF_USESTDHANDLES;
