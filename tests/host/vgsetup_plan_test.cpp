@@ -243,7 +243,7 @@ TEST(SetupRecord, RoundTripKeepsEveryField) {
   record.model = "VP-100";
   record.port = "\\\\server\\share=1";
   record.installDir = "C:\\Program Files\\KORVA\\Vigil3\\VP-100";
-  record.portAdded = true;
+  record.addedPorts = {"USB001", "LPT4:"};
   const std::string data = EncodeRecord(record);
   ASSERT_GE(data.size(), 2u);
   EXPECT_EQ(data.substr(data.size() - 2), std::string("\0\0", 2));
@@ -254,7 +254,7 @@ TEST(SetupRecord, RoundTripKeepsEveryField) {
   EXPECT_EQ(decoded.model, record.model);
   EXPECT_EQ(decoded.port, record.port);
   EXPECT_EQ(decoded.installDir, record.installDir);
-  EXPECT_TRUE(decoded.portAdded);
+  EXPECT_EQ(decoded.addedPorts, (std::vector<std::string>{"USB001", "LPT4:"}));
 }
 
 TEST(SetupRecord, DamagedDataDecodesSafely) {
@@ -263,7 +263,7 @@ TEST(SetupRecord, DamagedDataDecodesSafely) {
   ASSERT_TRUE(DecodeRecord(std::string("Future=x\0driver=D\0Model=M", 25), &record));
   EXPECT_EQ(record.driver, "D");
   EXPECT_EQ(record.model, "M");
-  EXPECT_FALSE(record.portAdded);
+  EXPECT_TRUE(record.addedPorts.empty());
 
   InstallRecord untouched;
   untouched.driver = "keep";
@@ -287,7 +287,7 @@ RemovalInputs OnePrinter() {
   inputs.record.driver = "KORVA VP-100";
   inputs.record.model = "VP-100";
   inputs.record.port = "USB001";
-  inputs.record.portAdded = true;
+  inputs.record.addedPorts = {"USB001"};
   inputs.printer = "Demo";
   inputs.printers = {{"Demo", "KORVA VP-100", "USB001"}, {"Office", "Other", "LPT1:"}};
   return inputs;
@@ -296,7 +296,7 @@ RemovalInputs OnePrinter() {
 TEST(SetupRemoval, ALastPrinterTakesItsDriverPortAndModelWithIt) {
   RemovalPlan plan = PlanRemoval(OnePrinter());
   EXPECT_TRUE(plan.removeDriver);
-  EXPECT_TRUE(plan.removePort);
+  EXPECT_EQ(plan.ports, (std::vector<std::string>{"USB001"}));
   EXPECT_TRUE(plan.removeModel);
   EXPECT_EQ(plan.driverKeptFor, "");
 }
@@ -307,7 +307,7 @@ TEST(SetupRemoval, WhatOthersStillUseStays) {
   RemovalPlan shared = PlanRemoval(inputs);
   EXPECT_FALSE(shared.removeDriver);
   EXPECT_EQ(shared.driverKeptFor, "Second");
-  EXPECT_FALSE(shared.removePort);
+  EXPECT_TRUE(shared.ports.empty());
   EXPECT_FALSE(shared.removeModel);  // the model serves the kept driver
 
   inputs = OnePrinter();
@@ -317,14 +317,24 @@ TEST(SetupRemoval, WhatOthersStillUseStays) {
   EXPECT_FALSE(model.removeModel);
 
   inputs = OnePrinter();
-  inputs.record.portAdded = false;  // the port was there before the installation
-  EXPECT_FALSE(PlanRemoval(inputs).removePort);
+  inputs.record.addedPorts.clear();  // the port was there before the installation
+  EXPECT_TRUE(PlanRemoval(inputs).ports.empty());
 
   inputs = OnePrinter();
   inputs.printers.clear();  // the printer is gone already: a second uninstall run
   RemovalPlan rerun = PlanRemoval(inputs);
   EXPECT_TRUE(rerun.removeDriver);
-  EXPECT_TRUE(rerun.removePort);
+  EXPECT_EQ(rerun.ports, (std::vector<std::string>{"USB001"}));
+}
+
+TEST(SetupRemoval, PortsAnEarlierRunAddedGoWhenNothingUsesThem) {
+  const std::vector<PrinterEntry> printers = {{"Demo", "D", "LPT4:"}, {"Other", "X", "USB002"}};
+  // The printer moved from USB001 to LPT4: (added too); USB002 now serves another printer.
+  EXPECT_EQ(PortsToRemove({"USB001", "lpt4:", "USB002", "usb001"}, "LPT4:", printers, ""),
+            (std::vector<std::string>{"USB001"}));
+  // Uninstalling the printer frees LPT4: as well.
+  EXPECT_EQ(PortsToRemove({"USB001", "LPT4:", "USB002"}, "", printers, "demo"),
+            (std::vector<std::string>{"USB001", "LPT4:"}));
 }
 
 TEST(SetupRemoval, SharedDriverFilesAreKept) {

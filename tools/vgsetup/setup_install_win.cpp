@@ -294,7 +294,7 @@ int InstallPrinter(const InstallJob& job, InstallRecord* record) {
   if (PortExists(o.port)) {
     Ok("port " + o.port + " exists");
   } else if (AddLocalPort(o.port, &error)) {
-    record->portAdded = true;
+    record->addedPorts = MergeNames(record->addedPorts, {o.port});
     if (!WriteRecord(o.printer, *record, &error)) return Fail(error);
     Ok("port " + o.port + " added");
   } else {
@@ -342,8 +342,8 @@ int RunInstall(const SetupOptions& options) {
   record.model = options.model;
   record.port = options.port;
   record.installDir = job.settings.installDir;
-  // A port that an earlier run added stays ours while the printer keeps it.
-  record.portAdded = hadRecord && old.portAdded && vgtext::EqualsNoCase(old.port, options.port);
+  // Ports that an earlier run added stay ours until no printer uses them.
+  if (hadRecord) record.addedPorts = old.addedPorts;
   std::string error;
   if (!WriteRecord(options.printer, record, &error)) return Fail(error);
   Ok("installation record of " + Quoted(options.printer) + " written (HKLM\\" + kSetupKey + ")");
@@ -354,11 +354,17 @@ int RunInstall(const SetupOptions& options) {
   if (int failed = InstallDriver(job)) return failed;
   if (int failed = InstallPrinter(job, &record)) return failed;
 
-  // The printer left a port that an earlier run had added for it.
-  if (hadRecord && old.portAdded && !vgtext::EqualsNoCase(old.port, options.port) &&
-      OtherPrinterWithPort(ListPrinters(), "", old.port).empty()) {
-    if (!DeleteLocalPort(old.port, &error)) return Fail(error);
-    Ok("port " + old.port + " removed");
+  // Ports that an earlier run added and that the printer has left.
+  for (const std::string& port :
+       PortsToRemove(record.addedPorts, options.port, ListPrinters(), "")) {
+    if (!DeleteLocalPort(port, &error)) return Fail(error);
+    Ok("port " + port + " removed");
+    std::vector<std::string> kept;
+    for (const std::string& added : record.addedPorts) {
+      if (!vgtext::EqualsNoCase(added, port)) kept.push_back(added);
+    }
+    record.addedPorts = kept;
+    if (!WriteRecord(options.printer, record, &error)) return Fail(error);
   }
 
   std::printf("vgsetup: printer \"%s\" installed for model %s\n", options.printer.c_str(),
@@ -406,9 +412,9 @@ int RunUninstall(const SetupOptions& options) {
   inputs.otherModels = OtherDriverKeyModels(record.driver);
   const RemovalPlan plan = PlanRemoval(inputs);
 
-  if (plan.removePort) {
-    if (!DeleteLocalPort(record.port, &error)) return Fail(error);
-    Ok("port " + record.port + " removed");
+  for (const std::string& port : plan.ports) {
+    if (!DeleteLocalPort(port, &error)) return Fail(error);
+    Ok("port " + port + " removed");
   }
 
   if (plan.removeDriver) {

@@ -182,7 +182,12 @@ std::string EncodeRecord(const InstallRecord& record) {
   item("Model", record.model);
   item("Port", record.port);
   item("InstallDir", record.installDir);
-  item("PortAdded", record.portAdded ? "1" : "0");
+  std::string ports;
+  for (const std::string& port : record.addedPorts) {
+    if (!ports.empty()) ports += ',';
+    ports += port;
+  }
+  item("AddedPorts", ports);
   data += '\0';
   return data;
 }
@@ -206,8 +211,8 @@ bool DecodeRecord(std::string_view data, InstallRecord* record) {
       decoded.port = std::string(value);
     } else if (vgtext::EqualsNoCase(name, "InstallDir")) {
       decoded.installDir = std::string(value);
-    } else if (vgtext::EqualsNoCase(name, "PortAdded")) {
-      decoded.portAdded = value == "1";
+    } else if (vgtext::EqualsNoCase(name, "AddedPorts")) {
+      decoded.addedPorts = SplitList(value);
     }
     if (end == std::string_view::npos) break;
     data.remove_prefix(end + 1);
@@ -278,11 +283,24 @@ RemovalPlan PlanRemoval(const RemovalInputs& inputs) {
   const InstallRecord& record = inputs.record;
   plan.driverKeptFor = OtherPrinterWithDriver(inputs.printers, inputs.printer, record.driver);
   plan.removeDriver = plan.driverKeptFor.empty();
-  plan.removePort = record.portAdded && !record.port.empty() &&
-                    OtherPrinterWithPort(inputs.printers, inputs.printer, record.port).empty();
+  plan.ports = PortsToRemove(record.addedPorts, "", inputs.printers, inputs.printer);
   // The installation folder and the profile serve every driver of the model.
   plan.removeModel = plan.removeDriver && !ContainsNoCase(inputs.otherModels, record.model);
   return plan;
+}
+
+std::vector<std::string> PortsToRemove(const std::vector<std::string>& addedPorts,
+                                       std::string_view keptPort,
+                                       const std::vector<PrinterEntry>& printers,
+                                       std::string_view excludedPrinter) {
+  std::vector<std::string> ports;
+  for (const std::string& port : addedPorts) {
+    if (port.empty() || vgtext::EqualsNoCase(port, keptPort) || ContainsNoCase(ports, port)) {
+      continue;
+    }
+    if (OtherPrinterWithPort(printers, excludedPrinter, port).empty()) ports.push_back(port);
+  }
+  return ports;
 }
 
 std::vector<std::string> UnsharedFiles(const std::vector<std::string>& candidates,

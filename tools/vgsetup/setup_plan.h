@@ -96,7 +96,9 @@ struct InstallRecord {
   std::string model;
   std::string port;
   std::string installDir;
-  bool portAdded = false;  // the port did not exist and the installation created it
+  // Ports that did not exist and that an installation of the printer created; each goes
+  // again once no printer uses it. Port names hold no commas.
+  std::vector<std::string> addedPorts;
 };
 
 std::string EncodeRecord(const InstallRecord& record);
@@ -134,13 +136,19 @@ struct RemovalInputs {
 };
 
 struct RemovalPlan {
-  bool removeDriver = false;  // spooler driver, its files and its Driver key
-  bool removePort = false;
-  bool removeModel = false;   // installation folder and Profile key value
-  std::string driverKeptFor;  // a printer that still uses the driver
+  bool removeDriver = false;       // spooler driver, its files and its Driver key
+  std::vector<std::string> ports;  // added ports that nothing uses any more
+  bool removeModel = false;        // installation folder and Profile key value
+  std::string driverKeptFor;       // a printer that still uses the driver
 };
 
 RemovalPlan PlanRemoval(const RemovalInputs& inputs);
+
+// The added ports, other than keptPort, that no printer except the excluded one uses.
+std::vector<std::string> PortsToRemove(const std::vector<std::string>& addedPorts,
+                                       std::string_view keptPort,
+                                       const std::vector<PrinterEntry>& printers,
+                                       std::string_view excludedPrinter);
 
 // The files of a removed driver that no remaining driver lists: candidates minus the
 // remaining files, compared by full path without regard to case.
