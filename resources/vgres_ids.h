@@ -1,0 +1,65 @@
+/* Identifiers of the string resources of the resource library (vgres.dll). Plain defines,
+   so that both the resource compiler and C++ code can include this header. */
+#ifndef VGRES_IDS_H
+#define VGRES_IDS_H
+
+/* Message box title and message texts. */
+#define IDS_APP_TITLE 1100
+#define IDS_NO_MEMORY 1216
+#define IDS_NO_PRINTER_INFO 1222
+#define IDS_NO_PRINTER_DRIVER_INFO 1223
+#define IDS_FILE_NOT_FOUND 1224
+#define IDS_FILE_OPEN_FAILED 1225
+#define IDS_ERR_FILE_REPLACED 1233
+#define IDS_ERR_QVAPI_IN_USE 1234
+#define IDS_ERR_OTHERS 1235
+
+/* Default poll interval in seconds, as decimal text. */
+#define IDS_DEFAULT_TIMER 1340
+
+/* Status texts without a printer reply: explanations (2xxx) of the default records. */
+#define IDS_STATUS_SEARCH_TEXT 2001
+#define IDS_STATUS_COMM_ERROR_TEXT 2002
+#define IDS_STATUS_UNKNOWN_TEXT 2101
+#define IDS_STATUS_UNAVAILABLE_TEXT 2102
+
+/* Status explanations (30xx) and titles (35xx) of the built-in status records. */
+#define IDS_STATUS_WARMING_UP_TEXT 3001
+#define IDS_STATUS_BUSY_TEXT 3002
+#define IDS_STATUS_READY_TEXT 3004
+#define IDS_STATUS_OFFLINE_TEXT 3005
+#define IDS_STATUS_ERROR_TEXT 3006
+#define IDS_STATUS_CLEANING_TEXT 3007
+#define IDS_STATUS_PAPER_JAM_TEXT 3008
+#define IDS_STATUS_COVER_OPEN_TEXT 3009
+#define IDS_STATUS_INK_OUT_TEXT 3010
+#define IDS_STATUS_CARTRIDGE_CHANGE_TEXT 3011
+#define IDS_STATUS_PAPER_OUT_TEXT 3012
+#define IDS_STATUS_INK_DRYING_TEXT 3013
+#define IDS_STATUS_OTHER_MODEL_TEXT 3025
+#define IDS_STATUS_NO_SLIP_TEXT 3036
+#define IDS_STATUS_CARTRIDGE_ERROR_TEXT 3037
+#define IDS_STATUS_REMOVE_PAPER_TEXT 3038
+
+#define IDS_STATUS_WARMING_UP 3501
+#define IDS_STATUS_BUSY 3502
+#define IDS_STATUS_READY 3504
+#define IDS_STATUS_OFFLINE 3505
+#define IDS_STATUS_ERROR 3506
+#define IDS_STATUS_CLEANING 3507
+#define IDS_STATUS_PAPER_JAM 3508
+#define IDS_STATUS_COVER_OPEN 3509
+#define IDS_STATUS_INK_OUT 3510
+#define IDS_STATUS_CARTRIDGE_CHANGE 3511
+#define IDS_STATUS_PAPER_OUT 3512
+#define IDS_STATUS_INK_DRYING 3513
+#define IDS_STATUS_OTHER_MODEL 3525
+#define IDS_STATUS_SEARCH 3527
+#define IDS_STATUS_COMM_ERROR 3528
+#define IDS_STATUS_UNKNOWN 3529
+#define IDS_STATUS_UNAVAILABLE 3530
+#define IDS_STATUS_NO_SLIP 3540
+#define IDS_STATUS_CARTRIDGE_ERROR 3541
+#define IDS_STATUS_REMOVE_PAPER 3542
+
+#endif

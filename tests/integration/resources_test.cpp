@@ -1,0 +1,156 @@
+// The English resource library and the example model profile hold what the programs look up.
+#include <gtest/gtest.h>
+
+#include <string>
+#include <vector>
+
+#include "resources/vgres_ids.h"
+#include "support/win_test_support.h"
+
+namespace {
+
+std::string LoadText(HMODULE module, UINT id) {
+  char text[1024] = {};
+  int length = ::LoadStringA(module, id, text, sizeof text);
+  return std::string(text, length > 0 ? length : 0);
+}
+
+// The text ids of every built-in status record (title, explanation).
+const UINT kStatusTextIds[][2] = {
+    {3506, 3006}, {3507, 3007}, {3508, 3008}, {3509, 3009}, {3510, 3010},
+    {3511, 3011}, {3512, 3012}, {3513, 3013}, {3540, 3036}, {3542, 3038},
+    {3541, 3037}, {3501, 3001}, {3502, 3002}, {3504, 3004}, {3505, 3005},
+    {3525, 3025}, {3528, 2002}, {3530, 2102}, {3529, 2101}, {3527, 2001},
+};
+
+class ResourceLibraryTest : public ::testing::TestWithParam<bool> {
+ protected:
+  void SetUp() override {
+    const std::string path = vgtest::BinDir() + "\\vgres.dll";
+    module_ = GetParam() ? ::LoadLibraryExA(path.c_str(), nullptr, LOAD_LIBRARY_AS_DATAFILE)
+                         : ::LoadLibraryA(path.c_str());
+    ASSERT_NE(module_, nullptr) << ::GetLastError();
+  }
+  void TearDown() override {
+    if (module_) ::FreeLibrary(module_);
+  }
+  HMODULE module_ = nullptr;
+};
+
+TEST_P(ResourceLibraryTest, HoldsTheMessageTextsAndTheDefaultInterval) {
+  EXPECT_EQ(LoadText(module_, IDS_APP_TITLE), "KORVA Vigil 3");
+  EXPECT_EQ(LoadText(module_, IDS_FILE_NOT_FOUND), "Could not find specified file.");
+  EXPECT_EQ(LoadText(module_, IDS_NO_MEMORY), "Cannot allocate memory.");
+  EXPECT_EQ(LoadText(module_, IDS_NO_PRINTER_INFO), "Unable to find printer information.");
+  EXPECT_EQ(LoadText(module_, IDS_FILE_OPEN_FAILED), "Failed to open the specified file.");
+  EXPECT_EQ(LoadText(module_, IDS_ERR_OTHERS),
+            "Unable to establish bi directional communication.\nPlease re install your printer "
+            "driver.");
+  for (UINT id : {IDS_NO_PRINTER_DRIVER_INFO, IDS_ERR_FILE_REPLACED, IDS_ERR_QVAPI_IN_USE}) {
+    EXPECT_GT(LoadText(module_, id).size(), 20u) << id;
+  }
+  // Read as a decimal number by the monitor and the status window; 2 to 60 seconds.
+  const int seconds = std::stoi(LoadText(module_, IDS_DEFAULT_TIMER));
+  EXPECT_EQ(seconds, 10);
+}
+
+TEST_P(ResourceLibraryTest, HoldsATitleAndAnExplanationForEveryBuiltInStatus) {
+  for (const auto& pair : kStatusTextIds) {
+    const std::string title = LoadText(module_, pair[0]);
+    const std::string text = LoadText(module_, pair[1]);
+    EXPECT_FALSE(title.empty()) << pair[0];
+    EXPECT_LE(title.size(), 30u) << title;  // a heading, not a sentence
+    EXPECT_GT(text.size(), title.size()) << pair[1];
+  }
+  EXPECT_EQ(LoadText(module_, IDS_STATUS_READY), "Ready");
+  EXPECT_EQ(LoadText(module_, IDS_STATUS_PAPER_OUT), "Paper out");
+  EXPECT_EQ(LoadText(module_, IDS_STATUS_COMM_ERROR), "Communication error");
+  EXPECT_EQ(LoadText(module_, 3003), "");  // no record uses this pair
+}
+
+INSTANTIATE_TEST_SUITE_P(AsDataAndAsLibrary, ResourceLibraryTest, ::testing::Bool());
+
+class ExampleProfileTest : public ::testing::Test {
+ protected:
+  std::string Read(const char* section, const char* key) {
+    char value[1024] = {};
+    ::GetPrivateProfileStringA(section, key, "", value, sizeof value, path_.c_str());
+    return value;
+  }
+  int ReadInt(const char* section, const char* key) {
+    return static_cast<int>(::GetPrivateProfileIntA(section, key, -12345, path_.c_str()));
+  }
+  std::vector<std::string> Lines(const char* section) {
+    std::vector<char> buffer(32767, '\0');
+    DWORD length = ::GetPrivateProfileSectionA(section, buffer.data(),
+                                               static_cast<DWORD>(buffer.size()), path_.c_str());
+    std::vector<std::string> lines;
+    for (DWORD pos = 0; pos < length && buffer[pos];) {
+      lines.emplace_back(&buffer[pos]);
+      pos += static_cast<DWORD>(lines.back().size()) + 1;
+    }
+    return lines;
+  }
+  const std::string path_ = vgtest::BinDir() + "\\profiles\\VP-100.ini";
+};
+
+TEST_F(ExampleProfileTest, NamesTheLibrariesAndTheLanguage) {
+  EXPECT_EQ(Read("Install", "DRVNAME"), "KORVA VP-100");
+  EXPECT_EQ(Read("VP-100", "PrnDll"), "vgprn.dll");
+  const std::vector<std::string> languages = Lines("Language");
+  ASSERT_EQ(languages.size(), 1u);
+  EXPECT_EQ(languages[0], "English=0x09,0x01");
+  EXPECT_EQ(Read("English", "ResDll"), "vgres.dll");
+  EXPECT_EQ(Read("English", "WAVRES"), "vgres.dll");
+  EXPECT_TRUE(vgtest::FileExists(vgtest::BinDir() + "\\" + Read("English", "ResDll")));
+  EXPECT_EQ(ReadInt("English", "SOUND"), 1);
+  EXPECT_FALSE(Read("English", "HelpFile").empty());
+}
+
+TEST_F(ExampleProfileTest, GivesEveryMonitorAndSettingsKeyAUsableValue) {
+  EXPECT_EQ(ReadInt("VP-100", "TIMEOUT"), 30);
+  EXPECT_EQ(ReadInt("VP-100", "MonitorInitTime"), 1000);
+  for (const char* key : {"TimeOutCount", "TimeOutCountReadyErr", "TimeOutCountConfirmErr",
+                          "ComErrDisableNum", "InkNearEndB", "InkNearEndC", "SizeUnitH", "SlipMax",
+                          "MaxCaset", "MaxIC", "PaperNearEnd"}) {
+    EXPECT_GT(ReadInt("VP-100", key), 0) << key;
+  }
+  for (const char* key : {"EnableGetStatusErr", "SoundNotifyEnable", "BeepBuzzerEnable",
+                          "TrayIconEnable", "TrayIconSelected", "LoopBuzzer"}) {
+    const int value = ReadInt("VP-100", key);
+    EXPECT_TRUE(value == 0 || value == 1) << key << " = " << value;
+  }
+  for (const char* key : {"BMPBlue", "BMPRed", "BMPYellow", "KVWVER"}) {
+    EXPECT_FALSE(Read("VP-100", key).empty()) << key;
+  }
+}
+
+TEST_F(ExampleProfileTest, CountsItsNotificationItemsAndClosesItsStatusLines) {
+  int items = 0;
+  for (const std::string& line : Lines("VP-100")) {
+    if (line.size() > 8 && line.compare(0, 4, "ITEM") == 0 && line[7] == '=' &&
+        line.find_first_not_of("0123456789", 4) == 7) {
+      ++items;
+    }
+  }
+  EXPECT_EQ(ReadInt("VP-100", "ITEMNUM"), items);
+  EXPECT_EQ(Read("VP-100", "ITEM011"), "1");  // communication errors are told by default
+
+  std::vector<std::string> status;
+  for (const std::string& line : Lines("English")) {
+    if (line.compare(0, 6, "STATUS") == 0) status.push_back(line);
+  }
+  ASSERT_GE(status.size(), 3u);
+  // Seven fields on every line; the last line only closes the list.
+  for (const std::string& line : status) {
+    size_t commas = 0;
+    bool quoted = false;
+    for (char c : line) {
+      if (c == '"') quoted = !quoted;
+      if (c == ',' && !quoted) ++commas;
+    }
+    EXPECT_EQ(commas, 6u) << line;
+  }
+}
+
+}  // namespace

@@ -1,0 +1,498 @@
+// vgsetup.exe installs a model and a printer the way the monitor and the printer status
+// library then find them, and its uninstall leaves the machine as it was.
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <cstdio>
+#include <string>
+#include <vector>
+
+#include "support/process_output.h"
+#include "support/program_streams.h"
+#include "support/win_test_support.h"
+
+namespace {
+
+const char kDriverRoot[] = "software\\KORVA\\VGL3\\Driver\\";
+const char kProfileKey[] = "software\\KORVA\\VGL3\\Profile";
+const char kSetupKey[] = "software\\KORVA\\VGL3\\Setup";
+const char kSpoolPrinters[] = "System\\CurrentControlSet\\Control\\Print\\Printers\\";
+const char kSpoolDrivers[] =
+    "System\\CurrentControlSet\\Control\\Print\\Environments\\Windows NT x86\\Drivers\\Version-3\\";
+const char kLegacyPrinterLists[] = "Software\\Microsoft\\Windows NT\\CurrentVersion\\";
+
+std::string Quote(const std::string& text) { return vgtest::QuoteArgument(text); }
+
+// One key and everything below it, values with type and data, as text.
+void DumpKey(HKEY root, const std::string& path, std::string* out) {
+  HKEY key = nullptr;
+  if (::RegOpenKeyExA(root, path.c_str(), 0, KEY_READ, &key) != ERROR_SUCCESS) {
+    *out += path + " (missing)\n";
+    return;
+  }
+  *out += path + "\n";
+  for (DWORD i = 0;; ++i) {
+    char name[512];
+    BYTE data[4096];
+    DWORD nameSize = sizeof name;
+    DWORD dataSize = sizeof data;
+    DWORD type = 0;
+    if (::RegEnumValueA(key, i, name, &nameSize, nullptr, &type, data, &dataSize) !=
+        ERROR_SUCCESS) {
+      break;
+    }
+    char head[64];
+    std::snprintf(head, sizeof head, "  [%lu] ", static_cast<unsigned long>(type));
+    *out += head + std::string(name, nameSize) + " = ";
+    for (DWORD b = 0; b < dataSize; ++b) {
+      char hex[4];
+      std::snprintf(hex, sizeof hex, "%02x", data[b]);
+      *out += hex;
+    }
+    *out += "\n";
+  }
+  std::vector<std::string> children;
+  for (DWORD i = 0;; ++i) {
+    char name[256];
+    DWORD size = sizeof name;
+    if (::RegEnumKeyExA(key, i, name, &size, nullptr, nullptr, nullptr, nullptr) != ERROR_SUCCESS) {
+      break;
+    }
+    children.emplace_back(name, size);
+  }
+  ::RegCloseKey(key);
+  for (const std::string& child : children) DumpKey(root, path + "\\" + child, out);
+}
+
+template <typename Call>
+std::vector<BYTE> Listing(Call call, DWORD* count) {
+  DWORD needed = 0;
+  *count = 0;
+  call(nullptr, 0, &needed, count);
+  std::vector<BYTE> buffer(needed + 1);
+  if (needed == 0 || !call(buffer.data(), needed, &needed, count)) *count = 0;
+  return buffer;
+}
+
+std::string FolderListing(const std::string& folder) {
+  std::vector<std::string> names;
+  WIN32_FIND_DATAA data;
+  HANDLE find = ::FindFirstFileA((folder + "\\*").c_str(), &data);
+  if (find != INVALID_HANDLE_VALUE) {
+    do {
+      names.push_back(data.cFileName);
+    } while (::FindNextFileA(find, &data));
+    ::FindClose(find);
+  }
+  std::sort(names.begin(), names.end());
+  std::string text = folder + ":";
+  for (const std::string& name : names) text += " " + name;
+  return text + "\n";
+}
+
+std::string DriverFolder() {
+  char folder[MAX_PATH] = {};
+  DWORD needed = 0;
+  ::GetPrinterDriverDirectoryA(nullptr, nullptr, 1, reinterpret_cast<BYTE*>(folder), sizeof folder,
+                               &needed);
+  return folder;
+}
+
+// Everything an installation of this printer, driver and model can touch.
+std::string Snapshot(const std::string& printer, const std::string& driver,
+                     const std::string& model) {
+  std::string text;
+  DumpKey(HKEY_LOCAL_MACHINE, kDriverRoot + driver, &text);
+  DumpKey(HKEY_LOCAL_MACHINE, kProfileKey, &text);
+  DumpKey(HKEY_LOCAL_MACHINE, kSetupKey, &text);
+  DumpKey(HKEY_LOCAL_MACHINE, kSpoolPrinters + printer, &text);
+  DumpKey(HKEY_LOCAL_MACHINE, kSpoolDrivers + driver, &text);
+  for (const char* list : {"Devices", "PrinterPorts"}) {
+    text += list + std::string(": ") +
+            vgtest::GetString(HKEY_CURRENT_USER, kLegacyPrinterLists + std::string(list),
+                              printer.c_str()) +
+            "\n";
+  }
+
+  DWORD count = 0;
+  std::vector<BYTE> printers = Listing(
+      [](BYTE* data, DWORD size, DWORD* needed, DWORD* returned) {
+        return ::EnumPrintersA(PRINTER_ENUM_LOCAL, nullptr, 2, data, size, needed, returned);
+      },
+      &count);
+  std::vector<std::string> lines;
+  for (DWORD i = 0; i < count; ++i) {
+    const auto& info = reinterpret_cast<const PRINTER_INFO_2A*>(printers.data())[i];
+    lines.push_back(std::string("printer ") + info.pPrinterName + " on " + info.pPortName +
+                    " with " + info.pDriverName);
+  }
+  std::vector<BYTE> drivers = Listing(
+      [](BYTE* data, DWORD size, DWORD* needed, DWORD* returned) {
+        return ::EnumPrinterDriversA(nullptr, nullptr, 3, data, size, needed, returned);
+      },
+      &count);
+  for (DWORD i = 0; i < count; ++i) {
+    const auto& info = reinterpret_cast<const DRIVER_INFO_3A*>(drivers.data())[i];
+    lines.push_back(std::string("driver ") + info.pName + " data " + info.pDataFile);
+  }
+  std::vector<BYTE> ports = Listing(
+      [](BYTE* data, DWORD size, DWORD* needed, DWORD* returned) {
+        return ::EnumPortsA(nullptr, 1, data, size, needed, returned);
+      },
+      &count);
+  for (DWORD i = 0; i < count; ++i) {
+    lines.push_back(std::string("port ") +
+                    reinterpret_cast<const PORT_INFO_1A*>(ports.data())[i].pName);
+  }
+  std::sort(lines.begin(), lines.end());
+  for (const std::string& line : lines) text += line + "\n";
+
+  const std::string driverFolder = DriverFolder();
+  text += FolderListing(driverFolder) + FolderListing(driverFolder + "\\3");
+  char programFiles[MAX_PATH] = {};
+  ::GetEnvironmentVariableA("ProgramFiles", programFiles, sizeof programFiles);
+  text += FolderListing(std::string(programFiles) + "\\KORVA\\Vigil3\\" + model);
+  return text;
+}
+
+struct PrinterFacts {
+  bool exists = false;
+  std::string driver;
+  std::string port;
+  std::string libraryName;  // printer data "QVAPIB6Namex86"
+  DWORD libraryType = 0;
+  std::string dataFile;  // of the driver, information level 6
+};
+
+PrinterFacts ReadPrinter(const std::string& name) {
+  PrinterFacts facts;
+  HANDLE printer = nullptr;
+  PRINTER_DEFAULTSA defaults = {nullptr, nullptr, PRINTER_ACCESS_USE};
+  if (!::OpenPrinterA(const_cast<char*>(name.c_str()), &printer, &defaults)) return facts;
+  facts.exists = true;
+  DWORD count = 0;
+  std::vector<BYTE> info = Listing(
+      [printer](BYTE* data, DWORD size, DWORD* needed, DWORD* returned) {
+        *returned = 1;
+        return ::GetPrinterA(printer, 2, data, size, needed);
+      },
+      &count);
+  if (count == 1) {
+    const auto* level2 = reinterpret_cast<const PRINTER_INFO_2A*>(info.data());
+    facts.driver = level2->pDriverName;
+    facts.port = level2->pPortName;
+  }
+  char value[MAX_PATH] = {};
+  DWORD needed = 0;
+  if (::GetPrinterDataA(printer, const_cast<char*>("QVAPIB6Namex86"), &facts.libraryType,
+                        reinterpret_cast<BYTE*>(value), sizeof value - 1,
+                        &needed) == ERROR_SUCCESS) {
+    facts.libraryName = value;
+  }
+  std::vector<BYTE> driver = Listing(
+      [printer](BYTE* data, DWORD size, DWORD* needed, DWORD* returned) {
+        *returned = 1;
+        return ::GetPrinterDriverA(printer, nullptr, 6, data, size, needed);
+      },
+      &count);
+  if (count == 1)
+    facts.dataFile = reinterpret_cast<const DRIVER_INFO_6A*>(driver.data())->pDataFile;
+  ::ClosePrinter(printer);
+  return facts;
+}
+
+std::string FolderOf(const std::string& path) { return path.substr(0, path.find_last_of('\\')); }
+
+bool PortKnown(const std::string& port) {
+  DWORD count = 0;
+  std::vector<BYTE> ports = Listing(
+      [](BYTE* data, DWORD size, DWORD* needed, DWORD* returned) {
+        return ::EnumPortsA(nullptr, 1, data, size, needed, returned);
+      },
+      &count);
+  for (DWORD i = 0; i < count; ++i) {
+    if (port == reinterpret_cast<const PORT_INFO_1A*>(ports.data())[i].pName) return true;
+  }
+  return false;
+}
+
+class VgSetupTest : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    model_ = vgtest::UniqueName("VT");
+    printer_ = vgtest::UniqueName("VG Printer");
+    driver_ = vgtest::UniqueName("VG Driver");
+    kit_ = vgtest::MakeTempDir("vgkit");
+    const std::string bin = vgtest::BinDir();
+    for (const char* file : {"vgprn.dll", "vgres.dll"}) {
+      ASSERT_TRUE(::CopyFileA((bin + "\\" + file).c_str(), (kit_ + "\\" + file).c_str(), FALSE));
+    }
+    // The simulated printer's library when it is built; otherwise any DLL stands in for it,
+    // since installing only places the file and names it.
+    std::string library = bin + "\\qvsim.dll";
+    if (!vgtest::FileExists(library)) library = bin + "\\vgres.dll";
+    ASSERT_TRUE(::CopyFileA(library.c_str(), (kit_ + "\\qvsim.dll").c_str(), FALSE));
+    // A stand-in pop-up program: vgsetup copies it and names it under "VG_RUN".
+    vgtest::WriteFile(kit_ + "\\vgpop.exe", "MZ pop-up stand-in");
+
+    // The example profile, under this test's own model id.
+    std::string profile = vgtest::ReadFile(bin + "\\profiles\\VP-100.ini");
+    const size_t section = profile.find("[VP-100]");
+    ASSERT_NE(section, std::string::npos);
+    profile.replace(section, 8, "[" + model_ + "]");
+    vgtest::WriteFile(kit_ + "\\" + model_ + ".ini", profile);
+
+    char programFiles[MAX_PATH] = {};
+    ::GetEnvironmentVariableA("ProgramFiles", programFiles, sizeof programFiles);
+    installDir_ = std::string(programFiles) + "\\KORVA\\Vigil3\\" + model_;
+  }
+
+  void TearDown() override {
+    for (const std::string& printer : extraPrinters_) Uninstall(printer);
+    Uninstall(printer_);
+    vgtest::RemoveTree(kit_);
+  }
+
+  vgtest::StreamsRun Install(const std::string& printer, const std::string& port,
+                             const std::string& extra = "") {
+    return vgtest::RunWithStreams("vgsetup.exe", "install --printer " + Quote(printer) +
+                                                     " --port " + Quote(port) + " --model " +
+                                                     model_ + " --driver " + Quote(driver_) +
+                                                     " --from " + Quote(kit_) + extra);
+  }
+
+  vgtest::StreamsRun Uninstall(const std::string& printer) {
+    return vgtest::RunWithStreams("vgsetup.exe", "uninstall --printer " + Quote(printer));
+  }
+
+  std::string DriverValue(const char* name) {
+    return vgtest::GetString(HKEY_LOCAL_MACHINE, kDriverRoot + driver_, name);
+  }
+
+  std::string Snap() { return Snapshot(printer_, driver_, model_); }
+
+  std::string model_;
+  std::string printer_;
+  std::string driver_;
+  std::string kit_;
+  std::string installDir_;
+  std::vector<std::string> extraPrinters_;
+};
+
+TEST_F(VgSetupTest, InstallPlacesWhatTheSystemLooksUpAndUninstallRestoresTheMachine) {
+  const std::string before = Snap();
+
+  vgtest::StreamsRun install = Install(printer_, "LPT1:");
+  ASSERT_EQ(install.process.exitCode, 0u) << install.out << install.err;
+  EXPECT_NE(install.out.find("[ok] copied vgprn.dll"), std::string::npos) << install.out;
+  EXPECT_NE(install.out.find("[skip] vgicon.exe"), std::string::npos) << install.out;
+  EXPECT_EQ(install.err, "");
+  EXPECT_NE(Snap(), before);  // the snapshot sees the installation
+
+  // The Driver key.
+  const std::string profile = installDir_ + "\\" + model_ + ".ini";
+  EXPECT_EQ(DriverValue("Profile"), profile);
+  EXPECT_EQ(DriverValue("InstallPath"), installDir_);
+  EXPECT_EQ(DriverValue("ModelID"), model_);
+  EXPECT_EQ(DriverValue("Type"), "QOLT");
+  EXPECT_EQ(DriverValue("QVAPI32"), "qvsim.dll");
+  EXPECT_EQ(DriverValue("LocalMonitoringTimer"), "10");
+  EXPECT_EQ(DriverValue("NetworkMonitoringTimer"), "30");
+  EXPECT_EQ(DriverValue("VG_RUN"), installDir_ + "\\vgpop.exe");
+  EXPECT_EQ(DriverValue("VG_ICN"), "");  // not in the kit, so not named
+  EXPECT_EQ(vgtest::GetString(HKEY_LOCAL_MACHINE, kProfileKey, model_.c_str()), profile);
+
+  // The installed files, and the profile readable under the model's section.
+  for (const char* file : {"vgprn.dll", "vgres.dll", "qvsim.dll", "vgpop.exe"}) {
+    EXPECT_TRUE(vgtest::FileExists(installDir_ + "\\" + file)) << file;
+  }
+  char prnDll[MAX_PATH] = {};
+  ::GetPrivateProfileStringA(model_.c_str(), "PrnDll", "", prnDll, sizeof prnDll, profile.c_str());
+  EXPECT_STREQ(prnDll, "vgprn.dll");
+
+  // The spooler's printer, its printer data, and the library beside the driver's data file.
+  PrinterFacts facts = ReadPrinter(printer_);
+  ASSERT_TRUE(facts.exists);
+  EXPECT_EQ(facts.driver, driver_);
+  EXPECT_EQ(facts.port, "LPT1:");
+  EXPECT_EQ(facts.libraryName, "qvsim.dll");
+  EXPECT_EQ(facts.libraryType, static_cast<DWORD>(REG_SZ));
+  ASSERT_NE(facts.dataFile.find('\\'), std::string::npos) << facts.dataFile;
+  const std::string placed = FolderOf(facts.dataFile) + "\\qvsim.dll";
+  EXPECT_EQ(vgtest::ReadFile(placed), vgtest::ReadFile(kit_ + "\\qvsim.dll"));
+
+  vgtest::StreamsRun uninstall = Uninstall(printer_);
+  ASSERT_EQ(uninstall.process.exitCode, 0u) << uninstall.out << uninstall.err;
+  EXPECT_FALSE(ReadPrinter(printer_).exists);
+  EXPECT_FALSE(vgtest::FileExists(installDir_));
+  EXPECT_EQ(Snap(), before);
+
+  vgtest::StreamsRun again = Uninstall(printer_);
+  EXPECT_EQ(again.process.exitCode, 0u) << again.err;
+  EXPECT_NE(again.out.find("nothing to remove"), std::string::npos) << again.out;
+  EXPECT_EQ(Snap(), before);
+}
+
+TEST_F(VgSetupTest, ASecondRunRepairsAHalfDoneInstallation) {
+  const std::string before = Snap();
+  ASSERT_EQ(Install(printer_, "LPT1:").process.exitCode, 0u);
+
+  // Break it the way an interrupted run or a careless user would.
+  HANDLE printer = nullptr;
+  PRINTER_DEFAULTSA defaults = {nullptr, nullptr, PRINTER_ALL_ACCESS};
+  ASSERT_TRUE(::OpenPrinterA(const_cast<char*>(printer_.c_str()), &printer, &defaults));
+  ASSERT_TRUE(::DeletePrinter(printer));
+  ::ClosePrinter(printer);
+  HKEY key = nullptr;
+  ASSERT_EQ(
+      ::RegOpenKeyExA(HKEY_LOCAL_MACHINE, (kDriverRoot + driver_).c_str(), 0, KEY_ALL_ACCESS, &key),
+      ERROR_SUCCESS);
+  ::RegDeleteValueA(key, "QVAPI32");
+  ::RegCloseKey(key);
+  ASSERT_TRUE(::DeleteFileA((installDir_ + "\\vgprn.dll").c_str()));
+
+  vgtest::StreamsRun repair = Install(printer_, "LPT1:");
+  ASSERT_EQ(repair.process.exitCode, 0u) << repair.out << repair.err;
+  EXPECT_TRUE(ReadPrinter(printer_).exists);
+  EXPECT_EQ(ReadPrinter(printer_).libraryName, "qvsim.dll");
+  EXPECT_EQ(DriverValue("QVAPI32"), "qvsim.dll");
+  EXPECT_TRUE(vgtest::FileExists(installDir_ + "\\vgprn.dll"));
+
+  // An uninstall that finds the printer gone already still removes the rest.
+  ASSERT_TRUE(::OpenPrinterA(const_cast<char*>(printer_.c_str()), &printer, &defaults));
+  ASSERT_TRUE(::DeletePrinter(printer));
+  ::ClosePrinter(printer);
+  vgtest::StreamsRun uninstall = Uninstall(printer_);
+  ASSERT_EQ(uninstall.process.exitCode, 0u) << uninstall.out << uninstall.err;
+  EXPECT_EQ(Snap(), before);
+}
+
+TEST_F(VgSetupTest, APortTheSpoolerLacksIsAddedAndRemovedAgain) {
+  const std::string port = vgtest::UniqueName("USB");
+  const std::string before = Snap();
+  ASSERT_FALSE(PortKnown(port));
+
+  vgtest::StreamsRun install = Install(printer_, port);
+  ASSERT_EQ(install.process.exitCode, 0u) << install.out << install.err;
+  EXPECT_TRUE(PortKnown(port));
+  EXPECT_EQ(ReadPrinter(printer_).port, port);
+
+  // Moving the printer back to a standard port gives up the added one.
+  ASSERT_EQ(Install(printer_, "LPT2:").process.exitCode, 0u);
+  EXPECT_EQ(ReadPrinter(printer_).port, "LPT2:");
+  EXPECT_FALSE(PortKnown(port));
+  EXPECT_TRUE(PortKnown("LPT2:"));
+
+  ASSERT_EQ(Install(printer_, port).process.exitCode, 0u);
+  ASSERT_EQ(Uninstall(printer_).process.exitCode, 0u);
+  EXPECT_FALSE(PortKnown(port));
+  EXPECT_EQ(Snap(), before);
+}
+
+TEST_F(VgSetupTest, ASharedDriverStaysUntilItsLastPrinterGoes) {
+  const std::string second = vgtest::UniqueName("VG Second");
+  extraPrinters_.push_back(second);
+  const std::string before = Snap();
+  ASSERT_EQ(Install(printer_, "LPT1:").process.exitCode, 0u);
+  ASSERT_EQ(Install(second, "LPT2:").process.exitCode, 0u);
+
+  vgtest::StreamsRun first = Uninstall(printer_);
+  ASSERT_EQ(first.process.exitCode, 0u) << first.err;
+  EXPECT_NE(first.out.find("kept"), std::string::npos) << first.out;
+  PrinterFacts other = ReadPrinter(second);
+  ASSERT_TRUE(other.exists);
+  EXPECT_EQ(other.libraryName, "qvsim.dll");
+  EXPECT_TRUE(vgtest::FileExists(FolderOf(other.dataFile) + "\\qvsim.dll"));
+  EXPECT_EQ(DriverValue("ModelID"), model_);
+  EXPECT_TRUE(vgtest::FileExists(installDir_ + "\\vgprn.dll"));
+
+  ASSERT_EQ(Uninstall(second).process.exitCode, 0u);
+  EXPECT_EQ(Snap(), before);
+}
+
+TEST_F(VgSetupTest, FailuresAreReportedAndChangeNothing) {
+  const std::string before = Snap();
+
+  vgtest::StreamsRun unknown = vgtest::RunWithStreams("vgsetup.exe", "install --colour red");
+  EXPECT_EQ(unknown.process.exitCode, 2u);
+  EXPECT_NE(unknown.err.find("usage:"), std::string::npos) << unknown.err;
+
+  vgtest::StreamsRun none = vgtest::RunWithStreams("vgsetup.exe", "");
+  EXPECT_EQ(none.process.exitCode, 2u);
+
+  ASSERT_TRUE(::DeleteFileA((kit_ + "\\vgprn.dll").c_str()));
+  vgtest::StreamsRun missing = Install(printer_, "LPT1:");
+  EXPECT_EQ(missing.process.exitCode, 1u);
+  EXPECT_NE(missing.err.find("vgprn.dll"), std::string::npos) << missing.err;
+
+  vgtest::StreamsRun noModel = vgtest::RunWithStreams(
+      "vgsetup.exe", "install --printer " + Quote(printer_) + " --port LPT1: --model NoSuchModel" +
+                         " --from " + Quote(kit_));
+  EXPECT_EQ(noModel.process.exitCode, 1u);
+  EXPECT_NE(noModel.err.find("NoSuchModel.ini"), std::string::npos) << noModel.err;
+
+  vgtest::StreamsRun absent = Uninstall(vgtest::UniqueName("No Such Printer"));
+  EXPECT_EQ(absent.process.exitCode, 0u);
+  EXPECT_EQ(Snap(), before);
+}
+
+TEST_F(VgSetupTest, AnotherInstallationsPrinterIsNotTakenOver) {
+  ASSERT_EQ(Install(printer_, "LPT1:").process.exitCode, 0u);
+  const std::string installed = Snap();
+  const std::string otherDriver = vgtest::UniqueName("VG Other");
+
+  vgtest::StreamsRun takeOver = vgtest::RunWithStreams(
+      "vgsetup.exe", "install --printer " + Quote(printer_) + " --port LPT1: --model " + model_ +
+                         " --driver " + Quote(otherDriver) + " --from " + Quote(kit_));
+  EXPECT_EQ(takeOver.process.exitCode, 1u);
+  EXPECT_NE(takeOver.err.find(driver_), std::string::npos) << takeOver.err;
+  EXPECT_EQ(Snap(), installed);
+  EXPECT_FALSE(vgtest::KeyExists(HKEY_LOCAL_MACHINE, kDriverRoot + otherDriver));
+}
+
+TEST_F(VgSetupTest, APrinterOfAnotherSystemIsNotRemoved) {
+  // A printer with a driver that has no Driver key, added straight through the spooler.
+  const std::string folder = DriverFolder();
+  const std::string dataFile = vgtest::UniqueName("foreign") + ".ini";
+  vgtest::WriteFile(folder + "\\" + dataFile, "[foreign]\r\n");
+  const std::string driver = vgtest::UniqueName("VG Foreign");
+  DRIVER_INFO_3A info = {};
+  info.cVersion = 3;
+  info.pName = const_cast<char*>(driver.c_str());
+  info.pDriverPath = const_cast<char*>("wineps.drv");
+  info.pConfigFile = const_cast<char*>("wineps.drv");
+  info.pDataFile = const_cast<char*>(dataFile.c_str());
+  ASSERT_TRUE(
+      ::AddPrinterDriverExA(nullptr, 3, reinterpret_cast<BYTE*>(&info), APD_COPY_NEW_FILES));
+  ::DeleteFileA((folder + "\\" + dataFile).c_str());
+  PRINTER_INFO_2A printer = {};
+  printer.pPrinterName = const_cast<char*>(printer_.c_str());
+  printer.pPortName = const_cast<char*>("LPT3:");
+  printer.pDriverName = const_cast<char*>(driver.c_str());
+  printer.pPrintProcessor = const_cast<char*>("WinPrint");
+  printer.pDatatype = const_cast<char*>("RAW");
+  printer.Attributes = PRINTER_ATTRIBUTE_LOCAL;
+  HANDLE added = ::AddPrinterA(nullptr, 2, reinterpret_cast<BYTE*>(&printer));
+  ASSERT_NE(added, nullptr);
+  ::ClosePrinter(added);
+
+  vgtest::StreamsRun uninstall = Uninstall(printer_);
+  EXPECT_EQ(uninstall.process.exitCode, 1u);
+  EXPECT_NE(uninstall.err.find("not installed for this system"), std::string::npos)
+      << uninstall.err;
+  EXPECT_TRUE(ReadPrinter(printer_).exists);
+
+  vgtest::StreamsRun install = Install(printer_, "LPT1:");
+  EXPECT_EQ(install.process.exitCode, 1u);
+  EXPECT_EQ(ReadPrinter(printer_).driver, driver);
+
+  HANDLE handle = nullptr;
+  PRINTER_DEFAULTSA defaults = {nullptr, nullptr, PRINTER_ALL_ACCESS};
+  ASSERT_TRUE(::OpenPrinterA(const_cast<char*>(printer_.c_str()), &handle, &defaults));
+  ::DeletePrinter(handle);
+  ::ClosePrinter(handle);
+  ::DeletePrinterDriverExA(nullptr, nullptr, const_cast<char*>(driver.c_str()), 0, 0);
+  ::DeleteFileA((folder + "\\3\\" + dataFile).c_str());
+}
+
+}  // namespace

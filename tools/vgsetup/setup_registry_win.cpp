@@ -1,0 +1,125 @@
+#include "tools/vgsetup/setup_registry_win.h"
+
+#include "common/registry_win.h"
+#include "common/text_util.h"
+#include "common/win.h"
+#include "tools/vgsetup/setup_files_win.h"
+
+namespace vgsetup {
+
+std::string DriverKeyPath(const std::string& driver) {
+  return std::string(kDriverRootKey) + "\\" + driver;
+}
+
+bool KeyExists(const std::string& path) {
+  Registry key(HKEY_LOCAL_MACHINE, path.c_str());
+  return key.IsOpen();
+}
+
+std::string ReadString(const std::string& path, const std::string& name) {
+  Registry key(HKEY_LOCAL_MACHINE, path.c_str());
+  return key.GetString(name.c_str(), "", 1024);
+}
+
+bool WriteStrings(const std::string& path,
+                  const std::vector<std::pair<std::string, std::string>>& values,
+                  std::string* error) {
+  Registry key;
+  key.Create(HKEY_LOCAL_MACHINE, path.c_str());
+  if (!key.IsOpen()) {
+    if (error) *error = WithSystemError("cannot create HKLM\\" + path, ::GetLastError());
+    return false;
+  }
+  for (const auto& [name, value] : values) {
+    if (!key.SetString(name.c_str(), value.c_str())) {
+      if (error) *error = "cannot write " + name + " under HKLM\\" + path;
+      return false;
+    }
+  }
+  return true;
+}
+
+bool DeleteValueIfPresent(const std::string& path, const std::string& name, std::string* error) {
+  Registry key(HKEY_LOCAL_MACHINE, path.c_str(), false, KEY_ALL_ACCESS);
+  if (!key.IsOpen() || key.GetValueType(name.c_str()) == 0) return true;
+  if (key.DeleteValue(name.c_str())) return true;
+  if (error) *error = "cannot delete " + name + " under HKLM\\" + path;
+  return false;
+}
+
+bool DeleteKeyTree(const std::string& path, std::string* error) {
+  {
+    Registry key(HKEY_LOCAL_MACHINE, path.c_str(), false, KEY_ALL_ACCESS);
+    if (!key.IsOpen()) return !KeyExists(path);
+    // Always take the first subkey: the enumeration shifts as subkeys go.
+    for (std::string child = key.EnumKey(0); !child.empty(); child = key.EnumKey(0)) {
+      if (!DeleteKeyTree(path + "\\" + child, error)) return false;
+    }
+  }
+  LONG rc = ::RegDeleteKeyA(HKEY_LOCAL_MACHINE, path.c_str());
+  if (rc == ERROR_SUCCESS || !KeyExists(path)) return true;
+  if (error) *error = WithSystemError("cannot delete HKLM\\" + path, static_cast<DWORD>(rc));
+  return false;
+}
+
+void DeleteKeyIfEmpty(const std::string& path) {
+  DWORD subKeys = 0;
+  DWORD values = 0;
+  {
+    Registry key(HKEY_LOCAL_MACHINE, path.c_str());
+    if (!key.IsOpen() ||
+        ::RegQueryInfoKeyA(key.Key(), nullptr, nullptr, nullptr, &subKeys, nullptr, nullptr,
+                           &values, nullptr, nullptr, nullptr, nullptr) != ERROR_SUCCESS) {
+      return;
+    }
+  }
+  if (subKeys == 0 && values == 0) ::RegDeleteKeyA(HKEY_LOCAL_MACHINE, path.c_str());
+}
+
+bool ReadRecord(const std::string& printer, InstallRecord* record) {
+  Registry key(HKEY_LOCAL_MACHINE, kSetupKey);
+  if (!key.IsOpen() || key.GetValueType(printer.c_str()) != REG_MULTI_SZ) return false;
+  const std::vector<BYTE> data = key.GetBinary(printer.c_str());
+  return DecodeRecord(std::string_view(reinterpret_cast<const char*>(data.data()), data.size()),
+                      record);
+}
+
+bool WriteRecord(const std::string& printer, const InstallRecord& record, std::string* error) {
+  Registry key;
+  key.Create(HKEY_LOCAL_MACHINE, kSetupKey);
+  const std::string data = EncodeRecord(record);
+  if (key.IsOpen() && ::RegSetValueExA(key.Key(), printer.c_str(), 0, REG_MULTI_SZ,
+                                       reinterpret_cast<const BYTE*>(data.data()),
+                                       static_cast<DWORD>(data.size())) == ERROR_SUCCESS) {
+    return true;
+  }
+  if (error) *error = "cannot write the installation record under HKLM\\" + std::string(kSetupKey);
+  return false;
+}
+
+bool DeleteRecord(const std::string& printer, std::string* error) {
+  return DeleteValueIfPresent(kSetupKey, printer, error);
+}
+
+std::vector<std::string> OtherDriverKeyModels(const std::string& excludedDriver) {
+  std::vector<std::string> models;
+  Registry root(HKEY_LOCAL_MACHINE, kDriverRootKey);
+  for (DWORD i = 0;; ++i) {
+    const std::string driver = root.EnumKey(i);
+    if (driver.empty()) break;
+    if (vgtext::EqualsNoCase(driver, excludedDriver)) continue;
+    const std::string model = ReadString(DriverKeyPath(driver), "ModelID");
+    if (!model.empty()) models.push_back(model);
+  }
+  return models;
+}
+
+void RemoveEmptyProductKeys() {
+  DeleteKeyIfEmpty(kSetupKey);
+  DeleteKeyIfEmpty(kDriverRootKey);
+  DeleteKeyIfEmpty(kProfileKey);
+  DeleteKeyIfEmpty(kProductKey);
+  DeleteKeyIfEmpty("software\\KORVA");
+}
+
+}  // namespace vgsetup

@@ -1,0 +1,44 @@
+#pragma once
+// The machine-wide keys that vgsetup writes under HKEY_LOCAL_MACHINE: a Driver key per driver,
+// the Profile key's value per model, and the installation record per printer.
+#include <string>
+#include <utility>
+#include <vector>
+
+#include "tools/vgsetup/setup_plan.h"
+
+namespace vgsetup {
+
+constexpr char kProductKey[] = "software\\KORVA\\VGL3";
+constexpr char kDriverRootKey[] = "software\\KORVA\\VGL3\\Driver";
+constexpr char kProfileKey[] = "software\\KORVA\\VGL3\\Profile";
+// One value per installed printer, named by the printer, holding its InstallRecord.
+constexpr char kSetupKey[] = "software\\KORVA\\VGL3\\Setup";
+
+std::string DriverKeyPath(const std::string& driver);
+
+bool KeyExists(const std::string& path);
+// The string value, or "" when the key or value is missing.
+std::string ReadString(const std::string& path, const std::string& name);
+// Creates the key when needed and writes each pair as a REG_SZ value.
+bool WriteStrings(const std::string& path,
+                  const std::vector<std::pair<std::string, std::string>>& values,
+                  std::string* error);
+// True when the value is gone afterwards (also when it or its key never existed).
+bool DeleteValueIfPresent(const std::string& path, const std::string& name, std::string* error);
+// Removes the key with all its subkeys; true when it is gone afterwards.
+bool DeleteKeyTree(const std::string& path, std::string* error);
+// Removes the key when it holds neither values nor subkeys.
+void DeleteKeyIfEmpty(const std::string& path);
+
+bool ReadRecord(const std::string& printer, InstallRecord* record);
+bool WriteRecord(const std::string& printer, const InstallRecord& record, std::string* error);
+bool DeleteRecord(const std::string& printer, std::string* error);
+
+// The "ModelID" of every Driver key except the named driver's.
+std::vector<std::string> OtherDriverKeyModels(const std::string& excludedDriver);
+
+// After an uninstall: removes the product's keys that were left empty, deepest first.
+void RemoveEmptyProductKeys();
+
+}  // namespace vgsetup
