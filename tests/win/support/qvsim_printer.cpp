@@ -29,9 +29,13 @@ QvSimPrinter::QvSimPrinter(const std::wstring& baseName)
                         reinterpret_cast<BYTE*>(library), sizeof library) == ERROR_SUCCESS;
   ::ClosePrinter(handle);
   if (folder.empty() || !dataSet) return;
-  // The simulator sits beside the data file; a copy left by an earlier test is the same file.
-  ::CopyFileA((BinDir() + "\\qvsim.dll").c_str(), (folder + library).c_str(), FALSE);
-  if (!FileExists(folder + library)) return;
+  // The simulator sits beside the data file. A copy that was there before (an installation's)
+  // stays; ours goes again with the printer.
+  libraryCopy_ = folder + library;
+  if (!FileExists(libraryCopy_)) {
+    if (!::CopyFileA((BinDir() + "\\qvsim.dll").c_str(), libraryCopy_.c_str(), TRUE)) return;
+    ownsLibraryCopy_ = true;
+  }
   Ctl("reset " + QuoteArgument(name));
   ready_ = Ctl("deviceid " + QuoteArgument(name) + " \"MFG:KORVA;MDL:VP-100;CMD:ESCP;\"")
                    .exitCode == 0 &&
@@ -41,6 +45,8 @@ QvSimPrinter::QvSimPrinter(const std::wstring& baseName)
 
 QvSimPrinter::~QvSimPrinter() {
   if (printer_->Installed()) Ctl("reset " + QuoteArgument(printer_->AnsiName()));
+  printer_.reset();
+  if (ownsLibraryCopy_) ::DeleteFileA(libraryCopy_.c_str());
 }
 
 CapturedRun QvSimPrinter::Ctl(const std::string& arguments) const {

@@ -26,6 +26,8 @@ class QvSimPrinter {
 
  private:
   std::unique_ptr<TestPrinter> printer_;
+  std::string libraryCopy_;
+  bool ownsLibraryCopy_ = false;
   bool ready_ = false;
 };
 
