@@ -1,0 +1,46 @@
+#pragma once
+// ParamBlock: the byte block that hands a job to an open pop-up window (code 2) or to the
+// printer library at monitoring start (code 7). Little-endian; a 40-byte header, a directory
+// of 16 bytes per item, the extra bytes, then fixed item slots.
+#include <cstdint>
+#include <optional>
+#include <string_view>
+#include <vector>
+
+namespace vgmon {
+
+struct ParamItem {
+  uint32_t type;
+  std::string_view data;  // stored with a terminating zero, cut to fit its slot
+};
+
+constexpr uint32_t kParamHeaderSize = 40;
+constexpr uint32_t kParamDirectoryEntry = 16;
+constexpr uint32_t kParamSlotSize = 260;
+constexpr uint32_t kItemJobId = 10;
+constexpr uint32_t kItemKvm = 11;
+constexpr uint8_t kCodeToPopup = 2;
+constexpr uint8_t kCodeToLibrary = 7;
+
+// The block with the given items, slot size and extra bytes, all bytes zero before filling.
+std::vector<uint8_t> BuildParamBlock(const std::vector<ParamItem>& items, uint32_t slotSize,
+                                     const std::vector<uint8_t>& extra);
+
+// The monitor's block: job id and KVM in 260-byte slots and one extra byte holding the code
+// (593 bytes; the code at 72, the job id at 73, KVM at 333).
+std::vector<uint8_t> BuildMonitorParamBlock(uint8_t code, std::string_view jobId,
+                                            std::string_view kvm);
+
+// The arguments of the pop-up program: "/F "<file>" /S" when a parameter file was written,
+// else the length-prefixed /P, /O, /M options (and /J when a job id is given) and /S.
+// Nothing when they do not fit in 259 characters.
+std::optional<std::string> PopupArguments(std::string_view paramFile, std::string_view printer,
+                                          std::string_view port, std::string_view model,
+                                          std::string_view jobId);
+
+// The whole command line: the program path in quotes (so a path with blanks cannot start
+// another program), a blank, the arguments. Nothing when it exceeds 519 characters.
+std::optional<std::string> ProgramCommandLine(std::string_view program,
+                                              std::string_view arguments);
+
+}  // namespace vgmon
