@@ -7,7 +7,7 @@
 #include <mutex>
 
 #include "common/win.h"
-#include "printer/app_mem_win.h"
+#include "common/app_mem_win.h"
 #include "printer/qvapi.h"
 
 class CQvApiBase {

@@ -16,7 +16,7 @@ std::wstring Widen(const std::string& text) {
 
 }  // namespace
 
-TestPrinter::TestPrinter(const std::wstring& baseName)
+TestPrinter::TestPrinter(const std::wstring& baseName, const std::wstring& portName)
     : name_(baseName + Widen(UniqueName(""))), driver_(UniqueName("VgTest Driver")) {
   char system[MAX_PATH] = {};
   ::GetSystemDirectoryA(system, sizeof system);
@@ -31,12 +31,12 @@ TestPrinter::TestPrinter(const std::wstring& baseName)
   if (!driverInstalled_) return;
 
   std::wstring driverName = Widen(driver_);
-  wchar_t port[] = L"FILE:";
+  std::wstring port = portName;
   wchar_t processor[] = L"WinPrint";
   wchar_t dataType[] = L"RAW";
   PRINTER_INFO_2W info = {};
   info.pPrinterName = &name_[0];
-  info.pPortName = port;
+  info.pPortName = &port[0];
   info.pDriverName = &driverName[0];
   info.pPrintProcessor = processor;
   info.pDatatype = dataType;

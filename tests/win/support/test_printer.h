@@ -10,7 +10,7 @@ namespace vgtest {
 class TestPrinter {
  public:
   // The printer gets this name followed by a unique suffix.
-  explicit TestPrinter(const std::wstring& baseName);
+  explicit TestPrinter(const std::wstring& baseName, const std::wstring& port = L"FILE:");
   ~TestPrinter();
   TestPrinter(const TestPrinter&) = delete;
   TestPrinter& operator=(const TestPrinter&) = delete;

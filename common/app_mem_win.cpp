@@ -1,4 +1,4 @@
-#include "printer/app_mem_win.h"
+#include "common/app_mem_win.h"
 
 CAppMem& CAppMem::operator=(CAppMem&& other) noexcept {
   if (this != &other) {
