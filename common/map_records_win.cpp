@@ -3,6 +3,7 @@
 #include <cstdint>
 #include <string>
 #include <string_view>
+#include <utility>
 
 #include "common/debug_log_win.h"
 
@@ -100,10 +101,7 @@ int RegisterMapWindow(MapNameSet set, const char* printerName, const char* portN
       return kMapWindowOpen;
     case vgmap::MapRegisterResult::kBadKind:
       return kMapWindowOpen;
-    case vgmap::MapRegisterResult::kBadName:
-      // Not reached: the name was checked above.
-      if (mapping != nullptr) mapping->Close();
-      return kMapBadName;
+    case vgmap::MapRegisterResult::kBadName:  // not reached: the name was checked above
     case vgmap::MapRegisterResult::kStored:
     case vgmap::MapRegisterResult::kTableFull:
       break;
