@@ -1,13 +1,18 @@
 #pragma once
-// CMainFrame: vgmon's controller for the one printer the process serves. It owns the hidden
-// main window (quit timer, restart request, close request) and the worker thread that
-// monitors the printer.
+// CMainFrame: vgmon's controller for the one printer the process serves. It loads the printer
+// status library and the resource library, owns the hidden main window (quit timer, restart
+// request, close request) and the worker thread that polls the printer until the job has
+// printed.
 #include <atomic>
 #include <mutex>
 
 #include "common/win.h"
+#include "printer/vgprn_exports.h"
 
 class CQv;
+namespace vgmon {
+struct PollState;
+}
 
 class CMainFrame {
  public:
@@ -25,7 +30,7 @@ class CMainFrame {
   int DestroyWindow();
 
   HWND Window() const { return m_hWnd; }
-  // The instance mapping's view, written when monitoring ends (owned by the application).
+  // The instance mapping's view (owned by the application object).
   void SetInstanceMap(volatile LONG* view) { m_pInstanceMap = view; }
   void FreeLibraries();
 
@@ -48,17 +53,45 @@ class CMainFrame {
   BOOL m_bAlreadyRunning = FALSE;
 
  private:
+  class PollEnvironmentImpl;
+
   static LRESULT CALLBACK WindowProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam);
   static unsigned __stdcall MonitoringThread(void* self);
   int MonitoringMain();
-  // Sleeps up to milliseconds; returns early when the window has gone.
   void SleepUnlessStopped(DWORD milliseconds);
-  int GetQuitTimeout() const;
+  int MonitorStart();
   void MonitorEnd();
-  void StopQuitTimer();
+  int GetTimerValue();
+  int FirstCheck();
+  int MonitorStatus();
+  int GetStatus();
+  int MonitorQuit();
+  int CheckCommonErrors();
+  // The members the poll decisions read, and writing back what they changed.
+  vgmon::PollState CapturePollState() const;
+  void ApplyPollState(const vgmon::PollState& state);
+  int GetQuitTimeout() const;
+  int ProfileInt(const char* key, int defaultValue) const;
 
-  void* m_pfnPrMonitoringStart = nullptr;
-  void* m_pfnPrMonitoringEnd = nullptr;
+  int StartPopup();
+  // The live status window registered for the printer, or null.
+  HWND IsPopupOpen() const;
+  LRESULT SendParamBlock(HWND window);
+  int StartExe(const char* programPath, const char* arguments);
+
+  bool QuitTimerRunning() const;
+  void StartQuitTimer(int seconds);
+  // Kills the quit timer and clears its identifier.
+  void KillQuitTimer();
+  // KillQuitTimer, and the count of its firings goes back to 0.
+  void StopQuitTimer();
+  void ResetInstanceMap();
+  // The message of a failed start: the resource string, else the English text; nothing while
+  // the environment check runs.
+  void ShowStartError(UINT stringId, const char* fallback) const;
+
+  PFN_PrMonitoringStart m_pfnPrMonitoringStart = nullptr;
+  PFN_PrMonitoringEnd m_pfnPrMonitoringEnd = nullptr;
   int m_nLastPopup = 0;
   CQv* m_pcQv = nullptr;
   char m_szTargetKey[MAX_PATH] = {};
@@ -72,8 +105,9 @@ class CMainFrame {
   int m_nEnableGetStatusErr = 0;
 
   volatile LONG* m_pInstanceMap = nullptr;
-  // The quit timer and its counter are touched by the window thread and the worker.
-  mutable std::mutex m_quitLock;
+  // The quit timer, its counter and the restart request are touched by the window thread and
+  // the worker.
+  mutable std::recursive_mutex m_quitLock;
   // Set by the window's destruction; the worker stops after its current sleep.
   std::atomic<bool> m_bStop{false};
   // Set when the quit timer fires; the worker then runs MonitorQuit.

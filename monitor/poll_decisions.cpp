@@ -34,6 +34,10 @@ bool IsReadyStatus(int statusNo) {
   }
 }
 
+int BoundPollInterval(long seconds) {
+  return (seconds < 2 || seconds > 300) ? 10 : static_cast<int>(seconds);
+}
+
 void DecideAfterStatus(PollState& state, int& nPopup, int s0, int f0, PollEnvironment& env) {
   if (state.stNum == s0) {
     // An unchanged status does not raise the pop-up again, unless the library insists (2+).

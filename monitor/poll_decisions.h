@@ -14,6 +14,9 @@ constexpr int kNotPrinting = 1;
 // Ready numbers: 1, 4, 7, 9, 13 and 500 to 899.
 bool IsReadyStatus(int statusNo);
 
+// A poll interval from the registry or the resource library: 2 to 300 seconds, else 10.
+int BoundPollInterval(long seconds);
+
 // The controller's members that the decisions read and write.
 struct PollState {
   int stNum = 1;           // simple status number after the query

@@ -80,6 +80,14 @@ TEST(ReadyStatus, NumbersTheMonitorTreatsAsReady) {
   for (int n : {0, 2, 3, 5, 11, 14, 21, 499, 900}) EXPECT_FALSE(vgmon::IsReadyStatus(n)) << n;
 }
 
+TEST(PollInterval, BoundedToTwoToThreeHundredSeconds) {
+  EXPECT_EQ(vgmon::BoundPollInterval(1), 10);
+  EXPECT_EQ(vgmon::BoundPollInterval(2), 2);
+  EXPECT_EQ(vgmon::BoundPollInterval(300), 300);
+  EXPECT_EQ(vgmon::BoundPollInterval(301), 10);
+  EXPECT_EQ(vgmon::BoundPollInterval(-5), 10);
+}
+
 TEST(AfterStatus, PrintedJobWithEmptyQueueEndsInTheSameCycle) {
   FakeEnvironment env;
   PollState state = Ready(1, 2);

@@ -1,0 +1,155 @@
+// vgpop.exe, the pop-up program: started by the monitor with a /F parameter file (or with
+// length-prefixed /P, /O, /M options), it shows the printer it was handed and registers its
+// window in the monitor's window table, so that later jobs for the printer reach it as
+// ParamBlocks instead of new processes. Each event is also appended to VGPOP.LOG in the
+// temporary folder, where the demo reads it.
+//   vgpop.exe /F "VG_1234.tmp" /S            vgpop.exe /P5 "Print" /O5 "LPT1:" /M6 "VP-100" /S
+#include <cstdio>
+#include <cstring>
+#include <string>
+
+#include "common/map_records_win.h"
+#include "common/text_util.h"
+#include "common/unique_handle.h"
+#include "common/vgl_param.h"
+#include "common/win.h"
+
+namespace {
+
+const char kClassName[] = "VgPopupWindow";
+// Without a user the window goes away by itself after this long.
+constexpr UINT kLifetimeMs = 10 * 60 * 1000;
+constexpr UINT_PTR kLifetimeTimer = 1;
+
+struct Popup {
+  std::string printer;
+  std::string port;
+  std::string text;
+  HWND label = nullptr;
+};
+Popup g_popup;
+
+void Record(const std::string& line) {
+  char temp[MAX_PATH] = {};
+  if (::GetTempPathA(MAX_PATH, temp) == 0) return;
+  FILE* log = std::fopen((std::string(temp) + "VGPOP.LOG").c_str(), "a");
+  if (log == nullptr) return;
+  std::fprintf(log, "%lu: %s\n", static_cast<unsigned long>(::GetCurrentProcessId()),
+               line.c_str());
+  std::fclose(log);
+}
+
+void Show(const std::string& line) {
+  Record(line);
+  g_popup.text += line + "\r\n";
+  if (g_popup.label) ::SetWindowTextA(g_popup.label, g_popup.text.c_str());
+}
+
+uint32_t Get32(const uint8_t* block, size_t offset) {
+  return static_cast<uint32_t>(block[offset]) | static_cast<uint32_t>(block[offset + 1]) << 8 |
+         static_cast<uint32_t>(block[offset + 2]) << 16 |
+         static_cast<uint32_t>(block[offset + 3]) << 24;
+}
+
+// A ParamBlock from the monitor: its code and the texts of its items, read within its size.
+std::string DescribeBlock(const uint8_t* block, size_t size) {
+  if (size < 40 || Get32(block, 0) > size) return "a block that is not a ParamBlock";
+  const uint32_t count = Get32(block, 16);
+  const uint32_t extra = Get32(block, 20);
+  std::string text = "a new job from the monitor";
+  const size_t extraAt = 40 + static_cast<size_t>(Get32(block, 8));
+  if (extra >= 1 && extraAt < size) text += " (code " + std::to_string(block[extraAt]) + ")";
+  for (uint32_t i = 0; i < count && 40 + 16 * (i + 1) <= size; ++i) {
+    const uint32_t offset = Get32(block, 40 + 16 * i);
+    const uint32_t length = Get32(block, 44 + 16 * i);
+    const uint32_t type = Get32(block, 48 + 16 * i);
+    if (offset >= size || length == 0 || offset + length > size) continue;
+    const std::string_view value =
+        vgtext::BoundedView(reinterpret_cast<const char*>(block + offset), length);
+    text += type == 10 ? ", job id \"" : type == 11 ? ", KVM \"" : ", item \"";
+    text.append(value.data(), value.size());
+    text += "\"";
+  }
+  return text;
+}
+
+LRESULT CALLBACK WindowProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
+  switch (message) {
+    case WM_CREATE:
+      g_popup.label = ::CreateWindowExA(0, "STATIC", g_popup.text.c_str(), WS_CHILD | WS_VISIBLE,
+                                        10, 10, 460, 200, window, nullptr, nullptr, nullptr);
+      ::SetTimer(window, kLifetimeTimer, kLifetimeMs, nullptr);
+      return 0;
+    case WM_COPYDATA: {
+      const auto* data = reinterpret_cast<const COPYDATASTRUCT*>(lParam);
+      if (data && data->lpData) {
+        Show("Handed " + DescribeBlock(static_cast<const uint8_t*>(data->lpData), data->cbData));
+      }
+      return TRUE;
+    }
+    case WM_TIMER:
+      if (wParam == kLifetimeTimer) ::DestroyWindow(window);
+      return 0;
+    case WM_DESTROY:
+      ::PostQuitMessage(0);
+      return 0;
+    default:
+      return ::DefWindowProcA(window, message, wParam, lParam);
+  }
+}
+
+}  // namespace
+
+int WINAPI WinMain(HINSTANCE instance, HINSTANCE, LPSTR commandLine, int showCommand) {
+  CVglParam param(commandLine);
+  g_popup.printer = param.PrinterName;
+  g_popup.port = param.PortName;
+  Record(std::string("started with: ") + commandLine);
+  if (g_popup.printer.empty() && g_popup.port.empty()) {
+    Record("no printer named; nothing to show");
+    return 1;
+  }
+  std::string shown = "The printer \"" + std::string(param.PrinterName) + "\" on \"" +
+                      param.PortName + "\" (model " + param.ModelID + ") needs attention.";
+  if (param.JobID[0]) shown += " Job " + std::string(param.JobID) + ".";
+  if (param.KVM[0]) shown += " KVM \"" + std::string(param.KVM) + "\".";
+
+  WNDCLASSA windowClass = {};
+  windowClass.lpfnWndProc = WindowProc;
+  windowClass.hInstance = instance;
+  windowClass.hCursor = ::LoadCursor(nullptr, IDC_ARROW);
+  windowClass.hbrBackground = reinterpret_cast<HBRUSH>(static_cast<INT_PTR>(COLOR_WINDOW + 1));
+  windowClass.lpszClassName = kClassName;
+  ::RegisterClassA(&windowClass);
+  HWND window = ::CreateWindowExA(0, kClassName, ("KORVA Vigil 3 - " + g_popup.printer).c_str(),
+                                  WS_OVERLAPPEDWINDOW, CW_USEDEFAULT, CW_USEDEFAULT, 500, 260,
+                                  nullptr, nullptr, instance, nullptr);
+  if (window == nullptr) return 1;
+
+  // One pop-up per printer: a second one hands its job to the first and leaves.
+  HWND existing = nullptr;
+  ScopedHandle table;
+  const int registered = RegisterMapWindow(MapNameSet::kMonitor, param.PrinterName,
+                                           param.PortName, kMapKindStatus, window, &existing,
+                                           &table);
+  if (registered == kMapWindowOpen && existing != nullptr) {
+    Record("a pop-up window for this printer is open already");
+    ::DestroyWindow(window);
+    return 0;
+  }
+  Show(shown);
+  ::ShowWindow(window, showCommand);
+  ::UpdateWindow(window);
+
+  MSG message;
+  while (::GetMessageA(&message, nullptr, 0, 0) > 0) {
+    ::TranslateMessage(&message);
+    ::DispatchMessageA(&message);
+  }
+  if (table.IsValid()) {
+    UnregisterMapWindow(MapNameSet::kMonitor, table.Get(), param.PrinterName, param.PortName,
+                        kMapKindStatus, param.PrinterName[0] == '\0' ? 1 : 0);
+  }
+  Record("closed");
+  return 0;
+}
