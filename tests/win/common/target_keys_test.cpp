@@ -9,6 +9,7 @@
 #include <string>
 #include <vector>
 
+#include "common/debug_log_win.h"
 #include "common/target_keys_win.h"
 #include "common/win.h"
 
@@ -181,6 +182,37 @@ TEST_F(TargetKeysTest, StaleKeysGoInOnePassAndLiveOnesStay) {
   EXPECT_FALSE(Exists(namelessPort));
 
   EXPECT_EQ(Make(base, "Refill"), Numbered(base, 1));
+}
+
+TEST_F(TargetKeysTest, CleanUpLogsWhatItRemovesAndWhy) {
+  const std::string base = SandboxBase();
+  const std::string gone = vgtest::UniqueName("VgGone");
+  Make(base, gone);
+  MakeNameless(base);
+  Make(SandboxPortBase(), "LPT8:");
+
+  VgTraceEnable(true);
+  const std::string log = VgLogPath();
+  const size_t offset = vgtest::FileSize(log);
+  EXPECT_EQ(DeleteNoneReg(HKEY_CURRENT_USER, base.c_str()), 0);
+  EXPECT_EQ(DeleteNoneReg(HKEY_CURRENT_USER, (base + "x").c_str()), -1);
+  VgTraceEnable(false);
+  ASSERT_NE(log, "");
+  std::vector<std::string> texts;
+  for (const auto& line : vgtest::LogLinesOf(log, ::GetCurrentProcessId(), 4, offset)) {
+    texts.push_back(line.substr(17));  // after the process id and the tick count
+  }
+  EXPECT_EQ(texts, (std::vector<std::string>{
+                       "0x80000001 subkey = " + base,
+                       "RegEnumKeyEx : P0000000000000000",
+                       "RegQueryValueEx " + gone,
+                       "This key is delete. #2 (" + gone + ")",
+                       "RegEnumKeyEx : P0000000000000001",
+                       "RegQueryValueEx ",
+                       "This key is delete. #1 (P0000000000000001)",
+                       "0x80000001 subkey = " + base + "x",
+                       "can't open TopKey : 0x80000001 " + base + "x",
+                   }));
 }
 
 TEST_F(TargetKeysTest, KeyOfAPrinterWithoutPrintProcessorGoes) {
