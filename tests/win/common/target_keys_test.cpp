@@ -136,15 +136,6 @@ TEST_F(TargetKeysTest, LookupByNameInAnyLetterCase) {
   EXPECT_STREQ(out, "untouched");
 }
 
-TEST_F(TargetKeysTest, PortNameKeysLiveUnderTheirOwnBase) {
-  const std::string port = vgtest::UniqueName("VGPORT") + ":";
-  const std::string made = Make(kPortBase, port);
-  std::string path;
-  EXPECT_EQ(Lookup(port, 1, &path), kTargetFound);
-  EXPECT_EQ(path, made);
-  EXPECT_EQ(Lookup(port, 0), kTargetNotFound);
-}
-
 TEST_F(TargetKeysTest, DeletingAKeyTakesEverythingBelowIt) {
   const std::string key = Make(SandboxBase(), "Tree");
   vgtest::SetDword(HKEY_CURRENT_USER, key + "\\Notify", "001", 1);

@@ -193,15 +193,6 @@ TEST_F(BaseInfoTest, TheWindowTableMappingIsClosedWithTheIdentity) {
   EXPECT_FALSE(::GetHandleInformation(second, &flags));
 }
 
-TEST_F(BaseInfoTest, PrinterNameAloneLeavesTheRest) {
-  CBaseInfo info;
-  info.SetPrinterName("Only");
-  EXPECT_STREQ(info.PrinterName(), "Only");
-  EXPECT_EQ(info.State(), CBaseInfo::kStateNotSet);
-  info.SetPrinterName(nullptr);
-  EXPECT_STREQ(info.PrinterName(), "");
-}
-
 // The rebuild loads the model's printer library, here a copy of the built vgprn.dll.
 class RebuildThroughLibraryTest : public RegistryExportsTest {
  protected:
