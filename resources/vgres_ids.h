@@ -62,4 +62,12 @@
 #define IDS_STATUS_CARTRIDGE_ERROR 3541
 #define IDS_STATUS_REMOVE_PAPER 3542
 
+/* Sounds (WAVE resources). The status records name a notification sound by number; the
+   built-in ones use 16000 offline, 16001 paper or slip missing, 16003 ink or cartridge,
+   16004 paper jam, 16009 no communication and 16010 printer error. The others are free for
+   a model's own status lines. 17000 is the imitated printer buzzer. */
+#define IDW_NOTIFY_FIRST 16000
+#define IDW_NOTIFY_LAST 16010
+#define IDW_BUZZER 17000
+
 #endif

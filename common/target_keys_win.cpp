@@ -1,0 +1,342 @@
+#include "common/target_keys_win.h"
+
+#include <cstdint>
+#include <string>
+#include <vector>
+
+#include "common/debug_log_win.h"
+#include "common/install_profile_win.h"
+#include "common/kv_open_printer_win.h"
+#include "common/logon_user_win.h"
+#include "common/registry_win.h"
+#include "common/system_library_win.h"
+#include "common/text_util.h"
+#include "common/unique_handle.h"
+#include "common/windows_version_win.h"
+
+namespace {
+
+constexpr char kProfileListKey[] = "software\\Microsoft\\Windows NT\\CurrentVersion\\ProfileList";
+constexpr DWORD kNameValueSize = MAX_PATH;
+constexpr DWORD kSettingUnused = 255;
+constexpr DWORD kFirstTimerValue = 10;
+
+// The printer library's defaults export, bound by name.
+using SetRegDefaultValueFn = int(__cdecl*)(const char*, const char*, const char*, const char*,
+                                           const char*);
+
+const char* Safe(const char* text) { return text ? text : ""; }
+
+// Registry roots are logged as the 32-bit numbers they are.
+unsigned LogRoot(HKEY root) {
+  return static_cast<unsigned>(reinterpret_cast<uintptr_t>(root));
+}
+
+// The profile-list entry whose "Sid" is the account of the user and domain: its key name
+// (the user's SID text), or "" when none is.
+std::string FindProfileOf(const char* user, const char* domain) {
+  Registry list(HKEY_LOCAL_MACHINE, kProfileListKey);
+  for (DWORD index = 0;; ++index) {
+    const std::string entryName = list.EnumKey(index);
+    if (entryName.empty()) break;
+    Registry entry(list.Key(), entryName.c_str());
+    std::vector<BYTE> sid = entry.GetBinary("Sid");
+    if (!vgtarget::IsWholeSid(sid.data(), sid.size())) continue;
+    char account[kLogonNameSize] = {};
+    char accountDomain[kLogonNameSize] = {};
+    DWORD accountSize = sizeof account;
+    DWORD domainSize = sizeof accountDomain;
+    SID_NAME_USE use;
+    if (!::LookupAccountSidA(nullptr, sid.data(), account, &accountSize, accountDomain,
+                             &domainSize, &use)) {
+      continue;
+    }
+    if (vgtext::EqualsNoCase(account, user) && vgtext::EqualsNoCase(accountDomain, domain)) {
+      return entryName;
+    }
+  }
+  return std::string();
+}
+
+// Root and base path of the kind's keys for this process.
+void ChooseHive(std::string_view baseKey, TargetHive hive, char* path, HKEY* root) {
+  *root = HKEY_CURRENT_USER;
+  vgtext::CopyBounded(path, kTargetKeyPathSize, baseKey);
+  if (hive != TargetHive::kLogonUser || !IsNtPlatform()) return;
+
+  char user[kLogonNameSize] = {};
+  char domain[kLogonNameSize] = {};
+  GetLogonUser(user, domain);
+  if (user[0] == '\0' || IsSameLogonUser(user, domain)) return;
+  const std::string profile = FindProfileOf(user, domain);
+  if (profile.empty()) return;
+  char userPath[kTargetKeyPathSize];
+  if (!vgtarget::JoinKeyPath(userPath, sizeof userPath, profile, baseKey)) return;
+  vgtext::CopyBounded(path, kTargetKeyPathSize, userPath);
+  *root = HKEY_USERS;
+}
+
+// The names of every subkey, taken before any is removed, so that each is visited once
+// whatever the removals do to the enumeration order.
+std::vector<std::string> SubkeyNames(const Registry& key) {
+  std::vector<std::string> names;
+  for (DWORD index = 0;; ++index) {
+    std::string name = key.EnumKey(index);
+    if (name.empty()) break;
+    names.push_back(std::move(name));
+  }
+  return names;
+}
+
+// Whether the spooler knows the printer and it has a driver and a print processor.
+enum class PrinterCheck { kUsable, kCannotOpen, kNoDriver };
+
+PrinterCheck CheckPrinter(const char* name) {
+  ScopedPrinter printer;
+  if (!KV_OpenPrinter(name, printer.Receive(), nullptr) || !printer.IsValid()) {
+    return PrinterCheck::kCannotOpen;
+  }
+  const std::vector<BYTE> block = QueryPrinterInfo2(printer.Get());
+  if (block.size() < sizeof(PRINTER_INFO_2A)) return PrinterCheck::kUsable;
+  const auto* info = reinterpret_cast<const PRINTER_INFO_2A*>(block.data());
+  if (info->pDriverName == nullptr || info->pPrintProcessor == nullptr) {
+    return PrinterCheck::kNoDriver;
+  }
+  return PrinterCheck::kUsable;
+}
+
+}  // namespace
+
+int GetCurrentTargetPrnKey(const char* name, int kind, char* keyPath, HKEY* root,
+                           TargetHive hive) {
+  const std::string_view baseKey = vgtarget::BaseKeyOf(kind);
+  if (baseKey.empty() || keyPath == nullptr || root == nullptr) return kTargetBadArgument;
+  ChooseHive(baseKey, hive, keyPath, root);
+
+  Registry base(*root, keyPath);
+  if (!base.IsOpen()) return kTargetNoBaseKey;
+  const std::string_view wanted = Safe(name);
+  for (DWORD index = 0;; ++index) {
+    const std::string subkey = base.EnumKey(index);
+    if (subkey.empty()) break;
+    Registry target(base.Key(), subkey.c_str());
+    const std::string stored = target.GetString("Name", "", kNameValueSize);
+    if (stored.empty() || !vgtext::EqualsNoCase(stored, wanted)) continue;
+    char found[kTargetKeyPathSize];
+    if (!vgtarget::JoinKeyPath(found, sizeof found, keyPath, subkey)) continue;
+    vgtext::CopyBounded(keyPath, kTargetKeyPathSize, found);
+    return kTargetFound;
+  }
+  return kTargetNotFound;
+}
+
+int CreateTargetPrnKey(HKEY root, const char* name, char* basePath) {
+  if (basePath == nullptr) return 4;
+  {
+    Registry base(root, basePath, true);
+    if (!base.IsOpen()) {
+      VgTrace("can't create Key : 0x%08x %s\n", LogRoot(root), basePath);
+      return 4;
+    }
+  }
+
+  Registry target;
+  char path[kTargetKeyPathSize] = {};
+  bool created = false;
+  for (long number = 0; number < vgtarget::kTargetNumberLimit && !created; ++number) {
+    if (!vgtarget::FormatTargetKeyPath(path, sizeof path, basePath, number)) {
+      VgTrace("can't open TopKey : 0x%08x %s\n", LogRoot(root), basePath);
+      return 3;
+    }
+    created = target.Create(root, path) == 1;
+    if (!target.IsOpen()) {
+      VgTrace("can't open TopKey : 0x%08x %s\n", LogRoot(root), path);
+      return 3;
+    }
+    if (!created) target.Close();
+  }
+  if (!created) return 1;
+
+  if (!target.SetString("Name", Safe(name))) {
+    VgTrace("can't setting printername, TopKey : 0x%08x %s\n", LogRoot(root), Safe(name));
+    return 2;
+  }
+  vgtext::CopyBounded(basePath, kTargetKeyPathSize, path);
+  target.SetDWord("Setting", 0);
+  target.SetDWord("Timer", kFirstTimerValue);
+  return target.GetDWordValue("Setting", 1) == 0 ? 0 : 1;
+}
+
+namespace {
+
+// The removal behind DeleteTargetKey: false when a key cannot be opened or removed.
+bool DeleteTree(HKEY root, const std::string& keyPath) {
+  std::vector<std::string> children;
+  {
+    Registry key(root, keyPath.c_str(), false, KEY_ALL_ACCESS);
+    if (!key.IsOpen()) {
+      VgTrace("can't open 0x%08x %s\n", LogRoot(root), keyPath.c_str());
+      return false;
+    }
+    children = SubkeyNames(key);
+  }
+  for (const std::string& child : children) {
+    if (!DeleteTree(root, keyPath + "\\" + child)) return false;
+  }
+  return ::RegDeleteKeyA(root, keyPath.c_str()) == ERROR_SUCCESS;
+}
+
+}  // namespace
+
+int DeleteTargetKey(HKEY root, const char* keyPath) {
+  if (keyPath == nullptr || keyPath[0] == '\0') return -1;  // never the root itself
+  return DeleteTree(root, keyPath) ? 0 : -1;
+}
+
+int DeleteUnusedKey(HKEY root, const char* keyPath) {
+  if (keyPath == nullptr || keyPath[0] == '\0') return -1;
+  {
+    Registry key(root, keyPath, false, KEY_ALL_ACCESS);
+    if (!key.IsOpen()) {
+      VgTrace("can't open 0x%08x %s\n", LogRoot(root), keyPath);
+      return -1;
+    }
+    key.SetDWord("Setting", kSettingUnused);
+  }
+  DeleteTargetKey(root, keyPath);
+  return 0;
+}
+
+int DeleteNoneReg(HKEY root, const char* basePath) {
+  if (basePath == nullptr) return -1;
+  VgTrace("0x%08x subkey = %s\n", LogRoot(root), basePath);
+  std::vector<std::string> subkeys;
+  {
+    Registry base(root, basePath, false, KEY_ALL_ACCESS);
+    if (!base.IsOpen()) {
+      VgTrace("can't open TopKey : 0x%08x %s\n", LogRoot(root), basePath);
+      return -1;
+    }
+    subkeys = SubkeyNames(base);
+  }
+
+  // Port names are no printer names: the spooler test would take every port's key. Keys
+  // under a port-name base go only for want of a name, in the pass below.
+  if (!vgtarget::IsPortBase(basePath)) {
+    for (const std::string& subkey : subkeys) {
+      VgTrace("RegEnumKeyEx : %s\n", subkey.c_str());
+      const std::string keyPath = std::string(basePath) + "\\" + subkey;
+      std::string name;
+      {
+        Registry key(root, keyPath.c_str());
+        if (!key.IsOpen()) {
+          VgTrace("can't open %s\n", subkey.c_str());
+          continue;
+        }
+        name = key.GetString("Name", "", kNameValueSize);
+      }
+      VgTrace("RegQueryValueEx %s\n", name.c_str());
+      bool stale = false;
+      if (name.empty()) {
+        VgTrace("This key is delete. #1 (%s)\n", subkey.c_str());
+        stale = true;
+      } else {
+        const PrinterCheck check = CheckPrinter(name.c_str());
+        if (check == PrinterCheck::kCannotOpen) {
+          VgTrace("This key is delete. #2 (%s)\n", name.c_str());
+        }
+        stale = check != PrinterCheck::kUsable;
+      }
+      if (stale) DeleteUnusedKey(root, keyPath.c_str());
+    }
+  }
+
+  const std::string portBase = vgtarget::PortBaseBeside(basePath);
+  std::vector<std::string> portKeys;
+  {
+    Registry base(root, portBase.c_str(), false, KEY_ALL_ACCESS);
+    if (!base.IsOpen()) return -1;
+    portKeys = SubkeyNames(base);
+  }
+  for (const std::string& subkey : portKeys) {
+    const std::string keyPath = portBase + "\\" + subkey;
+    bool named = false;
+    {
+      Registry key(root, keyPath.c_str());
+      named = !key.GetString("Name", "", kNameValueSize).empty();
+    }
+    if (!named) DeleteTargetKey(root, keyPath.c_str());
+  }
+  return 0;
+}
+
+int RebuildTargetKey(HKEY root, const char* printerName, const char* portName,
+                     const char* modelId, int kind, char* basePath) {
+  if (basePath == nullptr) return kRebuildCreateFailed;
+  VgTrace("TopKey : 0x%08x, SubKey : %s\n", LogRoot(root), basePath);
+  DeleteNoneReg(root, basePath);
+
+  const char* name = kind == vgtarget::kKindPort ? portName : printerName;
+  if (CreateTargetPrnKey(root, Safe(name), basePath) != 0) return kRebuildCreateFailed;
+
+  char driverName[kInstallPathSize] = {};
+  char libraryPath[kInstallPathSize] = {};
+  GetDriverName(modelId, driverName);
+  if (!GetPrnDllPath(libraryPath, driverName, modelId)) return kRebuildNoLibrary;
+  ScopedModule library(::LoadLibraryA(libraryPath));
+  if (!library.IsValid()) return kRebuildNoLibrary;
+  auto setDefaults = GetProcAs<SetRegDefaultValueFn>(library.Get(), "PrSetRegDefaultValue");
+  if (setDefaults == nullptr) return kRebuildNoExport;
+  return setDefaults(Safe(printerName), driverName, Safe(portName), Safe(modelId), nullptr);
+}
+
+int CheckTargetRegKey(const char* printerName, const char* portName, const char* modelId,
+                      int* kind, char* keyPath, HKEY* root, TargetHive hive) {
+  const vgtarget::TargetName target = vgtarget::ChooseTargetName(Safe(printerName), Safe(portName));
+  if (kind != nullptr) *kind = target.kind;
+  const std::string name(target.name);
+  char path[kTargetKeyPathSize] = {};
+  HKEY targetRoot = HKEY_CURRENT_USER;
+  int result = GetCurrentTargetPrnKey(name.c_str(), target.kind, path, &targetRoot, hive);
+  if (result != kTargetFound) {
+    result = RebuildTargetKey(targetRoot, printerName, portName, modelId, target.kind, path);
+  }
+  if (root != nullptr) *root = targetRoot;
+  if (keyPath != nullptr && path[0] != '\0') vgtext::CopyBounded(keyPath, kTargetKeyPathSize, path);
+  return result;
+}
+
+int FindTargetKey(const char* printerName, const char* portName, char* keyPath, HKEY* root) {
+  const vgtarget::TargetName target = vgtarget::ChooseTargetName(Safe(printerName), Safe(portName));
+  const std::string name(target.name);
+  return GetCurrentTargetPrnKey(name.c_str(), target.kind, keyPath, root);
+}
+
+int SetTargetStatus(const char* printerName, const char* portName, const BYTE* reply,
+                    DWORD length, DWORD channel) {
+  char path[kTargetKeyPathSize] = {};
+  HKEY root = HKEY_CURRENT_USER;
+  if (FindTargetKey(printerName, portName, path, &root) != kTargetFound) return 1;
+  Registry key(root, path, true);
+  if (!key.IsOpen()) return 2;
+  if (reply == nullptr) length = 0;
+  if (!key.SetBinary("Status", reply, length) || !key.SetDWord("Channel", channel)) return 2;
+  return 0;
+}
+
+int SetComStatus(const char* printerName, const char* portName, DWORD value) {
+  char path[kTargetKeyPathSize] = {};
+  HKEY root = HKEY_CURRENT_USER;
+  if (FindTargetKey(printerName, portName, path, &root) != kTargetFound) return 1;
+  Registry key(root, path, true);
+  if (!key.IsOpen() || !key.SetDWord("ComStatus", value)) return 2;
+  return 0;
+}
+
+int GetComStatus(const char* printerName, const char* portName) {
+  char path[kTargetKeyPathSize] = {};
+  HKEY root = HKEY_CURRENT_USER;
+  if (FindTargetKey(printerName, portName, path, &root) != kTargetFound) return kComStatusDefault;
+  Registry key(root, path);
+  return static_cast<int>(key.GetDWordValue("ComStatus", kComStatusDefault));
+}

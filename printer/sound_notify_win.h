@@ -1,0 +1,71 @@
+#pragma once
+// Sound and buzzer notification: whether a status is to be told with a sound or the
+// imitated printer buzzer (from the printer's target key and the model's profile), and the
+// players of both. The sounds are WAVE resources: the buzzer is 17000 of the resource
+// library, the notification sounds come from the sound library that the profile's language
+// section names under "WAVRES", or else from the resource library.
+#include "common/win.h"
+
+constexpr int kBuzzerSoundId = 17000;
+
+// The sound switch and the status's notification item. soundFlag = "SoundNotifyEnable" AND
+// the "Notify" item named by the status number ("%03d"); itemFlag = that item. 0, or 1 when
+// the printer has no target key (both flags 0) or its key or "Notify" subkey cannot be
+// opened. The printer is found by its name, or by its port name when the name is empty.
+int GetSoundNotify(const char* printerName, const char* portName, int statusNo, int* soundFlag,
+                   int* itemFlag);
+
+// Whether the buzzer sounds for the status: the registry "BeepBuzzerEnable" (the model's INI
+// value when missing; anything but 0 or 1 counts as 0) AND the status's "Notify" item. 1
+// when the buzzer does not apply: the resource library has no buzzer sound, the printer has
+// no target key, the model's profile has no "BeepBuzzerEnable", or the "Notify" subkey
+// cannot be opened (the flag then holds the switch alone).
+int GetBeepBuzzer(const char* printerName, const char* portName, const char* modelId,
+                  int statusNo, int* buzzerFlag);
+
+// Plays the buzzer sound of the application's resource library.
+class CBeepBuzzer {
+ public:
+  CBeepBuzzer();
+  virtual ~CBeepBuzzer();
+  CBeepBuzzer(const CBeepBuzzer&) = delete;
+  CBeepBuzzer& operator=(const CBeepBuzzer&) = delete;
+
+  // Mode 1 loops until Stop; any other mode plays once. The PlaySoundA result, 0 when not
+  // ready.
+  BOOL Play(int mode);
+  BOOL Stop();
+  BOOL IsReady() const { return m_bReady; }
+  HMODULE SoundModule() const { return m_hModule; }
+
+ private:
+  BOOL m_bReady = FALSE;
+  HMODULE m_hModule = nullptr;  // the application's resource library, never freed here
+};
+
+// Plays the notification sounds of a model.
+class CResSndNtfy {
+ public:
+  // The sound library of the model's profile (driver name of the current identity).
+  explicit CResSndNtfy(const char* modelId);
+  virtual ~CResSndNtfy();
+  CResSndNtfy(const CResSndNtfy&) = delete;
+  CResSndNtfy& operator=(const CResSndNtfy&) = delete;
+
+  // Plays the WAVE resource once, replacing whatever plays; 0 when not ready.
+  BOOL Play(int resourceId);
+  // Stops every sound of the process.
+  BOOL Stop();
+  BOOL IsReady() const { return m_bReady; }
+  HMODULE SoundModule() const { return m_hModule; }
+  // Whether the module was loaded here (the sound library) rather than borrowed.
+  bool OwnsSoundModule() const { return m_bOwnsModule; }
+
+ private:
+  char m_szProfilePath[MAX_PATH] = {};
+  char m_szSection[MAX_PATH] = {};
+  BOOL m_bReady = FALSE;
+  HMODULE m_hModule = nullptr;
+  char m_szInstallDir[MAX_PATH] = {};
+  bool m_bOwnsModule = false;
+};
