@@ -311,6 +311,20 @@ void CQvApiChannel::CloseChannel() {
   m_hChannel = -1;
 }
 
+int CQvApiChannel::OpenChannelNumber(DWORD channel) {
+  if (!IsEnabled() || m_cName.Get() == nullptr) return 0;
+  return m_pfnQVOpenChannel(m_nKind, Name(), channel);
+}
+
+void CQvApiChannel::CloseChannelHandle(int handle) {
+  if (handle > 0 && IsEnabled()) m_pfnQVCloseChannel(handle);
+}
+
+int CQvApiChannel::GetStatusOf(int handle, void* buffer, int32_t* size) {
+  if (!IsEnabled()) return -1;
+  return m_pfnQVGetStatus(handle, buffer, size);
+}
+
 int CQvApiChannel::GetStatus(void* buffer, int32_t* size) {
   if (!IsEnabled()) return -1;
   return m_pfnQVGetStatus(m_hChannel, buffer, size);

@@ -120,6 +120,14 @@ class CQvApiChannel : public CQvApi {
   const char* Name() const { return m_cName.As<char>(); }
   int Handle() const { return m_hChannel; }
 
+  // QVOpenChannel for any channel of this printer, without selecting it; the handle or the
+  // failure result.
+  int OpenChannelNumber(DWORD channel);
+  // QVCloseChannel for a handle this printer's channels were opened with (positive only).
+  void CloseChannelHandle(int handle);
+  // QVGetStatus on any handle of this printer.
+  int GetStatusOf(int handle, void* buffer, int32_t* size);
+
   int GetStatus(void* buffer, int32_t* size);
   int GetDeviceID(char* buffer, int32_t* size);
   int ReceiveCancel();

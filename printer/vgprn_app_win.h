@@ -6,6 +6,8 @@
 #include "common/win.h"
 #include "printer/base_info_win.h"
 
+class CMonitoringBuffer;
+
 class CVG_PxxxxApp {
  public:
   CVG_PxxxxApp();
@@ -27,9 +29,20 @@ class CVG_PxxxxApp {
   HMODULE ResourceModule() const { return m_hResDll; }
   void SetResourceModule(HMODULE module) { m_hResDll = module; }
 
+  // The monitoring session of this process, or null; owned.
+  CMonitoringBuffer* Session() const { return m_pSession; }
+  void SetSession(CMonitoringBuffer* session);
+
+  // "ComErrDisableNum": parallel-port communication errors tolerated in a row, and the count.
+  int m_nComErrDisableNum = 0;
+  int m_nComErrCount = 0;
+  // The last real status number reported by the status query.
+  int m_nLastRealStatusNo = 0;
+
  private:
   CBaseInfo m_cBaseInfo;
   HMODULE m_hResDll = nullptr;
+  CMonitoringBuffer* m_pSession = nullptr;
 };
 
 // The process's application object (defined by the DLL entry, or by a test program).

@@ -6,6 +6,7 @@
 #include <string>
 #include <vector>
 
+#include "support/installed_printer.h"
 #include "support/win_test_support.h"
 
 namespace {
@@ -16,16 +17,13 @@ const char kDriverRoot[] = "software\\KORVA\\VGL3\\Driver\\";
 class MonitorStartupTest : public ::testing::Test {
  protected:
   void SetUp() override {
+    ASSERT_TRUE(printer_.Ready()) << printer_.Failure();
     vgtest::SetMonitorLog(true);
-    driver_ = vgtest::UniqueName("drv");
-    vgtest::SetString(HKEY_LOCAL_MACHINE, kDriverRoot + driver_, "Type", "QOLT");
+    driver_ = printer_.Driver();
     logPath_ = vgtest::MonitorLogPath();
     logOffset_ = vgtest::FileSize(logPath_);
   }
-  void TearDown() override {
-    vgtest::DeleteKeyTree(HKEY_LOCAL_MACHINE, kDriverRoot + driver_);
-    vgtest::SetMonitorLog(false);
-  }
+  void TearDown() override { vgtest::SetMonitorLog(false); }
 
   std::vector<std::string> LogBodies(DWORD processId) const {
     std::vector<std::string> bodies;
@@ -47,6 +45,8 @@ class MonitorStartupTest : public ::testing::Test {
     return monitor.Wait(15000);
   }
 
+  // A real installation, so that a started monitor gets as far as its message loop.
+  vgtest::InstalledPrinter printer_{"Startup", {{"", "TIMEOUT", "0"}}};
   std::string driver_;
   std::string logPath_;
   size_t logOffset_ = 0;

@@ -1,0 +1,227 @@
+// PrGetStatus: the monitor's poll. One status reply from the session's status channel,
+// decoded into the status numbers and the pop-up and sound flags, and stored in the printer's
+// target key for the status window; an unreachable printer gets a substitute
+// communication-error status instead.
+#include <memory>
+#include <string>
+
+#include "common/app_mem_win.h"
+#include "common/debug_log_win.h"
+#include "common/target_keys_win.h"
+#include "printer/channel_rules.h"
+#include "printer/monitoring_buffer_win.h"
+#include "printer/printer_status_win.h"
+#include "printer/qvapi_binding_win.h"
+#include "printer/session_state_win.h"
+#include "printer/sound_notify_win.h"
+#include "printer/status_info_win.h"
+#include "printer/status_tables.h"
+#include "printer/vgprn_app_win.h"
+#include "printer/vgprn_exports.h"
+
+namespace {
+
+// What the first or second read asks the query to do next.
+enum class ReadOutcome { kContinue, kNothing, kFailure, kSubstitute };
+
+struct Outputs {
+  int* popup;
+  int* soundPlay;
+  int* printing;
+  int* realStatus;
+  int* simpleStatus;
+
+  void Set(int* out, int value) const {
+    if (out) *out = value;
+  }
+};
+
+class StatusQuery {
+ public:
+  StatusQuery(int enableGetStatusErr, const Outputs& out)
+      : enable_(enableGetStatusErr), out_(out), app_(TheApp()), identity_(app_.BaseInfo()) {}
+
+  int Run(const CTraceScope& trace);
+
+ private:
+  ReadOutcome Classify(int result, bool firstRead);
+  int Finish(const CTraceScope& trace, int result);
+  int Substitute(const CTraceScope& trace);
+  void Notify(int notifyNo, int simpleNo);
+  void LogValues(const CTraceScope& trace) const;
+
+  int enable_;
+  Outputs out_;
+  CVG_PxxxxApp& app_;
+  const CBaseInfo& identity_;
+  CMonitoringBuffer* session_ = nullptr;
+  std::unique_ptr<CStatusInfo> info_;
+  CAppMem reply_;
+  int popup_ = 0;
+  int soundPlay_ = 0;
+  int printing_ = 0;
+  int real_ = 0;
+  int simple_ = 0;
+};
+
+ReadOutcome StatusQuery::Classify(int result, bool firstRead) {
+  if (result == 0) return ReadOutcome::kNothing;
+  if (result == qvapi::kCommunicationOff) return ReadOutcome::kFailure;
+  if (result == qvapi::kChannelBusy) {
+    // A parallel port may be busy a few times in a row before the user hears of it.
+    if (app_.m_nComErrDisableNum != 0 &&
+        vgchan::IsLptStatusChannel(identity_.PortName(), session_->m_dwStatusChannel) &&
+        app_.m_nComErrCount < app_.m_nComErrDisableNum) {
+      ++app_.m_nComErrCount;
+      return ReadOutcome::kFailure;
+    }
+    return ReadOutcome::kSubstitute;
+  }
+  if (result > 0 || (firstRead && result == qvapi::kBufferTooSmall)) return ReadOutcome::kContinue;
+  return ReadOutcome::kSubstitute;
+}
+
+void StatusQuery::LogValues(const CTraceScope& trace) const {
+  trace.Write("iEnableGetStatusErr : %d, pbPopup : %d, pbSoundPlay : %d, bPrinting : %d, "
+              "pnRealStatusNo : %d, pnSimpleStatusNo : %d\n",
+              enable_, popup_, soundPlay_, printing_, real_, simple_);
+}
+
+int StatusQuery::Finish(const CTraceScope& trace, int result) {
+  trace.Write("PrGetStatus : error : %d\n", result == 0 ? 0 : -2);
+  reply_.Free();
+  return result;
+}
+
+void StatusQuery::Notify(int notifyNo, int simpleNo) {
+  GetSoundNotify(identity_.PrinterName(), identity_.PortName(), notifyNo, &soundPlay_, &popup_);
+  int buzzer = 0;
+  GetBeepBuzzer(identity_.PrinterName(), identity_.PortName(), identity_.ModelID(), simpleNo,
+                &buzzer);
+  if (buzzer == 1) soundPlay_ = 1;
+  out_.Set(out_.popup, popup_);
+  out_.Set(out_.soundPlay, soundPlay_);
+}
+
+int StatusQuery::Substitute(const CTraceScope& trace) {
+  trace.Write("PrGetStatus : error : %d\n", -1);
+  reply_.Free();
+  const bool haveChannel = session_->m_dwStatusChannel != 0 && session_->m_hStatusChannel != 0;
+  int forced;
+  if (haveChannel) {
+    forced = enable_ > 0 ? kStatusCommErrorReported : kStatusCommError;
+    SetComStatus(identity_.PrinterName(), identity_.PortName(), enable_ > 0 ? 4 : 0);
+  } else if (GetComStatus(identity_.PrinterName(), identity_.PortName()) == 3) {
+    forced = kStatusOtherModel;  // the monitor saw another model on the port
+  } else {
+    forced = enable_ > 0 ? kStatusCommErrorReported : kStatusCommError;
+  }
+  std::unique_ptr<CPrinterStatus> status(
+      info_->CreateStatusObject(session_->m_dwStatusChannel, nullptr, 0, forced, 0));
+  if (!status) return -1;
+  simple_ = status->GetSimpleStatusNo();
+  out_.Set(out_.simpleStatus, simple_);
+  Notify(simple_, simple_);
+  trace.Write("PrGetStatus() : Error\n");
+  LogValues(trace);
+  return 1;
+}
+
+int StatusQuery::Run(const CTraceScope& trace) {
+  session_ = app_.Session();
+  info_ = std::make_unique<CStatusInfo>(identity_.ProfilePath());
+  info_->SetDatFile(identity_.ProfilePath());
+  info_->SetDriverName(identity_.DriverName());
+  info_->SetResourceModule(app_.ResourceModule());
+  out_.Set(out_.popup, 0);
+  out_.Set(out_.soundPlay, 0);
+  out_.Set(out_.printing, 0);
+  out_.Set(out_.realStatus, 0);
+
+  if (session_->m_dwStatusChannel == 0 || session_->m_hStatusChannel == 0) {
+    trace.Write("ERROR!! : dwChan == NULL || hChan == NULL\n");
+    return Substitute(trace);
+  }
+  const PrinterAddress address = CurrentPrinterAddress();
+  CQvApiChannel channel(address.kind, address.name);
+
+  int32_t size = 0;
+  int result = channel.GetStatusOf(session_->m_hStatusChannel, nullptr, &size);
+  trace.Write("PrGetStatus : QVGetStatus(1st) : %d\n", result);
+  switch (Classify(result, true)) {
+    case ReadOutcome::kNothing:
+      return Finish(trace, 0);
+    case ReadOutcome::kFailure:
+      return Finish(trace, -1);
+    case ReadOutcome::kSubstitute:
+      return Substitute(trace);
+    case ReadOutcome::kContinue:
+      break;
+  }
+  if (size <= 0) return Finish(trace, 0);  // nothing pending after all
+  if (reply_.Alloc(static_cast<size_t>(size) + 1) == nullptr) return Finish(trace, -1);
+  const int32_t allocated = size;
+  result = channel.GetStatusOf(session_->m_hStatusChannel, reply_.Get(), &size);
+  if (size < 0 || size > allocated) size = allocated;
+  trace.Write("PrGetStatus : QVGetStatus(2nd) : %d\n", result);
+  trace.Write("Status : %.*s\n", static_cast<int>(size), reply_.As<char>());
+  switch (Classify(result, false)) {
+    case ReadOutcome::kNothing:
+      return Finish(trace, 0);
+    case ReadOutcome::kFailure:
+      return Finish(trace, -1);
+    case ReadOutcome::kSubstitute:
+      return Substitute(trace);
+    case ReadOutcome::kContinue:
+      break;
+  }
+
+  std::unique_ptr<CPrinterStatus> status(
+      info_->CreateStatusObject(session_->m_dwStatusChannel, reply_.Get(), size, 0, 0));
+  if (!status) {
+    trace.Write("ERROR!! : NULL == pStatus\n");
+    return Substitute(trace);
+  }
+  if (status->GetStatusNo() == kStatusCommError ||
+      status->GetStatusNo() == kStatusCommErrorReported) {
+    status.reset();
+    trace.Write("PrGetStatus : ERROR!! : CStatusInfo::COMMUNICATION_ERROR\n");
+    return Substitute(trace);
+  }
+
+  app_.m_nComErrCount = 0;
+  SetTargetStatus(identity_.PrinterName(), identity_.PortName(), reply_.As<BYTE>(),
+                  static_cast<DWORD>(size), session_->m_dwStatusChannel);
+  SetComStatus(identity_.PrinterName(), identity_.PortName(), 1);
+  reply_.Free();
+  real_ = status->GetStatusNo();
+  simple_ = status->GetSimpleStatusNo();
+  printing_ = status->GetPrintingState();
+  const int notifyNo = status->GetNotifyNo();
+  status.reset();
+  out_.Set(out_.realStatus, real_);
+  out_.Set(out_.simpleStatus, simple_);
+  out_.Set(out_.printing, printing_);
+
+  // A repeated "printing" status neither pops up nor sounds again.
+  if (printing_ == 1 && simple_ == 13 && app_.m_nLastRealStatusNo == real_) return 1;
+  app_.m_nLastRealStatusNo = real_;
+  Notify(notifyNo, simple_);
+  trace.Write("PrGetStatus() : Success\n");
+  LogValues(trace);
+  return 1;
+}
+
+}  // namespace
+
+extern "C" int __cdecl PrGetStatus(int iEnableGetStatusErr, int* pbPopup, int* pbSoundPlay,
+                                   int* bPrinting, int* pnRealStatusNo, int* pnSimpleStatusNo) {
+  CTraceScope trace("PrGetStatus()");
+  CVG_PxxxxApp& app = TheApp();
+  if (app.Session() == nullptr || !app.BaseInfo().IsValid()) return 1;
+  CQvApi api;
+  if (!api.IsEnabled()) return 1;
+  StatusQuery query(iEnableGetStatusErr,
+                    Outputs{pbPopup, pbSoundPlay, bPrinting, pnRealStatusNo, pnSimpleStatusNo});
+  return query.Run(trace);
+}

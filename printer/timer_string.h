@@ -1,0 +1,11 @@
+#pragma once
+// The polling interval written in a Driver key value: "30,90" means 30 seconds.
+#include <string_view>
+
+namespace vgtimer {
+
+// The decimal number before the first comma (or of the whole text); -1 when it is 0, empty
+// or not a number.
+int SecondsFromTimerString(std::string_view text);
+
+}  // namespace vgtimer

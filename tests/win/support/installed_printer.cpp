@@ -1,0 +1,113 @@
+#include "support/installed_printer.h"
+
+#include "support/win_test_support.h"
+
+namespace vgtest {
+
+namespace {
+
+bool Copy(const std::string& from, const std::string& to) {
+  return ::CopyFileA(from.c_str(), to.c_str(), FALSE) != FALSE;
+}
+
+}  // namespace
+
+InstalledPrinter::InstalledPrinter(const std::string& hint,
+                                   const std::vector<ProfileSetting>& settings,
+                                   const std::string& port)
+    : name_(UniqueName(hint)), driver_(UniqueName("VG Driver")), port_(port) {
+  fromDir_ = MakeTempDir("kit");
+  installDir_ = MakeTempDir("install");
+  ::RemoveDirectoryA(installDir_.c_str());
+  recordDir_ = MakeTempDir("popup");
+  const std::string bin = BinDir();
+  for (const char* file : {"vgprn.dll", "vgres.dll", "qvsim.dll", "vgmon.exe"}) {
+    if (!Copy(bin + "\\" + file, fromDir_ + "\\" + file)) {
+      failure_ = std::string("cannot copy ") + file;
+      return;
+    }
+  }
+  // The recorder stands in for the pop-up program.
+  Copy(bin + "\\vgpoprecorder.exe", fromDir_ + "\\vgpop.exe");
+  const std::string profile = fromDir_ + "\\" + model_ + ".ini";
+  if (!Copy(bin + "\\profiles\\" + model_ + ".ini", profile)) {
+    failure_ = "cannot copy the model profile";
+    return;
+  }
+  for (const ProfileSetting& setting : settings) {
+    const std::string section = setting.section.empty() ? model_ : setting.section;
+    ::WritePrivateProfileStringA(section.c_str(), setting.key.c_str(), setting.value.c_str(),
+                                 profile.c_str());
+  }
+  ::WritePrivateProfileStringA(nullptr, nullptr, nullptr, profile.c_str());
+
+  // Machine-wide switches of common errors: all clear.
+  for (const char* name : {"RST_FREPLACE", "ERR_QVAPIINUSE", "ERR_OTHERS"}) {
+    SetDword(HKEY_LOCAL_MACHINE, "software\\KORVA\\VGL3\\VGLCommon", name, 0);
+  }
+
+  const CapturedRun install = RunCaptured(
+      "vgsetup.exe", "install --printer " + QuoteArgument(name_) + " --port " +
+                         QuoteArgument(port_) + " --model " + model_ + " --driver " +
+                         QuoteArgument(driver_) + " --from " + QuoteArgument(fromDir_) +
+                         " --install-dir " + QuoteArgument(installDir_),
+      60000);
+  installed_ = install.started;
+  if (!install.finished || install.exitCode != 0) {
+    failure_ = "vgsetup install failed: " + install.output;
+    return;
+  }
+  Ctl("reset");
+  if (Ctl("deviceid", "\"MFG:KORVA;MDL:VP-100;CMD:ESCP;\"").exitCode != 0 ||
+      Ctl("channels", "0x10000005:0x0004,0x10010003:0").exitCode != 0 ||
+      Ctl("reply", "\"@BDC ST\\r\\nST:04;\\f\"").exitCode != 0) {
+    failure_ = "qvsimctl failed";
+    return;
+  }
+  ready_ = true;
+}
+
+InstalledPrinter::~InstalledPrinter() {
+  if (installed_) {
+    RunCaptured("vgsetup.exe", "uninstall --printer " + QuoteArgument(name_), 60000);
+    Ctl("reset");
+  }
+  // The printer's settings key in the user's hive.
+  const char kTargets[] = "software\\KORVA\\VGL3\\VGLData\\KVLTarget";
+  HKEY base = nullptr;
+  if (::RegOpenKeyExA(HKEY_CURRENT_USER, kTargets, 0, KEY_READ, &base) == ERROR_SUCCESS) {
+    std::vector<std::string> mine;
+    char sub[256];
+    for (DWORD i = 0;; ++i) {
+      DWORD size = sizeof sub;
+      if (::RegEnumKeyExA(base, i, sub, &size, nullptr, nullptr, nullptr, nullptr) !=
+          ERROR_SUCCESS) {
+        break;
+      }
+      const std::string path = std::string(kTargets) + "\\" + sub;
+      if (GetString(HKEY_CURRENT_USER, path, "Name") == name_) mine.push_back(path);
+    }
+    ::RegCloseKey(base);
+    for (const std::string& path : mine) DeleteKeyTree(HKEY_CURRENT_USER, path);
+  }
+  RemoveTree(fromDir_);
+  RemoveTree(installDir_);
+  RemoveTree(recordDir_);
+}
+
+std::string InstalledPrinter::PopupLog() const { return ReadFile(recordDir_ + "\\popup.log"); }
+
+CapturedRun InstalledPrinter::Ctl(const std::string& command, const std::string& arguments) const {
+  return RunCaptured("qvsimctl.exe", command + " " + QuoteArgument(name_) +
+                                         (arguments.empty() ? "" : " " + arguments),
+                     30000);
+}
+
+std::string InstalledPrinter::MonitorArguments(const std::string& jobId) const {
+  std::string args = "/P \"" + name_ + "\" /O \"" + port_ + "\" /D \"" + driver_ + "\" /M \"" +
+                     model_ + "\"";
+  if (!jobId.empty()) args += " /J \"" + jobId + "\"";
+  return args;
+}
+
+}  // namespace vgtest
