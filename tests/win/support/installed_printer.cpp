@@ -27,6 +27,8 @@ InstalledPrinter::InstalledPrinter(const std::string& hint,
       return;
     }
   }
+  // A printer library without one export, for tests that name it as the model's PrnDll.
+  Copy(bin + "\\vgprnpart.dll", fromDir_ + "\\vgprnpart.dll");
   // The recorder stands in for the pop-up program.
   Copy(bin + "\\vgpoprecorder.exe", fromDir_ + "\\vgpop.exe");
   const std::string profile = fromDir_ + "\\" + model_ + ".ini";
@@ -104,8 +106,11 @@ CapturedRun InstalledPrinter::Ctl(const std::string& command, const std::string&
 }
 
 std::string InstalledPrinter::MonitorArguments(const std::string& jobId) const {
-  std::string args = "/P \"" + name_ + "\" /O \"" + port_ + "\" /D \"" + driver_ + "\" /M \"" +
-                     model_ + "\"";
+  // A name with quotes needs its length in front, as the printing side writes it.
+  const std::string lengthPrefix =
+      name_.find('"') != std::string::npos ? std::to_string(name_.size()) : "";
+  std::string args = "/P" + lengthPrefix + " \"" + name_ + "\" /O \"" + port_ + "\" /D \"" +
+                     driver_ + "\" /M \"" + model_ + "\"";
   if (!jobId.empty()) args += " /J \"" + jobId + "\"";
   return args;
 }

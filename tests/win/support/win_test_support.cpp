@@ -253,6 +253,14 @@ MessageBoxSeen WaitForMessageBox(DWORD processId, DWORD timeoutMs, bool close) {
   HWND box = FindProcessWindow(processId, "#32770", timeoutMs);
   if (box == nullptr) return seen;
   seen.found = true;
+  // The box exists a moment before its caption and text are set.
+  for (int i = 0; i < 150; ++i) {
+    if (::GetWindowTextLengthA(box) > 0 && ::GetDlgItem(box, 0xFFFF) != nullptr &&
+        ::GetWindowTextLengthA(::GetDlgItem(box, 0xFFFF)) > 0) {
+      break;
+    }
+    ::Sleep(20);
+  }
   char text[1024] = {};
   ::GetWindowTextA(box, text, sizeof text);
   seen.title = text;

@@ -1,0 +1,268 @@
+// vgmon from end to end on an installed printer driven by the simulator: it polls, starts or
+// feeds the pop-up program, decides when the job has printed and ends by itself.
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <string>
+#include <vector>
+
+#include "common/map_records_win.h"
+#include "common/target_keys_win.h"
+#include "support/installed_printer.h"
+#include "support/win_test_support.h"
+
+namespace {
+
+using vgtest::InstalledPrinter;
+using vgtest::ProfileSetting;
+
+const char kMonitorWindowClass[] = "VGL3V3MSBackMon03WClass";
+const char kReady[] = "\"@BDC ST\\r\\nST:04;\\f\"";
+const char kPrinting[] = "\"@BDC ST\\r\\nST:03;\\f\"";
+const char kPaperOut[] = "\"@BDC ST\\r\\nST:00;ER:06;\\f\"";
+
+// Short times: the first poll 100 ms after start, then one a second.
+std::vector<ProfileSetting> FastProfile(const std::string& timeout) {
+  return {{"", "MonitorInitTime", "100"},
+          {"", "TIMEOUT", timeout},
+          {"Install", "LocalMonitoringTimer", "1"}};
+}
+
+class MonitorPollingTest : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    vgtest::SetMonitorLog(true);
+    logPath_ = vgtest::MonitorLogPath();
+    logOffset_ = vgtest::FileSize(logPath_);
+  }
+  void TearDown() override {
+    ::SetEnvironmentVariableA("VG_POPUP_RECORD", nullptr);
+    vgtest::SetMonitorLog(false);
+  }
+
+  // Starts vgmon for the printer with the recorder's folder in its environment.
+  bool Start(vgtest::ChildProcess& monitor, const InstalledPrinter& printer,
+             const std::string& jobId = "") {
+    ::SetEnvironmentVariableA("VG_POPUP_RECORD", printer.RecordDir().c_str());
+    return monitor.Start("vgmon.exe", printer.MonitorArguments(jobId));
+  }
+
+  std::vector<std::string> Log(DWORD processId) const {
+    std::vector<std::string> bodies;
+    for (const std::string& line : vgtest::LogLinesOf(logPath_, processId, 8, logOffset_)) {
+      bodies.push_back(line.substr(21));
+    }
+    return bodies;
+  }
+  static bool Has(const std::vector<std::string>& lines, const std::string& line) {
+    return std::find(lines.begin(), lines.end(), line) != lines.end();
+  }
+  static int Count(const std::string& text, const std::string& part) {
+    int count = 0;
+    for (size_t at = text.find(part); at != std::string::npos; at = text.find(part, at + 1)) {
+      ++count;
+    }
+    return count;
+  }
+  static DWORD Close(vgtest::ChildProcess& monitor) {
+    HWND window = vgtest::FindProcessWindow(monitor.Id(), kMonitorWindowClass, 10000);
+    if (window) ::PostMessageA(window, WM_CLOSE, 0, 0);
+    return monitor.Wait(15000);
+  }
+
+  std::string logPath_;
+  size_t logOffset_ = 0;
+};
+
+TEST_F(MonitorPollingTest, PrintedJobEndsMonitoringInTheSameCycle) {
+  InstalledPrinter printer("Printed", FastProfile("0"));
+  ASSERT_TRUE(printer.Ready()) << printer.Failure();
+  ASSERT_EQ(printer.Ctl("queue", kPrinting).exitCode, 0u);
+
+  vgtest::ChildProcess monitor;
+  ASSERT_TRUE(Start(monitor, printer));
+  ASSERT_NE(vgtest::FindProcessWindow(monitor.Id(), kMonitorWindowClass, 10000), nullptr);
+  HANDLE mapping =
+      ::OpenFileMappingA(FILE_MAP_ALL_ACCESS, FALSE, ("VG_MAP_" + printer.Name()).c_str());
+  ASSERT_NE(mapping, nullptr);
+  auto* view = static_cast<LONG*>(::MapViewOfFile(mapping, FILE_MAP_ALL_ACCESS, 0, 0, 4));
+
+  EXPECT_EQ(monitor.Wait(20000), 0u) << "the monitor ends by itself";
+  const auto lines = Log(monitor.Id());
+  EXPECT_TRUE(Has(lines, "Status is Printing"));
+  EXPECT_TRUE(Has(lines, "It regard as completing to print"));
+  EXPECT_FALSE(Has(lines, "CMainFrame::MonitorQuit")) << "no quit timer was needed";
+  EXPECT_TRUE(Has(lines, "Returned from PrMonitoringEnd : nRet : 0"));
+  ASSERT_NE(view, nullptr);
+  EXPECT_EQ(*view, 0);
+  ::UnmapViewOfFile(view);
+  ::CloseHandle(mapping);
+  // The status query stored the last reply for a status window.
+  char key[MAX_PATH] = {};
+  HKEY root = nullptr;
+  ASSERT_EQ(FindTargetKey(printer.Name().c_str(), "", key, &root), 0);
+  EXPECT_EQ(vgtest::GetDword(root, key, "ComStatus", 99), 1u);
+}
+
+TEST_F(MonitorPollingTest, JobIdAndErrorStartThePopupWithAParameterFile) {
+  InstalledPrinter printer("Popup", FastProfile("0"));
+  ASSERT_TRUE(printer.Ready()) << printer.Failure();
+  ASSERT_EQ(printer.Ctl("reply", kPaperOut).exitCode, 0u);
+
+  vgtest::ChildProcess monitor;
+  ASSERT_TRUE(Start(monitor, printer, "42"));
+  // The job's pop-up at start, then the paper-out status once (unchanged, so only once).
+  ::Sleep(4500);
+  EXPECT_EQ(Close(monitor), 0u);
+  const std::string popups = printer.PopupLog();
+  EXPECT_EQ(Count(popups, "cmdline: /F \"VG_"), 2) << popups;
+  EXPECT_EQ(Count(popups, "/J \"42\""), 1) << "a job id is handed over once: " << popups;
+  // The file's lines end in CR LF, which the recorder shows as "||".
+  EXPECT_NE(popups.find("file: /P \"" + printer.Name() + "\"||/O \"LPT1:\"||/M \"VP-100\"||/J "
+                        "\"42\"||"),
+            std::string::npos)
+      << popups;
+  const auto lines = Log(monitor.Id());
+  EXPECT_TRUE(std::any_of(lines.begin(), lines.end(), [](const std::string& line) {
+    return line.rfind("StartExe : commandline : \"", 0) == 0;
+  })) << "the program path is quoted";
+}
+
+TEST_F(MonitorPollingTest, UnwritableTemporaryFolderGivesLengthPrefixedOptions) {
+  InstalledPrinter printer("Pop \"Q\"", FastProfile("0"));
+  ASSERT_TRUE(printer.Ready()) << printer.Failure();
+  char oldTemp[MAX_PATH] = {};
+  ::GetEnvironmentVariableA("TEMP", oldTemp, MAX_PATH);
+  char oldTmp[MAX_PATH] = {};
+  ::GetEnvironmentVariableA("TMP", oldTmp, MAX_PATH);
+  ::SetEnvironmentVariableA("TEMP", "Z:\\no\\such\\folder");
+  ::SetEnvironmentVariableA("TMP", "Z:\\no\\such\\folder");
+  vgtest::ChildProcess monitor;
+  const bool started = Start(monitor, printer, "7");
+  ::SetEnvironmentVariableA("TEMP", oldTemp);
+  ::SetEnvironmentVariableA("TMP", oldTmp);
+  ASSERT_TRUE(started);
+  ::Sleep(1500);
+  EXPECT_EQ(Close(monitor), 0u);
+  const std::string name = printer.Name();
+  const std::string expected = "cmdline: /P" + std::to_string(name.size()) + " \"" + name +
+                               "\" /O5 \"LPT1:\" /M6 \"VP-100\" /J \"7\" /S";
+  EXPECT_NE(printer.PopupLog().find(expected), std::string::npos) << printer.PopupLog();
+}
+
+TEST_F(MonitorPollingTest, OpenPopupWindowGetsTheJobAsAParamBlock) {
+  InstalledPrinter printer("Handoff", FastProfile("0"));
+  ASSERT_TRUE(printer.Ready()) << printer.Failure();
+  vgtest::RecordingWindow popup;
+  ScopedHandle table;
+  HWND existing = nullptr;
+  ASSERT_EQ(RegisterMapWindow(MapNameSet::kMonitor, printer.Name().c_str(), "", kMapKindStatus,
+                              popup.Handle(), &existing, &table),
+            kMapRegistered);
+
+  vgtest::ChildProcess monitor;
+  ASSERT_TRUE(Start(monitor, printer, "77"));
+  ASSERT_TRUE(popup.WaitForMessage(WM_COPYDATA, 10000));
+  ASSERT_EQ(popup.CopyData().size(), 1u);
+  const std::string& block = popup.CopyData()[0];
+  ASSERT_EQ(block.size(), 593u);
+  EXPECT_EQ(block[72], 2) << "code 2: for a running pop-up";
+  EXPECT_EQ(std::string(block.c_str() + 73), "77");
+  EXPECT_EQ(Close(monitor), 0u);
+  EXPECT_EQ(printer.PopupLog(), "") << "no pop-up process was started";
+  UnregisterMapWindow(MapNameSet::kMonitor, table.Get(), printer.Name().c_str(), "",
+                      kMapKindStatus, 0);
+}
+
+TEST_F(MonitorPollingTest, InsistentPopupIsRaisedOnEveryPoll) {
+  // The notification item of the paper-out status asks for the pop-up with 2.
+  InstalledPrinter printer("Insist", [] {
+    auto settings = FastProfile("0");
+    settings.push_back({"", "ITEM012", "2"});
+    return settings;
+  }());
+  ASSERT_TRUE(printer.Ready()) << printer.Failure();
+  ASSERT_EQ(printer.Ctl("reply", kPaperOut).exitCode, 0u);
+  vgtest::ChildProcess monitor;
+  ASSERT_TRUE(Start(monitor, printer));
+  ::Sleep(4500);
+  EXPECT_EQ(Close(monitor), 0u);
+  EXPECT_GE(Count(printer.PopupLog(), "cmdline:"), 3) << printer.PopupLog();
+}
+
+TEST_F(MonitorPollingTest, IdleReadyPrinterEndsOnTheThirdQuitTimerFiring) {
+  InstalledPrinter printer("Idle", FastProfile("1"));
+  ASSERT_TRUE(printer.Ready()) << printer.Failure();
+  vgtest::ChildProcess monitor;
+  ASSERT_TRUE(Start(monitor, printer));
+  EXPECT_EQ(monitor.Wait(20000), 0u);
+  const auto lines = Log(monitor.Id());
+  EXPECT_TRUE(Has(lines, "Set QuitTimer length(s) : 1"));
+  EXPECT_TRUE(Has(lines, "MonitorQuit: error catch : 0"));
+  int firings = 0;
+  for (const std::string& line : lines) firings += line == "CMainFrame::MonitorQuit";
+  EXPECT_EQ(firings, 3);
+}
+
+TEST_F(MonitorPollingTest, IdlePrinterWithoutTimeoutKeepsMonitoring) {
+  InstalledPrinter printer("NoTimeout", FastProfile("0"));
+  ASSERT_TRUE(printer.Ready()) << printer.Failure();
+  vgtest::ChildProcess monitor;
+  ASSERT_TRUE(Start(monitor, printer));
+  EXPECT_EQ(monitor.Wait(5000), static_cast<DWORD>(STILL_ACTIVE));
+  EXPECT_EQ(Close(monitor), 0u);
+  EXPECT_FALSE(Has(Log(monitor.Id()), "CMainFrame::MonitorQuit"));
+}
+
+TEST_F(MonitorPollingTest, AnotherModelWritesComStatusThreeAndEnds) {
+  InstalledPrinter printer("Other", FastProfile("0"));
+  ASSERT_TRUE(printer.Ready()) << printer.Failure();
+  ASSERT_EQ(printer.Ctl("deviceid", "\"MFG:KORVA;MDL:VP-999;\"").exitCode, 0u);
+  vgtest::ChildProcess monitor;
+  ASSERT_TRUE(Start(monitor, printer));
+  EXPECT_EQ(monitor.Wait(15000), 0u);
+  char key[MAX_PATH] = {};
+  HKEY root = nullptr;
+  ASSERT_EQ(FindTargetKey(printer.Name().c_str(), "", key, &root), 0);
+  EXPECT_EQ(vgtest::GetDword(root, key, "ComStatus", 99), 3u);
+  EXPECT_TRUE(Has(Log(monitor.Id()), "Returned from PrMonitoringEnd : nRet : 0"));
+}
+
+TEST_F(MonitorPollingTest, LibraryWithoutDeviceIdExportShowsItsNameAndEnds) {
+  InstalledPrinter printer("Partial", [] {
+    auto settings = FastProfile("0");
+    settings.push_back({"", "PrnDll", "vgprnpart.dll"});
+    return settings;
+  }());
+  ASSERT_TRUE(printer.Ready()) << printer.Failure();
+  vgtest::ChildProcess monitor;
+  ASSERT_TRUE(Start(monitor, printer));
+  const vgtest::MessageBoxSeen missing = vgtest::WaitForMessageBox(monitor.Id(), 15000);
+  EXPECT_TRUE(missing.found);
+  EXPECT_EQ(missing.title, "ERROR");
+  EXPECT_EQ(missing.text, "PrGetDeviceID");
+  const vgtest::MessageBoxSeen failed = vgtest::WaitForMessageBox(monitor.Id(), 15000);
+  EXPECT_TRUE(failed.found);
+  EXPECT_EQ(failed.title, "KORVA Vigil 3") << "string 1100 of the resource library";
+  EXPECT_EQ(monitor.Wait(15000), 0u);
+  EXPECT_TRUE(Has(Log(monitor.Id()), "Returned from PrMonitoringEnd : nRet : 0"));
+}
+
+TEST_F(MonitorPollingTest, SecondMonitorRestartsTheQuitTimer) {
+  InstalledPrinter printer("Restart", FastProfile("2"));
+  ASSERT_TRUE(printer.Ready()) << printer.Failure();
+  vgtest::ChildProcess first;
+  ASSERT_TRUE(Start(first, printer));
+  // Left alone it would end on the third firing, after about six seconds; every new job
+  // for the printer gives it its grace periods again.
+  const DWORD start = ::GetTickCount();
+  while (::GetTickCount() - start < 9000) {
+    ::Sleep(1500);
+    vgtest::ProcessResult second = vgtest::RunProgram("vgmon.exe", printer.MonitorArguments());
+    EXPECT_EQ(second.exitCode, 0u);
+    ASSERT_EQ(first.Wait(0), static_cast<DWORD>(STILL_ACTIVE));
+  }
+  EXPECT_EQ(first.Wait(20000), 0u) << "then it ends by itself";
+}
+
+}  // namespace
