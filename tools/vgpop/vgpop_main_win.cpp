@@ -109,8 +109,8 @@ int WINAPI WinMain(HINSTANCE instance, HINSTANCE, LPSTR commandLine, int showCom
     Record("no printer named; nothing to show");
     return 1;
   }
-  std::string shown = "The printer \"" + std::string(param.PrinterName) + "\" on \"" +
-                      param.PortName + "\" (model " + param.ModelID + ") needs attention.";
+  std::string shown = "Showing the printer \"" + std::string(param.PrinterName) + "\" on \"" +
+                      param.PortName + "\" (model " + param.ModelID + ").";
   if (param.JobID[0]) shown += " Job " + std::string(param.JobID) + ".";
   if (param.KVM[0]) shown += " KVM \"" + std::string(param.KVM) + "\".";
 
