@@ -9,6 +9,7 @@
 #include "printer/qvapi_binding_win.h"
 #include "printer/stat_channel_win.h"
 #include "printer/vgprn_app_win.h"
+#include "support/installed_printer.h"
 #include "support/qvsim_printer.h"
 #include "support/win_test_support.h"
 
@@ -216,6 +217,46 @@ TEST_F(StatusChannelTest, EndingDuringTheFirstSleepPostsNothing) {
   CQvStatChannel idle(qvapi::kKindPrinter, printer_.Name().c_str());
   idle.EndStatusThread();
   EXPECT_FALSE(idle.IsRunning());
+}
+
+}  // namespace
+
+namespace {
+
+// The binding on a printer installed the way a user's is, by vgsetup: the library is found
+// through the printer data and the driver's data-file folder, and the simulator's call log
+// shows exactly the calls the binding makes, in order.
+TEST(InstalledPrinterBinding, FindsTheLibraryAndMakesTheExpectedCalls) {
+  vgtest::InstalledPrinter printer("Bound", {});
+  ASSERT_TRUE(printer.Ready()) << printer.Failure();
+  ASSERT_EQ(printer.Ctl("reply", "\"@BDC ST\\r\\nST:04;\\f\"").exitCode, 0u);
+  TheApp().SetCurrentPrinterName(printer.Name().c_str());
+  {
+    CQvApi session;
+    ASSERT_TRUE(session.IsEnabled());
+    session.AddUser();
+    {
+      CQvApiChannel device(qvapi::kKindPrinter, printer.Name().c_str());
+      int32_t size = 0;
+      ASSERT_EQ(device.GetDeviceID(nullptr, &size), qvapi::kBufferTooSmall);
+      std::string text(static_cast<size_t>(size), '\0');
+      EXPECT_GE(device.GetDeviceID(&text[0], &size), 0);
+      EXPECT_STREQ(text.c_str(), "MFG:KORVA;MDL:VP-100;CMD:ESCP;");
+    }
+    vgtest::RecordingWindow window;
+    CQvStatChannel status(qvapi::kKindPrinter, printer.Name().c_str());
+    ASSERT_EQ(status.StartStatusThread(window.Handle()), 1);
+    ASSERT_TRUE(window.WaitForMessage(WM_RESULT_QVSTATUS, 10000));
+    EXPECT_EQ(window.Params(WM_RESULT_QVSTATUS), std::vector<WPARAM>{1});
+    status.EndStatusThread();
+    status.CloseChannel();
+    session.RemoveUser();
+  }
+  TheApp().SetCurrentPrinterName("");
+  EXPECT_EQ(Names(CallsOfThisProcess(printer.Ctl("calls").output)),
+            (std::vector<std::string>{"QVGetDeviceID", "QVGetDeviceID", "QVGetAvailableChannel",
+                                      "QVGetAvailableChannel", "QVOpenChannel", "QVGetStatus",
+                                      "QVGetStatus", "QVCloseChannel"}));
 }
 
 }  // namespace
