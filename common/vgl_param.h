@@ -64,6 +64,8 @@ class CVglParam : public CCmdLine {
 
  private:
   void Clear();
+  // Stores the identity and writes the file named by ParamFileName; a failed write deletes it.
+  int FillAndWriteParamFile(const char* printer, const char* port, const char* model);
 };
 
 // 1 when the path is non-empty, contains a "." and the text from its last "." begins with

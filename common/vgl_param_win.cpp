@@ -107,6 +107,10 @@ int CVglParam::CreateParamFile(const char* printer, const char* port, const char
     return 0;
   }
   CopyParamText(ParamFileName, RelativeTo(full, TempFolder));
+  return FillAndWriteParamFile(printer, port, model);
+}
+
+int CVglParam::FillAndWriteParamFile(const char* printer, const char* port, const char* model) {
   CopyParamText(PrinterName, printer ? printer : "");
   CopyParamText(PortName, port ? port : "");
   CopyParamText(ModelID, model ? model : "");
@@ -153,16 +157,7 @@ int CVglParam::CreateRunParamFile(const char* printer, const char* port, const c
   const std::string full = CreateUniqueFile(TempFolder);
   CopyParamText(ParamFileName, full.empty() ? std::string_view() : RelativeTo(full, TempFolder));
   if (ParamFileName[0] == '\0') return 0;
-  CopyParamText(PrinterName, printer ? printer : "");
-  CopyParamText(PortName, port ? port : "");
-  CopyParamText(ModelID, model ? model : "");
-  if (!WriteParamFile()) {
-    char toDelete[kParamTextSize];
-    CopyParamText(toDelete, ParamFileName);
-    DeleteParamFile(toDelete);
-    return 0;
-  }
-  return 1;
+  return FillAndWriteParamFile(printer, port, model);
 }
 
 int CVglParam::DeleteParamFile(const char* name) {

@@ -45,17 +45,7 @@ int CMainFrame::StartExe(const char* programPath, const char* arguments) {
   const auto commandLine = vgmon::ProgramCommandLine(programPath, arguments);
   if (!commandLine) return 0;
   VgLogWrite("StartExe : commandline", commandLine->c_str());
-  std::string mutableLine = *commandLine;
-  STARTUPINFOA startup = {};
-  startup.cb = sizeof startup;
-  PROCESS_INFORMATION process = {};
-  if (!::CreateProcessA(nullptr, &mutableLine[0], nullptr, nullptr, FALSE, 0, nullptr, nullptr,
-                        &startup, &process)) {
-    return 0;
-  }
-  ::CloseHandle(process.hThread);
-  ::CloseHandle(process.hProcess);
-  return 1;
+  return RunCommandLine(commandLine->c_str());
 }
 
 int CMainFrame::StartPopup() {

@@ -45,6 +45,8 @@ class StatusQuery {
 
  private:
   ReadOutcome Classify(int result, bool firstRead);
+  // The query's result for a read that did not deliver a reply.
+  int Conclude(const CTraceScope& trace, ReadOutcome outcome);
   int Finish(const CTraceScope& trace, int result);
   int Substitute(const CTraceScope& trace);
   void Notify(int notifyNo, int simpleNo);
@@ -64,6 +66,7 @@ class StatusQuery {
   int simple_ = 0;
 };
 
+// Counts a tolerated parallel-port error as it classifies: call it once per read.
 ReadOutcome StatusQuery::Classify(int result, bool firstRead) {
   if (result == 0) return ReadOutcome::kNothing;
   if (result == qvapi::kCommunicationOff) return ReadOutcome::kFailure;
@@ -79,6 +82,17 @@ ReadOutcome StatusQuery::Classify(int result, bool firstRead) {
   }
   if (result > 0 || (firstRead && result == qvapi::kBufferTooSmall)) return ReadOutcome::kContinue;
   return ReadOutcome::kSubstitute;
+}
+
+int StatusQuery::Conclude(const CTraceScope& trace, ReadOutcome outcome) {
+  switch (outcome) {
+    case ReadOutcome::kNothing:
+      return Finish(trace, 0);
+    case ReadOutcome::kFailure:
+      return Finish(trace, -1);
+    default:
+      return Substitute(trace);
+  }
 }
 
 void StatusQuery::LogValues(const CTraceScope& trace) const {
@@ -148,16 +162,8 @@ int StatusQuery::Run(const CTraceScope& trace) {
   int32_t size = 0;
   int result = channel.GetStatusOf(session_->m_hStatusChannel, nullptr, &size);
   trace.Write("PrGetStatus : QVGetStatus(1st) : %d\n", result);
-  switch (Classify(result, true)) {
-    case ReadOutcome::kNothing:
-      return Finish(trace, 0);
-    case ReadOutcome::kFailure:
-      return Finish(trace, -1);
-    case ReadOutcome::kSubstitute:
-      return Substitute(trace);
-    case ReadOutcome::kContinue:
-      break;
-  }
+  ReadOutcome outcome = Classify(result, true);
+  if (outcome != ReadOutcome::kContinue) return Conclude(trace, outcome);
   if (size <= 0) return Finish(trace, 0);  // nothing pending after all
   if (reply_.Alloc(static_cast<size_t>(size) + 1) == nullptr) return Finish(trace, -1);
   const int32_t allocated = size;
@@ -165,16 +171,8 @@ int StatusQuery::Run(const CTraceScope& trace) {
   if (size < 0 || size > allocated) size = allocated;
   trace.Write("PrGetStatus : QVGetStatus(2nd) : %d\n", result);
   trace.Write("Status : %.*s\n", static_cast<int>(size), reply_.As<char>());
-  switch (Classify(result, false)) {
-    case ReadOutcome::kNothing:
-      return Finish(trace, 0);
-    case ReadOutcome::kFailure:
-      return Finish(trace, -1);
-    case ReadOutcome::kSubstitute:
-      return Substitute(trace);
-    case ReadOutcome::kContinue:
-      break;
-  }
+  outcome = Classify(result, false);
+  if (outcome != ReadOutcome::kContinue) return Conclude(trace, outcome);
 
   std::unique_ptr<CPrinterStatus> status(
       info_->CreateStatusObject(session_->m_dwStatusChannel, reply_.Get(), size, 0, 0));

@@ -34,7 +34,7 @@ constexpr StatusCodeRow kCodeRows[kBuiltInCodeRowCount] = {
 // clang-format on
 
 // The columns of a built-in record that differ between records; the rest is the same for all.
-struct BuiltInRecordSpec {
+struct BuiltInRecordRow {
   int32_t kind;
   int32_t statusNo;
   int32_t simpleNo;
@@ -45,7 +45,7 @@ struct BuiltInRecordSpec {
   uint32_t text2Id;
 };
 
-constexpr BuiltInRecordSpec kRecordSpecs[kBuiltInRecordCount] = {
+constexpr BuiltInRecordRow kRecordRows[kBuiltInRecordCount] = {
     {1, 14, 12, 12, 4, 16010, 3506, 3006}, {1, 18, 999, 12, 1, 0, 3507, 3007},
     {1, 33, 6, 12, 6, 16004, 3508, 3008},  {1, 7, 999, 12, 5, 0, 3509, 3009},
     {1, 6, 5, 12, 7, 16003, 3510, 3010},   {1, 37, 999, 12, 4, 0, 3511, 3011},
@@ -73,21 +73,21 @@ struct BuiltInRecordTable {
 
   BuiltInRecordTable() : records() {
     for (size_t i = 0; i < kBuiltInRecordCount; ++i) {
-      const BuiltInRecordSpec& spec = kRecordSpecs[i];
+      const BuiltInRecordRow& row = kRecordRows[i];
       StatusRecord& record = records[i];
-      record.kind = spec.kind;
-      record.statusNo = spec.statusNo;
-      record.simpleNo = spec.simpleNo;
-      record.notifyNo = spec.notifyNo;
-      record.category = spec.category;
+      record.kind = row.kind;
+      record.statusNo = row.statusNo;
+      record.simpleNo = row.simpleNo;
+      record.notifyNo = row.notifyNo;
+      record.category = row.category;
       record.reserved1 = -1;
       record.helpNo = 0;
       record.reserved2 = 0;
-      record.soundResNo = spec.soundResNo;
+      record.soundResNo = row.soundResNo;
       record.reserved3 = 1600;
       record.reserved4 = 0;
-      SetTextResourceId(record.text1, spec.text1Id);
-      SetTextResourceId(record.text2, spec.text2Id);
+      SetTextResourceId(record.text1, row.text1Id);
+      SetTextResourceId(record.text2, row.text2Id);
       record.inlineText = 0;
     }
   }

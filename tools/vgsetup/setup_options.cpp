@@ -8,22 +8,22 @@ namespace {
 
 constexpr size_t kMaxName = 259;  // the system keeps every name in a 260-byte buffer
 
-struct OptionSpec {
+struct OptionInfo {
   std::string_view name;
   std::string SetupOptions::*field;
   bool installOnly;
 };
 
-const OptionSpec kOptions[] = {
+const OptionInfo kOptions[] = {
     {"printer", &SetupOptions::printer, false}, {"port", &SetupOptions::port, true},
     {"model", &SetupOptions::model, true},      {"driver", &SetupOptions::driver, true},
     {"from", &SetupOptions::from, true},        {"install-dir", &SetupOptions::installDir, true},
     {"library", &SetupOptions::library, true},  {"driver-file", &SetupOptions::driverFile, true},
 };
 
-const OptionSpec* FindOption(std::string_view name) {
-  for (const OptionSpec& spec : kOptions) {
-    if (spec.name == name) return &spec;
+const OptionInfo* FindOption(std::string_view name) {
+  for (const OptionInfo& option : kOptions) {
+    if (option.name == name) return &option;
   }
   return nullptr;
 }
@@ -113,7 +113,7 @@ ParseOutcome ParseSetupArgs(const std::vector<std::string_view>& args) {
     return Fail("unknown command \"" + std::string(command) + "\"");
   }
 
-  std::vector<const OptionSpec*> seen;
+  std::vector<const OptionInfo*> seen;
   for (size_t i = 1; i < args.size(); ++i) {
     std::string_view word = args[i];
     if (word.size() < 3 || word.substr(0, 2) != "--") {
@@ -128,21 +128,21 @@ ParseOutcome ParseSetupArgs(const std::vector<std::string_view>& args) {
       word = word.substr(0, equals);
       hasValue = true;
     }
-    const OptionSpec* spec = FindOption(word);
-    if (spec == nullptr) return Fail("unknown option --" + std::string(word));
-    if (spec->installOnly && options.command != Command::kInstall) {
+    const OptionInfo* option = FindOption(word);
+    if (option == nullptr) return Fail("unknown option --" + std::string(word));
+    if (option->installOnly && options.command != Command::kInstall) {
       return Fail("option --" + std::string(word) + " belongs to install only");
     }
-    for (const OptionSpec* other : seen) {
-      if (other == spec) return Fail("option --" + std::string(word) + " given twice");
+    for (const OptionInfo* other : seen) {
+      if (other == option) return Fail("option --" + std::string(word) + " given twice");
     }
-    seen.push_back(spec);
+    seen.push_back(option);
     if (!hasValue) {
       if (i + 1 >= args.size()) return Fail("option --" + std::string(word) + " needs a value");
       value = args[++i];
     }
     if (value.empty()) return Fail("option --" + std::string(word) + " needs a value");
-    options.*(spec->field) = std::string(value);
+    options.*(option->field) = std::string(value);
   }
 
   if (options.printer.empty()) return Fail("--printer is required");
