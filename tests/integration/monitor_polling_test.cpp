@@ -248,6 +248,45 @@ TEST_F(MonitorPollingTest, LibraryWithoutDeviceIdExportShowsItsNameAndEnds) {
   EXPECT_TRUE(Has(Log(monitor.Id()), "Returned from PrMonitoringEnd : nRet : 0"));
 }
 
+TEST_F(MonitorPollingTest, PrinterNameAloneIsCompletedFromTheSpoolerAndTheDriverKey) {
+  InstalledPrinter printer("Named", FastProfile("0"));
+  ASSERT_TRUE(printer.Ready()) << printer.Failure();
+  vgtest::ChildProcess monitor;
+  ASSERT_TRUE(monitor.Start("vgmon.exe", "/P \"" + printer.Name() + "\""));
+  ASSERT_NE(vgtest::FindProcessWindow(monitor.Id(), kMonitorWindowClass, 10000), nullptr);
+  EXPECT_EQ(Close(monitor), 0u);
+  EXPECT_TRUE(Has(Log(monitor.Id()), " PrinterName = " + printer.Name() +
+                                         " : PortName = LPT1: : DriverName = " + printer.Driver() +
+                                         " : ModelID = VP-100 : RemoveFlag = 0 : JobID =  : "
+                                         "KVM = "));
+}
+
+TEST_F(MonitorPollingTest, PortWithoutItsColonBecomesTheSpoolersForm) {
+  InstalledPrinter printer("Colon", FastProfile("0"));
+  ASSERT_TRUE(printer.Ready()) << printer.Failure();
+  ::SetEnvironmentVariableA("VG_POPUP_RECORD", printer.RecordDir().c_str());
+  vgtest::ChildProcess monitor;
+  ASSERT_TRUE(monitor.Start("vgmon.exe", "/P \"" + printer.Name() + "\" /O \"LPT1\" /D \"" +
+                                             printer.Driver() + "\" /M \"VP-100\" /J \"3\""));
+  ASSERT_NE(vgtest::FindProcessWindow(monitor.Id(), kMonitorWindowClass, 10000), nullptr);
+  EXPECT_EQ(Close(monitor), 0u);
+  // The pop-up is handed the port as the spooler names it.
+  EXPECT_NE(printer.PopupLog().find("/O \"LPT1:\"||"), std::string::npos) << printer.PopupLog();
+}
+
+TEST_F(MonitorPollingTest, FilePortOnlyRegistersTheJobAndEnds) {
+  InstalledPrinter printer("ToFile", FastProfile("0"));
+  ASSERT_TRUE(printer.Ready()) << printer.Failure();
+  vgtest::ChildProcess monitor;
+  ASSERT_TRUE(monitor.Start("vgmon.exe", "/P \"" + printer.Name() + "\" /O \"file:\" /D \"" +
+                                             printer.Driver() + "\" /M \"VP-100\" /J \"5\""));
+  EXPECT_EQ(monitor.Wait(15000), 0u) << "nothing is polled for a job that goes to a file";
+  const auto lines = Log(monitor.Id());
+  EXPECT_TRUE(Has(lines, "Returned from PrMonitoringStart : nRet : 0"));
+  EXPECT_FALSE(Has(lines, "CMainFrame::MonitorStatus"));
+  EXPECT_EQ(printer.PopupLog(), "") << "no pop-up for a file port";
+}
+
 TEST_F(MonitorPollingTest, SecondMonitorRestartsTheQuitTimer) {
   InstalledPrinter printer("Restart", FastProfile("2"));
   ASSERT_TRUE(printer.Ready()) << printer.Failure();
