@@ -9,6 +9,7 @@
 #include "common/debug_log_win.h"
 #include "common/install_profile_win.h"
 #include "common/registry_win.h"
+#include "common/text_util.h"
 #include "common/unique_handle.h"
 #include "printer/channel_rules.h"
 #include "printer/monitoring_buffer_win.h"
@@ -20,18 +21,19 @@
 
 namespace {
 
-// The checks every session export makes first; the log line names the first that fails.
-bool SessionUsable(const CTraceScope& trace, const char* prefix, const CQvApiChannel* channel,
-                   bool needSession) {
+// The checks the session exports make first; the log line names the first that fails.
+// needChannel adds the check that the channel object holds the printer's address.
+bool SessionUsable(const CTraceScope& trace, const char* prefix, const CQvApiChannel& channel,
+                   bool needChannel) {
   CVG_PxxxxApp& app = TheApp();
   const char* problem = nullptr;
-  if (needSession && app.Session() == nullptr) {
+  if (app.Session() == nullptr) {
     problem = "NULL == pMonitorBuffer";
   } else if (!app.BaseInfo().IsValid()) {
     problem = "printerinfo is disable";
-  } else if (channel == nullptr || !channel->IsEnabled()) {
+  } else if (!channel.IsEnabled()) {
     problem = "qvapi is disable";
-  } else if (channel->Name() == nullptr) {
+  } else if (needChannel && channel.Name() == nullptr) {
     problem = "channel is disable";
   }
   if (problem == nullptr) return true;
@@ -89,7 +91,7 @@ extern "C" int __cdecl PrGetChannel(DWORD* statusChannel, DWORD* dataChannel) {
   if (dataChannel) *dataChannel = 0;
   const PrinterAddress address = CurrentPrinterAddress();
   CQvApiChannel channel(address.kind, address.name);
-  if (!SessionUsable(trace, "PrGetChannel : error : ", &channel, true)) return 1;
+  if (!SessionUsable(trace, "PrGetChannel : error : ", channel, true)) return 1;
 
   DWORD status = 0;
   for (int i = 0; (status = vgchan::SessionStatusCandidate(i)) != 0; ++i) {
@@ -125,14 +127,15 @@ extern "C" int __cdecl PrGetDeviceID(char* buffer, DWORD* size) {
   if (buffer) buffer[0] = '\0';
   const PrinterAddress address = CurrentPrinterAddress();
   CQvApiChannel channel(address.kind, address.name);
-  if (!SessionUsable(trace, "PrGetDeviceID : error : ", &channel, true)) return 1;
+  if (!SessionUsable(trace, "PrGetDeviceID : error : ", channel, false)) return 1;
   if (size == nullptr) return 1;
 
   int32_t needed = 0;
   const int first = channel.GetDeviceID(nullptr, &needed);
   trace.Write("PrGetDeviceID : QVGetDeviceID(1st) : %d\n", first);
   if (needed < 0) needed = 0;
-  if (buffer == nullptr || *size < static_cast<DWORD>(needed)) {
+  const DWORD given = *size;
+  if (buffer == nullptr || given < static_cast<DWORD>(needed)) {
     *size = static_cast<DWORD>(needed);
     return 1;  // the size query
   }
@@ -141,8 +144,17 @@ extern "C" int __cdecl PrGetDeviceID(char* buffer, DWORD* size) {
   int32_t room = needed;
   const int second = channel.GetDeviceID(buffer, &room);
   trace.Write("PrGetDeviceID : QVGetDeviceID(2nd) : %d\n", second);
-  trace.Write("DeviceID : %.*s\n", static_cast<int>(needed), buffer);
-  return second < 0 ? 1 : 0;
+  if (second < 0) {
+    buffer[0] = '\0';
+    return 1;
+  }
+  // The text ends inside the caller's buffer even when the library counted no terminator.
+  const size_t length = vgtext::BoundedView(buffer, static_cast<size_t>(needed)).size();
+  if (length == static_cast<size_t>(needed)) {
+    buffer[given > static_cast<DWORD>(needed) ? needed : needed - 1] = '\0';
+  }
+  trace.Write("DeviceID : %s\n", buffer);
+  return 0;
 }
 
 extern "C" int __cdecl PrGetTimerValue(DWORD channelNumber, int* networkFlag) {

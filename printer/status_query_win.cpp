@@ -15,14 +15,14 @@
 #include "printer/session_state_win.h"
 #include "printer/sound_notify_win.h"
 #include "printer/status_info_win.h"
+#include "printer/status_query_rules.h"
 #include "printer/status_tables.h"
 #include "printer/vgprn_app_win.h"
 #include "printer/vgprn_exports.h"
 
 namespace {
 
-// What the first or second read asks the query to do next.
-enum class ReadOutcome { kContinue, kNothing, kFailure, kSubstitute };
+using vgquery::ReadOutcome;
 
 struct Outputs {
   int* popup;
@@ -68,20 +68,12 @@ class StatusQuery {
 
 // Counts a tolerated parallel-port error as it classifies: call it once per read.
 ReadOutcome StatusQuery::Classify(int result, bool firstRead) {
-  if (result == 0) return ReadOutcome::kNothing;
-  if (result == qvapi::kCommunicationOff) return ReadOutcome::kFailure;
-  if (result == qvapi::kChannelBusy) {
-    // A parallel port may be busy a few times in a row before the user hears of it.
-    if (app_.m_nComErrDisableNum != 0 &&
-        vgchan::IsLptStatusChannel(identity_.PortName(), session_->m_dwStatusChannel) &&
-        app_.m_nComErrCount < app_.m_nComErrDisableNum) {
-      ++app_.m_nComErrCount;
-      return ReadOutcome::kFailure;
-    }
-    return ReadOutcome::kSubstitute;
-  }
-  if (result > 0 || (firstRead && result == qvapi::kBufferTooSmall)) return ReadOutcome::kContinue;
-  return ReadOutcome::kSubstitute;
+  vgquery::BusyAllowance allowance;
+  allowance.disableNum = app_.m_nComErrDisableNum;
+  allowance.lptStatusChannel =
+      vgchan::IsLptStatusChannel(identity_.PortName(), session_->m_dwStatusChannel) != 0;
+  allowance.count = &app_.m_nComErrCount;
+  return vgquery::ClassifyStatusRead(result, firstRead, allowance);
 }
 
 int StatusQuery::Conclude(const CTraceScope& trace, ReadOutcome outcome) {
@@ -164,7 +156,8 @@ int StatusQuery::Run(const CTraceScope& trace) {
   trace.Write("PrGetStatus : QVGetStatus(1st) : %d\n", result);
   ReadOutcome outcome = Classify(result, true);
   if (outcome != ReadOutcome::kContinue) return Conclude(trace, outcome);
-  if (size <= 0) return Finish(trace, 0);  // nothing pending after all
+  // A library that reports no size gets an empty buffer; its second answer decides.
+  if (size < 0) size = 0;
   if (reply_.Alloc(static_cast<size_t>(size) + 1) == nullptr) return Finish(trace, -1);
   const int32_t allocated = size;
   result = channel.GetStatusOf(session_->m_hStatusChannel, reply_.Get(), &size);
@@ -202,7 +195,9 @@ int StatusQuery::Run(const CTraceScope& trace) {
   out_.Set(out_.printing, printing_);
 
   // A repeated "printing" status neither pops up nor sounds again.
-  if (printing_ == 1 && simple_ == 13 && app_.m_nLastRealStatusNo == real_) return 1;
+  if (vgquery::IsRepeatedPrintingStatus(printing_, simple_, real_, app_.m_nLastRealStatusNo)) {
+    return 1;
+  }
   app_.m_nLastRealStatusNo = real_;
   Notify(notifyNo, simple_);
   trace.Write("PrGetStatus() : Success\n");

@@ -244,6 +244,7 @@ TEST(SetupRecord, RoundTripKeepsEveryField) {
   record.port = "\\\\server\\share=1";
   record.installDir = "C:\\Program Files\\KORVA\\Vigil3\\VP-100";
   record.addedPorts = {"USB001", "LPT4:"};
+  record.createdSwitches = {"RST_FREPLACE", "ERR_OTHERS"};
   const std::string data = EncodeRecord(record);
   ASSERT_GE(data.size(), 2u);
   EXPECT_EQ(data.substr(data.size() - 2), std::string("\0\0", 2));
@@ -255,6 +256,7 @@ TEST(SetupRecord, RoundTripKeepsEveryField) {
   EXPECT_EQ(decoded.port, record.port);
   EXPECT_EQ(decoded.installDir, record.installDir);
   EXPECT_EQ(decoded.addedPorts, (std::vector<std::string>{"USB001", "LPT4:"}));
+  EXPECT_EQ(decoded.createdSwitches, (std::vector<std::string>{"RST_FREPLACE", "ERR_OTHERS"}));
 }
 
 TEST(SetupRecord, DamagedDataDecodesSafely) {
@@ -346,6 +348,32 @@ TEST(SetupRemoval, SharedDriverFilesAreKept) {
             (std::vector<std::string>{"C:\\spool\\3\\vg3_VP-100.ini"}));
   EXPECT_EQ(UnsharedFiles(ours, {}),
             (std::vector<std::string>{"C:\\spool\\3\\vg3_VP-100.ini", "C:\\spool\\3\\qvsim.dll"}));
+}
+
+TEST(SetupSwitches, OnlyMissingSwitchesAreCreated) {
+  EXPECT_EQ(SwitchesToCreate({}),
+            (std::vector<std::string>{"RST_FREPLACE", "ERR_QVAPIINUSE", "ERR_OTHERS"}));
+  EXPECT_EQ(SwitchesToCreate({"err_others", "Unrelated"}),
+            (std::vector<std::string>{"RST_FREPLACE", "ERR_QVAPIINUSE"}));
+  EXPECT_TRUE(SwitchesToCreate({"ERR_OTHERS", "RST_FREPLACE", "ERR_QVAPIINUSE"}).empty());
+}
+
+TEST(SetupSwitches, CreatedSwitchesGoWithTheLastInstallation) {
+  const std::vector<std::string> created = {"ERR_OTHERS", "RST_FREPLACE"};
+  // The printer's own record is among the recorded ones while it is removed.
+  SwitchRemoval last = PlanSwitchRemoval(created, "Demo", {"demo"});
+  EXPECT_EQ(last.heir, "");
+  EXPECT_EQ(last.switches, (std::vector<std::string>{"RST_FREPLACE", "ERR_OTHERS"}));
+
+  SwitchRemoval shared = PlanSwitchRemoval(created, "Demo", {"Demo", "Office", "Lab"});
+  EXPECT_EQ(shared.heir, "Office");
+  EXPECT_EQ(shared.switches, (std::vector<std::string>{"RST_FREPLACE", "ERR_OTHERS"}));
+
+  // Switches it found in place are no installation's to remove.
+  EXPECT_TRUE(PlanSwitchRemoval({}, "Demo", {}).switches.empty());
+  // A damaged record names nothing else to delete.
+  SwitchRemoval damaged = PlanSwitchRemoval({"Version", "..\\x", "err_qvapiinuse"}, "Demo", {});
+  EXPECT_EQ(damaged.switches, (std::vector<std::string>{"ERR_QVAPIINUSE"}));
 }
 
 }  // namespace

@@ -1,6 +1,7 @@
 #include "tools/vgsetup/setup_install_win.h"
 
 #include <cstdio>
+#include <iterator>
 #include <string>
 #include <utility>
 #include <vector>
@@ -246,6 +247,29 @@ int WriteKeys(const InstallJob& job,
   return 0;
 }
 
+// The monitor stops at once unless every common error switch is present and 0: write the
+// missing ones, and note them in the record first so that an uninstall takes them away again.
+int WriteCommonSwitches(const std::string& printer, InstallRecord* record) {
+  std::vector<std::string> existing;
+  for (std::string_view name : kCommonSwitches) {
+    if (ValueExists(kCommonKey, std::string(name))) existing.emplace_back(name);
+  }
+  const std::vector<std::string> missing = SwitchesToCreate(existing);
+  std::string error;
+  if (!missing.empty()) {
+    record->createdSwitches = MergeNames(record->createdSwitches, missing);
+    if (!WriteRecord(printer, *record, &error)) return Fail(error);
+  }
+  for (const std::string& name : missing) {
+    if (!WriteDword(kCommonKey, name, 0, &error)) return Fail(error);
+    Ok("common error switch HKLM\\" + std::string(kCommonKey) + "\\" + name + " = 0");
+  }
+  if (missing.size() < std::size(kCommonSwitches)) {
+    Ok("common error switches present before are kept as they are");
+  }
+  return 0;
+}
+
 int InstallDriver(const InstallJob& job) {
   const InstallSettings& s = job.settings;
   const std::string stage = PrinterDriverFolder();
@@ -342,8 +366,11 @@ int RunInstall(const SetupOptions& options) {
   record.model = options.model;
   record.port = options.port;
   record.installDir = job.settings.installDir;
-  // Ports that an earlier run added stay ours until no printer uses them.
-  if (hadRecord) record.addedPorts = old.addedPorts;
+  // Ports that an earlier run added, and switches it created, stay ours.
+  if (hadRecord) {
+    record.addedPorts = old.addedPorts;
+    record.createdSwitches = old.createdSwitches;
+  }
   std::string error;
   if (!WriteRecord(options.printer, record, &error)) return Fail(error);
   Ok("installation record of " + Quoted(options.printer) + " written (HKLM\\" + kSetupKey + ")");
@@ -351,6 +378,7 @@ int RunInstall(const SetupOptions& options) {
   std::vector<std::pair<std::string, std::string>> programs;
   if (int failed = CopyInstallFiles(job, &programs)) return failed;
   if (int failed = WriteKeys(job, programs)) return failed;
+  if (int failed = WriteCommonSwitches(options.printer, &record)) return failed;
   if (int failed = InstallDriver(job)) return failed;
   if (int failed = InstallPrinter(job, &record)) return failed;
 
@@ -464,6 +492,27 @@ int RunUninstall(const SetupOptions& options) {
       } else {
         Warn("installation folder " + dir + " kept: it holds files that vgsetup did not install");
       }
+    }
+  }
+
+  // The common error switches serve every installation: they go with the last one.
+  const SwitchRemoval switches =
+      PlanSwitchRemoval(record.createdSwitches, name, RecordedPrinters());
+  if (!switches.heir.empty()) {
+    InstallRecord heir;
+    if (!ReadRecord(switches.heir, &heir)) {
+      Warn("common error switches kept for the installation of " + Quoted(switches.heir) +
+           ", whose record cannot be read");
+    } else {
+      heir.createdSwitches = MergeNames(heir.createdSwitches, switches.switches);
+      if (!WriteRecord(switches.heir, heir, &error)) return Fail(error);
+      Ok("common error switches kept: the installation of " + Quoted(switches.heir) +
+         " takes them over");
+    }
+  } else {
+    for (const std::string& value : switches.switches) {
+      if (!DeleteValueIfPresent(kCommonKey, value, &error)) return Fail(error);
+      Ok("common error switch " + value + " removed");
     }
   }
 

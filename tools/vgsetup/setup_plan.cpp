@@ -188,6 +188,12 @@ std::string EncodeRecord(const InstallRecord& record) {
     ports += port;
   }
   item("AddedPorts", ports);
+  std::string switches;
+  for (const std::string& name : record.createdSwitches) {
+    if (!switches.empty()) switches += ',';
+    switches += name;
+  }
+  item("CreatedSwitches", switches);
   data += '\0';
   return data;
 }
@@ -213,6 +219,8 @@ bool DecodeRecord(std::string_view data, InstallRecord* record) {
       decoded.installDir = std::string(value);
     } else if (vgtext::EqualsNoCase(name, "AddedPorts")) {
       decoded.addedPorts = SplitList(value);
+    } else if (vgtext::EqualsNoCase(name, "CreatedSwitches")) {
+      decoded.createdSwitches = SplitList(value);
     }
     if (end == std::string_view::npos) break;
     data.remove_prefix(end + 1);
@@ -254,6 +262,31 @@ std::vector<std::string> MergeNames(const std::vector<std::string>& first,
     }
   }
   return merged;
+}
+
+std::vector<std::string> SwitchesToCreate(const std::vector<std::string>& existing) {
+  std::vector<std::string> missing;
+  for (std::string_view name : kCommonSwitches) {
+    if (!ContainsNoCase(existing, name)) missing.emplace_back(name);
+  }
+  return missing;
+}
+
+SwitchRemoval PlanSwitchRemoval(const std::vector<std::string>& createdSwitches,
+                                std::string_view printer,
+                                const std::vector<std::string>& recordedPrinters) {
+  SwitchRemoval plan;
+  for (std::string_view name : kCommonSwitches) {
+    if (ContainsNoCase(createdSwitches, name)) plan.switches.emplace_back(name);
+  }
+  if (plan.switches.empty()) return plan;
+  for (const std::string& other : recordedPrinters) {
+    if (!other.empty() && !vgtext::EqualsNoCase(other, printer)) {
+      plan.heir = other;
+      break;
+    }
+  }
+  return plan;
 }
 
 std::string OtherPrinterWithDriver(const std::vector<PrinterEntry>& printers,

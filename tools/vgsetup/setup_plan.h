@@ -99,6 +99,9 @@ struct InstallRecord {
   // Ports that did not exist and that an installation of the printer created; each goes
   // again once no printer uses it. Port names hold no commas.
   std::vector<std::string> addedPorts;
+  // Common error switches that were missing and that this installation created (or took
+  // over from a removed one); they go with the last installation.
+  std::vector<std::string> createdSwitches;
 };
 
 std::string EncodeRecord(const InstallRecord& record);
@@ -113,6 +116,28 @@ std::vector<std::string> DecodeManifest(std::string_view text);
 // Union without regard to case, order of first appearance.
 std::vector<std::string> MergeNames(const std::vector<std::string>& first,
                                     const std::vector<std::string>& second);
+
+// The machine-wide switches of common errors (REG_DWORD values under HKLM
+// "software\KORVA\VGL3\VGLCommon"). The monitor stops at once unless every one is present
+// and 0, so an installation writes the missing ones as 0 and never touches present ones.
+inline constexpr std::string_view kCommonSwitches[] = {"RST_FREPLACE", "ERR_QVAPIINUSE",
+                                                       "ERR_OTHERS"};
+
+// The switches that are not among the existing values, in their order above.
+std::vector<std::string> SwitchesToCreate(const std::vector<std::string>& existing);
+
+struct SwitchRemoval {
+  std::vector<std::string> switches;  // the removed installation's switches
+  std::string heir;  // the installation whose record takes them over; "" = delete them
+};
+
+// What becomes of the switches that the removed printer's installation created: while
+// another installation is recorded, its record takes them over (they stay); with the last
+// one they are deleted. Names that are no common switch are dropped, so that a damaged
+// record cannot make an uninstall delete another value.
+SwitchRemoval PlanSwitchRemoval(const std::vector<std::string>& createdSwitches,
+                                std::string_view printer,
+                                const std::vector<std::string>& recordedPrinters);
 
 // A printer as the spooler lists it.
 struct PrinterEntry {

@@ -39,6 +39,20 @@ bool WriteStrings(const std::string& path,
   return true;
 }
 
+bool ValueExists(const std::string& path, const std::string& name) {
+  Registry key(HKEY_LOCAL_MACHINE, path.c_str());
+  return key.IsOpen() && key.GetValueType(name.c_str()) != 0;
+}
+
+bool WriteDword(const std::string& path, const std::string& name, unsigned long value,
+                std::string* error) {
+  Registry key;
+  key.Create(HKEY_LOCAL_MACHINE, path.c_str());
+  if (key.IsOpen() && key.SetDWord(name.c_str(), static_cast<DWORD>(value))) return true;
+  if (error) *error = WithSystemError("cannot write " + name + " under HKLM\\" + path, ::GetLastError());
+  return false;
+}
+
 bool DeleteValueIfPresent(const std::string& path, const std::string& name, std::string* error) {
   Registry key(HKEY_LOCAL_MACHINE, path.c_str(), false, KEY_ALL_ACCESS);
   if (!key.IsOpen() || key.GetValueType(name.c_str()) == 0) return true;
@@ -101,6 +115,23 @@ bool DeleteRecord(const std::string& printer, std::string* error) {
   return DeleteValueIfPresent(kSetupKey, printer, error);
 }
 
+std::vector<std::string> RecordedPrinters() {
+  std::vector<std::string> printers;
+  Registry key(HKEY_LOCAL_MACHINE, kSetupKey);
+  if (!key.IsOpen()) return printers;
+  for (DWORD i = 0;; ++i) {
+    char name[1024];
+    DWORD size = sizeof name;
+    const LONG rc = ::RegEnumValueA(key.Key(), i, name, &size, nullptr, nullptr, nullptr, nullptr);
+    if (rc == ERROR_MORE_DATA) continue;  // no printer name is that long
+    if (rc != ERROR_SUCCESS) break;
+    InstallRecord record;
+    const std::string printer(name, size);
+    if (ReadRecord(printer, &record)) printers.push_back(printer);
+  }
+  return printers;
+}
+
 std::vector<std::string> OtherDriverKeyModels(const std::string& excludedDriver) {
   std::vector<std::string> models;
   Registry root(HKEY_LOCAL_MACHINE, kDriverRootKey);
@@ -118,6 +149,7 @@ void RemoveEmptyProductKeys() {
   DeleteKeyIfEmpty(kSetupKey);
   DeleteKeyIfEmpty(kDriverRootKey);
   DeleteKeyIfEmpty(kProfileKey);
+  DeleteKeyIfEmpty(kCommonKey);
   DeleteKeyIfEmpty(kProductKey);
   DeleteKeyIfEmpty("software\\KORVA");
 }

@@ -14,6 +14,8 @@ constexpr char kDriverRootKey[] = "software\\KORVA\\VGL3\\Driver";
 constexpr char kProfileKey[] = "software\\KORVA\\VGL3\\Profile";
 // One value per installed printer, named by the printer, holding its InstallRecord.
 constexpr char kSetupKey[] = "software\\KORVA\\VGL3\\Setup";
+// The machine-wide switches of common errors (kCommonSwitches).
+constexpr char kCommonKey[] = "software\\KORVA\\VGL3\\VGLCommon";
 
 std::string DriverKeyPath(const std::string& driver);
 
@@ -24,6 +26,10 @@ std::string ReadString(const std::string& path, const std::string& name);
 bool WriteStrings(const std::string& path,
                   const std::vector<std::pair<std::string, std::string>>& values,
                   std::string* error);
+bool ValueExists(const std::string& path, const std::string& name);
+// Creates the key when needed and writes a REG_DWORD value.
+bool WriteDword(const std::string& path, const std::string& name, unsigned long value,
+                std::string* error);
 // True when the value is gone afterwards (also when it or its key never existed).
 bool DeleteValueIfPresent(const std::string& path, const std::string& name, std::string* error);
 // Removes the key with all its subkeys; true when it is gone afterwards.
@@ -34,6 +40,8 @@ void DeleteKeyIfEmpty(const std::string& path);
 bool ReadRecord(const std::string& printer, InstallRecord* record);
 bool WriteRecord(const std::string& printer, const InstallRecord& record, std::string* error);
 bool DeleteRecord(const std::string& printer, std::string* error);
+// The printers that have a readable installation record.
+std::vector<std::string> RecordedPrinters();
 
 // The "ModelID" of every Driver key except the named driver's.
 std::vector<std::string> OtherDriverKeyModels(const std::string& excludedDriver);

@@ -43,11 +43,6 @@ InstalledPrinter::InstalledPrinter(const std::string& hint,
   }
   ::WritePrivateProfileStringA(nullptr, nullptr, nullptr, profile.c_str());
 
-  // Machine-wide switches of common errors: all clear.
-  for (const char* name : {"RST_FREPLACE", "ERR_QVAPIINUSE", "ERR_OTHERS"}) {
-    SetDword(HKEY_LOCAL_MACHINE, "software\\KORVA\\VGL3\\VGLCommon", name, 0);
-  }
-
   const CapturedRun install = RunCaptured(
       "vgsetup.exe", "install --printer " + QuoteArgument(name_) + " --port " +
                          QuoteArgument(port_) + " --model " + model_ + " --driver " +

@@ -31,6 +31,10 @@ class InstalledPrinter {
   const std::string& Driver() const { return driver_; }
   const std::string& Port() const { return port_; }
   const std::string& Model() const { return model_; }
+  // The installation folder (vgprn.dll, the model's profile and the rest lie there).
+  const std::string& InstallDir() const { return installDir_; }
+  // The installed profile of the model.
+  std::string ProfilePath() const { return installDir_ + "\\" + model_ + ".ini"; }
   // The folder the pop-up recorder writes popup.log into.
   const std::string& RecordDir() const { return recordDir_; }
   // The pop-up recorder's log so far.
