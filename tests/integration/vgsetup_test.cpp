@@ -4,11 +4,13 @@
 
 #include <algorithm>
 #include <cstdio>
+#include <memory>
 #include <string>
 #include <vector>
 
 #include "support/process_output.h"
 #include "support/program_streams.h"
+#include "support/scoped_registry_value.h"
 #include "support/win_test_support.h"
 
 namespace {
@@ -16,6 +18,8 @@ namespace {
 const char kDriverRoot[] = "software\\KORVA\\VGL3\\Driver\\";
 const char kProfileKey[] = "software\\KORVA\\VGL3\\Profile";
 const char kSetupKey[] = "software\\KORVA\\VGL3\\Setup";
+const char kCommonKey[] = "software\\KORVA\\VGL3\\VGLCommon";
+const char* const kCommonSwitches[] = {"RST_FREPLACE", "ERR_QVAPIINUSE", "ERR_OTHERS"};
 const char kSpoolPrinters[] = "System\\CurrentControlSet\\Control\\Print\\Printers\\";
 const char kSpoolDrivers[] =
     "System\\CurrentControlSet\\Control\\Print\\Environments\\Windows NT x86\\Drivers\\Version-3\\";
@@ -105,6 +109,7 @@ std::string Snapshot(const std::string& printer, const std::string& driver,
   DumpKey(HKEY_LOCAL_MACHINE, kDriverRoot + driver, &text);
   DumpKey(HKEY_LOCAL_MACHINE, kProfileKey, &text);
   DumpKey(HKEY_LOCAL_MACHINE, kSetupKey, &text);
+  DumpKey(HKEY_LOCAL_MACHINE, kCommonKey, &text);
   DumpKey(HKEY_LOCAL_MACHINE, kSpoolPrinters + printer, &text);
   DumpKey(HKEY_LOCAL_MACHINE, kSpoolDrivers + driver, &text);
   for (const char* list : {"Devices", "PrinterPorts"}) {
@@ -330,6 +335,46 @@ TEST_F(VgSetupTest, InstallPlacesWhatTheSystemLooksUpAndUninstallRestoresTheMach
   vgtest::StreamsRun again = Uninstall(printer_);
   EXPECT_EQ(again.process.exitCode, 0u) << again.err;
   EXPECT_NE(again.out.find("nothing to remove"), std::string::npos) << again.out;
+  EXPECT_EQ(Snap(), before);
+}
+
+// The monitor stops unless every common error switch is present and 0: install writes the
+// missing ones, never changes present ones, and they go with the last installation.
+TEST_F(VgSetupTest, CommonErrorSwitchesAreAddedWhenMissingAndGoWithTheLastInstallation) {
+  std::vector<std::unique_ptr<vgtest::ScopedRegistryValue>> saved;
+  for (const char* name : kCommonSwitches) {
+    saved.push_back(std::make_unique<vgtest::ScopedRegistryValue>(HKEY_LOCAL_MACHINE, kCommonKey,
+                                                                  name));
+    saved.back()->Remove();
+  }
+  vgtest::SetDword(HKEY_LOCAL_MACHINE, kCommonKey, "ERR_OTHERS", 1);  // a raised switch
+  const std::string second = vgtest::UniqueName("VG Second");
+  extraPrinters_.push_back(second);
+  const std::string before = Snap();
+  auto value = [](const char* name) {
+    return vgtest::GetDword(HKEY_LOCAL_MACHINE, kCommonKey, name, 0xFFFFFFFF);
+  };
+
+  vgtest::StreamsRun install = Install(printer_, "LPT1:");
+  ASSERT_EQ(install.process.exitCode, 0u) << install.out << install.err;
+  EXPECT_NE(install.out.find("RST_FREPLACE = 0"), std::string::npos) << install.out;
+  EXPECT_EQ(value("RST_FREPLACE"), 0u);
+  EXPECT_EQ(value("ERR_QVAPIINUSE"), 0u);
+  EXPECT_EQ(value("ERR_OTHERS"), 1u) << "a present switch is never overwritten";
+  // A second run of the same installation and another printer's installation find them.
+  ASSERT_EQ(Install(printer_, "LPT1:").process.exitCode, 0u);
+  ASSERT_EQ(Install(second, "LPT2:").process.exitCode, 0u);
+
+  vgtest::StreamsRun first = Uninstall(printer_);
+  ASSERT_EQ(first.process.exitCode, 0u) << first.out << first.err;
+  EXPECT_NE(first.out.find("takes them over"), std::string::npos) << first.out;
+  EXPECT_EQ(value("RST_FREPLACE"), 0u) << "another installation remains";
+  EXPECT_EQ(value("ERR_QVAPIINUSE"), 0u);
+
+  ASSERT_EQ(Uninstall(second).process.exitCode, 0u);
+  EXPECT_EQ(value("RST_FREPLACE"), 0xFFFFFFFFu);
+  EXPECT_EQ(value("ERR_QVAPIINUSE"), 0xFFFFFFFFu);
+  EXPECT_EQ(value("ERR_OTHERS"), 1u);
   EXPECT_EQ(Snap(), before);
 }
 
