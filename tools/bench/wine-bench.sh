@@ -1,0 +1,19 @@
+#!/usr/bin/env bash
+# Export-level timings under Wine, in the build tree's own prefix: starts the tree's Wine
+# server, runs each timing program, stops the server again. Called by ./run bench.
+#   tools/bench/wine-bench.sh BUILD_DIR [ARGS for prgetstatus_bench...]
+set -euo pipefail
+
+BUILD=${1:?usage: wine-bench.sh BUILD_DIR [--count N]}
+shift
+WINE_RUN="$BUILD/wine-run"
+BENCH="$BUILD/bin/prgetstatus_bench.exe"
+if [ ! -x "$WINE_RUN" ] || [ ! -f "$BENCH" ]; then
+  echo "wine-bench.sh: build the win32 preset first (no $BENCH)" >&2
+  exit 1
+fi
+
+"$WINE_RUN" --server-start
+trap '"$WINE_RUN" --server-stop' EXIT
+echo "== Status query under Wine (tools/bench/prgetstatus_bench.cpp)"
+"$WINE_RUN" "$BENCH" "$@"
