@@ -179,6 +179,24 @@ std::vector<double> TimeTargetKeyLookups(const std::string& printer, int count,
   return samples;
 }
 
+// One registry round trip (open and close a key): under Wine every registry call is a request
+// to the Wine server, so this is the yardstick for the figures above.
+std::vector<double> TimeRegistryRoundTrips(int count, LONGLONG frequency) {
+  std::vector<double> samples;
+  for (int i = -kWarmUp; i < count; ++i) {
+    HKEY key = nullptr;
+    LARGE_INTEGER before;
+    LARGE_INTEGER after;
+    ::QueryPerformanceCounter(&before);
+    const LONG rc = ::RegOpenKeyExA(HKEY_LOCAL_MACHINE, "Software", 0, KEY_READ, &key);
+    if (rc == ERROR_SUCCESS) ::RegCloseKey(key);
+    ::QueryPerformanceCounter(&after);
+    if (rc != ERROR_SUCCESS) return std::vector<double>();
+    if (i >= 0) samples.push_back(Microseconds(after.QuadPart - before.QuadPart, frequency));
+  }
+  return samples;
+}
+
 int ParseCount(int argc, char** argv) {
   int count = 1000;
   for (int i = 1; i < argc; ++i) {
@@ -279,12 +297,14 @@ int main(int argc, char** argv) {
 
   const std::vector<double> reads = TimeSimulatorReads(setup.bin, setup.printer, count, frequency);
   const std::vector<double> lookups = TimeTargetKeyLookups(setup.printer, count, frequency);
+  const std::vector<double> roundTrips = TimeRegistryRoundTrips(count, frequency);
 
   std::printf("PrGetStatus under Wine: %d calls after %d warm-up calls, times in microseconds\n",
               count, kWarmUp);
   Print("PrGetStatus (reply \"ST:04\", status 1)", Summarise(samples));
   if (!reads.empty()) Print("simulated printer alone: 2 x QVGetStatus", Summarise(reads));
   if (!lookups.empty()) Print("one target key look-up (FindTargetKey)", Summarise(lookups));
+  if (!roundTrips.empty()) Print("one registry open and close", Summarise(roundTrips));
   if (wrong != 0) {
     std::fprintf(stderr, "prgetstatus_bench: %d calls did not report status 1\n", wrong);
     return 1;
