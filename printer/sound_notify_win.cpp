@@ -130,7 +130,11 @@ CResSndNtfy::CResSndNtfy(const char* modelId) {
 }
 
 CResSndNtfy::~CResSndNtfy() {
-  if (m_bOwnsModule) ::FreeLibrary(m_hModule);
+  if (!m_bOwnsModule) return;
+  // An asynchronous sound reads its WAVE data straight from the module: stop it (this
+  // waits for the playing thread) before the module goes, or that thread reads freed memory.
+  ::PlaySoundA(nullptr, nullptr, 0);
+  ::FreeLibrary(m_hModule);
 }
 
 BOOL CResSndNtfy::Play(int resourceId) {

@@ -48,6 +48,8 @@ class CResSndNtfy {
  public:
   // The sound library of the model's profile (driver name of the current identity).
   explicit CResSndNtfy(const char* modelId);
+  // A sound library loaded here is freed, after stopping the process's sound that may
+  // still be playing from it.
   virtual ~CResSndNtfy();
   CResSndNtfy(const CResSndNtfy&) = delete;
   CResSndNtfy& operator=(const CResSndNtfy&) = delete;

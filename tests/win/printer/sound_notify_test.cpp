@@ -207,6 +207,15 @@ TEST_F(SoundNotifyTest, SoundLibraryOfTheLanguageSectionComesFromTheInstallation
   }
   EXPECT_EQ(::GetModuleHandleA(path.c_str()), nullptr) << "freed with the player";
 
+  // Freeing the library while its sound still plays would leave the playing thread reading
+  // freed memory: a player that goes at once after Play must not take the process with it.
+  for (int i = 0; i < 40; ++i) {
+    CResSndNtfy sounds(model_.Model().c_str());
+    ASSERT_TRUE(sounds.OwnsSoundModule());
+    sounds.Play(16000 + i % 11);
+  }
+  EXPECT_EQ(::GetModuleHandleA(path.c_str()), nullptr);
+
   Model("", "WAVRES=absent.dll\r\n");
   CResSndNtfy missing(model_.Model().c_str());
   EXPECT_FALSE(missing.IsReady()) << "a named library that does not load";
