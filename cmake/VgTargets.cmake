@@ -49,6 +49,12 @@ function(vg_add_gtest target)
   add_test(NAME ${target}
            COMMAND ${target} --gtest_output=xml:${report} ${ARGN}
            WORKING_DIRECTORY ${CMAKE_BINARY_DIR})
+  # A hung program fails alone instead of holding up the whole run.
+  set_tests_properties(${target} PROPERTIES TIMEOUT 600)
+  if(WIN32)
+    # Wine's debugger may end a crashed program with exit code 0: its report decides.
+    set_tests_properties(${target} PROPERTIES FAIL_REGULAR_EXPRESSION "wine: Unhandled")
+  endif()
 endfunction()
 
 # Small Windows deliverables: strip symbols from release builds.
