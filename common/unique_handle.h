@@ -92,6 +92,48 @@ struct HeapBlockTraits {
   static void Close(Handle h) { ::HeapFree(::GetProcessHeap(), 0, h); }
 };
 
+// Window-side handles. Each kind has its own release call; a device context from GetDC is
+// released with its window, so it has an owner of its own (ScopedWindowDC below).
+struct WindowTraits {
+  using Handle = HWND;
+  static Handle Invalid() { return nullptr; }
+  static bool IsValid(Handle h) { return h != nullptr; }
+  static void Close(Handle h) { ::DestroyWindow(h); }
+};
+
+// A device context made by CreateCompatibleDC or CreateDC.
+struct CreatedDCTraits {
+  using Handle = HDC;
+  static Handle Invalid() { return nullptr; }
+  static bool IsValid(Handle h) { return h != nullptr; }
+  static void Close(Handle h) { ::DeleteDC(h); }
+};
+
+// Fonts, bitmaps, palettes, brushes and pens: every GDI object deleted by DeleteObject.
+template <typename GdiHandle>
+struct GdiObjectTraits {
+  using Handle = GdiHandle;
+  static Handle Invalid() { return nullptr; }
+  static bool IsValid(Handle h) { return h != nullptr; }
+  static void Close(Handle h) { ::DeleteObject(h); }
+};
+
+// Icons from CreateIconIndirect or LoadImage without LR_SHARED (shared icons are not owned).
+struct IconTraits {
+  using Handle = HICON;
+  static Handle Invalid() { return nullptr; }
+  static bool IsValid(Handle h) { return h != nullptr; }
+  static void Close(Handle h) { ::DestroyIcon(h); }
+};
+
+// A menu that no window holds (a window destroys its own menu).
+struct MenuTraits {
+  using Handle = HMENU;
+  static Handle Invalid() { return nullptr; }
+  static bool IsValid(Handle h) { return h != nullptr; }
+  static void Close(Handle h) { ::DestroyMenu(h); }
+};
+
 using ScopedHandle = UniqueHandle<KernelHandleTraits>;
 using ScopedFindHandle = UniqueHandle<FindHandleTraits>;
 using ScopedRegKey = UniqueHandle<RegKeyTraits>;
@@ -99,3 +141,46 @@ using ScopedModule = UniqueHandle<ModuleTraits>;
 using ScopedMapView = UniqueHandle<MapViewTraits>;
 using ScopedPrinter = UniqueHandle<PrinterHandleTraits>;
 using ScopedHeapBlock = UniqueHandle<HeapBlockTraits>;
+using ScopedWindow = UniqueHandle<WindowTraits>;
+using ScopedCreatedDC = UniqueHandle<CreatedDCTraits>;
+using ScopedFont = UniqueHandle<GdiObjectTraits<HFONT>>;
+using ScopedBitmap = UniqueHandle<GdiObjectTraits<HBITMAP>>;
+using ScopedPalette = UniqueHandle<GdiObjectTraits<HPALETTE>>;
+using ScopedBrush = UniqueHandle<GdiObjectTraits<HBRUSH>>;
+using ScopedIcon = UniqueHandle<IconTraits>;
+using ScopedMenu = UniqueHandle<MenuTraits>;
+// Threads and events are kernel handles: ScopedHandle owns them.
+
+// The device context of a window from GetDC, released to that window.
+class ScopedWindowDC {
+ public:
+  explicit ScopedWindowDC(HWND window) noexcept : window_(window), dc_(::GetDC(window)) {}
+  ~ScopedWindowDC() {
+    if (dc_ != nullptr) ::ReleaseDC(window_, dc_);
+  }
+  ScopedWindowDC(const ScopedWindowDC&) = delete;
+  ScopedWindowDC& operator=(const ScopedWindowDC&) = delete;
+
+  bool IsValid() const noexcept { return dc_ != nullptr; }
+  HDC Get() const noexcept { return dc_; }
+
+ private:
+  HWND window_;
+  HDC dc_;
+};
+
+// Selects a GDI object into a device context for one scope and puts the old one back.
+class ScopedSelectObject {
+ public:
+  ScopedSelectObject(HDC dc, HGDIOBJ object) noexcept
+      : dc_(dc), old_(object != nullptr ? ::SelectObject(dc, object) : nullptr) {}
+  ~ScopedSelectObject() {
+    if (old_ != nullptr && old_ != HGDI_ERROR) ::SelectObject(dc_, old_);
+  }
+  ScopedSelectObject(const ScopedSelectObject&) = delete;
+  ScopedSelectObject& operator=(const ScopedSelectObject&) = delete;
+
+ private:
+  HDC dc_;
+  HGDIOBJ old_;
+};
