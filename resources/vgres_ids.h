@@ -1,21 +1,48 @@
-/* Identifiers of the string resources of the resource library (vgres.dll). Plain defines,
-   so that both the resource compiler and C++ code can include this header. */
+/* Identifiers of the resources of the resource library (vgres.dll): strings, dialog
+   templates and their controls, bitmaps, icons and sounds. Plain defines, so that both the
+   resource compiler and C++ code can include this header. */
 #ifndef VGRES_IDS_H
 #define VGRES_IDS_H
 
+/* Context help: the one item of the pop-up menu on a preferences control. */
+#define IDS_HELP_WHATS_THIS 244
+
+/* Notification items of the preferences list: their count (decimal text), then the labels
+   of notification numbers 12 and 11 in that order. */
+#define IDS_NOTIFY_ITEM_COUNT 1000
+#define IDS_NOTIFY_ITEM_ATTENTION 1001
+#define IDS_NOTIFY_ITEM_COMM_ERROR 1002
+
 /* Message box title and message texts. */
 #define IDS_APP_TITLE 1100
+/* Column headers of the notification list, and the state texts of an item (1122 on,
+   1123 off). */
+#define IDS_NOTIFY_COLUMN_EVENT 1120
+#define IDS_NOTIFY_COLUMN_STATE 1121
+#define IDS_NOTIFY_STATE_ON 1122
+#define IDS_NOTIFY_STATE_OFF 1123
+/* The status window's system menu item that opens the about box. */
+#define IDS_MENU_ABOUT 1131
+#define IDS_STATUS_WINDOW_NOT_OPENED 1202
 #define IDS_NO_MEMORY 1216
 #define IDS_NO_PRINTER_INFO 1222
 #define IDS_NO_PRINTER_DRIVER_INFO 1223
 #define IDS_FILE_NOT_FOUND 1224
 #define IDS_FILE_OPEN_FAILED 1225
+/* Network monitoring agent messages of the preferences dialog. */
+#define IDS_AGENT_LEGACY_NETWORK 1226
+#define IDS_AGENT_PENDING_CANCELLED 1230
 #define IDS_ERR_FILE_REPLACED 1233
 #define IDS_ERR_QVAPI_IN_USE 1234
 #define IDS_ERR_OTHERS 1235
 
 /* Default poll interval in seconds, as decimal text. */
 #define IDS_DEFAULT_TIMER 1340
+
+/* Title of the preferences dialog and of its wait dialog. */
+#define IDS_PREFERENCES_TITLE 1360
+/* Text of the wait dialog while the network agent's setting changes. */
+#define IDS_AGENT_WAIT 3003
 
 /* Status texts without a printer reply: explanations (2xxx) of the default records. */
 #define IDS_STATUS_SEARCH_TEXT 2001
@@ -69,5 +96,79 @@
 #define IDW_NOTIFY_FIRST 16000
 #define IDW_NOTIFY_LAST 16010
 #define IDW_BUZZER 17000
+
+/* Dialog templates. */
+#define IDD_PREFERENCES 100         /* without the buzzer check boxes */
+#define IDD_STATUS 102
+#define IDD_PREFERENCES_BUZZER 110  /* with them */
+#define IDD_AGENT_WAIT 111
+
+/* Controls of the preferences dialogs (the standard buttons are IDOK, IDCANCEL and 9). */
+#define IDC_PREF_HELP 9
+#define IDC_NOTIFY_LIST 200
+#define IDC_SOUND_ICON 201
+#define IDC_SOUND_ENABLE 202
+#define IDC_RESTORE_DEFAULTS 203
+#define IDC_TRAY_ICON 204
+#define IDC_TRAY_ICON_LIST 205
+#define IDC_TRAY_ENABLE 206
+#define IDC_TRAY_PREVIEW 207
+#define IDC_AGENT_ALLOW 208
+#define IDC_AGENT_PENDING 209
+#define IDC_NOTIFY_GROUP 220  /* group boxes and labels named by the context help */
+#define IDC_TRAY_GROUP 221
+#define IDC_TRAY_LIST_LABEL 222
+#define IDC_TRAY_PREVIEW_LABEL 223
+#define IDC_BUZZER_ENABLE 392
+#define IDC_BUZZER_LOOP 393
+
+/* Controls of the wait dialog. */
+#define IDC_WAIT_TEXT 222
+
+/* Controls of the status window (besides IDOK). */
+#define IDC_STATUS_PICTURE 210
+#define IDC_STATUS_LINE 212
+#define IDC_STATUS_HELP 215
+#define IDC_STATUS_HELP_NOTE 241
+#define IDC_STATUS_SIZE_MARK 380
+#define IDC_STATUS_ICON 383
+#define IDC_STATUS_MESSAGE 384
+
+/* Bitmaps: the notification list's state images (16 x 16 each: off, on; mask colour
+   RGB(0, 0, 128)), the tray previews (500 no tray icon, 501 to 503 tray icons 700 to 702)
+   and the printer pictures of the status window (75 x 60, 256 colours). */
+#define IDB_NOTIFY_STATES 400
+#define IDB_TRAY_PREVIEW_OFF 500
+#define IDB_TRAY_PREVIEW_FIRST 501
+#define IDB_PRINTER_YELLOW 510
+#define IDB_PRINTER_BLUE 511
+#define IDB_PRINTER_RED 512
+
+/* Icons. */
+#define IDI_TRAY_SETTING 611
+#define IDI_SOUND_SETTING 612
+#define IDI_APP 621
+#define IDI_TRAY_FIRST 700 /* three tray icon designs, 700 to 702 */
+#define IDI_TRAY_LAST 702
+/* Status icons; 765 alternates with a blinking status icon. */
+#define IDI_STATUS_COMM_ERROR 750
+#define IDI_STATUS_CARTRIDGE_ERROR 751
+#define IDI_STATUS_INK_OUT 752
+#define IDI_STATUS_COVER_OPEN 753
+#define IDI_STATUS_OFFLINE 754
+#define IDI_STATUS_PRINTING 755
+#define IDI_STATUS_WAIT 756
+#define IDI_STATUS_WARNING 757
+#define IDI_STATUS_ERROR 758
+#define IDI_STATUS_READY 759
+#define IDI_STATUS_PAPER_OUT 760
+#define IDI_STATUS_INK_LOW 761
+#define IDI_STATUS_PAPER_JAM 762
+#define IDI_STATUS_PAPER_LOW 763
+#define IDI_STATUS_CHECKING 764
+#define IDI_STATUS_BLINK 765
+/* Overlays that blink over the printer picture; each also holds a 75 x 60 image. */
+#define IDI_OVERLAY_ATTENTION 771
+#define IDI_OVERLAY_COVER_OPEN 777
 
 #endif

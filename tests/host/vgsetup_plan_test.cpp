@@ -237,6 +237,26 @@ TEST(SetupFiles, AProfileWithoutLibrariesOrWithPathsIsRefused) {
   EXPECT_NE(outcome.error.find("win.ini"), std::string::npos);
 }
 
+// The status window falls back to the resource library's pictures, so a kit without the
+// model's pictures still installs; those it does install are listed for the uninstall.
+TEST(SetupFiles, PicturesAreOptionalAndListedForTheUninstall) {
+  ProfileValues profile = ExampleProfile();
+  profile.pictures = {"vp100b.bmp", "vp100r.bmp", "vp100y.bmp"};
+  FileListOutcome outcome = ListInstallFiles(profile);
+  ASSERT_TRUE(outcome.ok) << outcome.error;
+  std::vector<std::string> pictures;
+  for (const InstallFile& file : outcome.files) {
+    if (file.name.size() > 4 && file.name.compare(file.name.size() - 4, 4, ".bmp") == 0) {
+      EXPECT_FALSE(file.required) << file.name;
+      EXPECT_EQ(file.driverValue, "") << file.name;
+      pictures.push_back(file.name);
+    }
+  }
+  EXPECT_EQ(pictures, profile.pictures);
+  EXPECT_EQ(DecodeManifest(EncodeManifest(MergeNames({"vgprn.dll"}, pictures))),
+            (std::vector<std::string>{"vgprn.dll", "vp100b.bmp", "vp100r.bmp", "vp100y.bmp"}));
+}
+
 TEST(SetupRecord, RoundTripKeepsEveryField) {
   InstallRecord record;
   record.driver = "KORVA VP-100";

@@ -1,6 +1,7 @@
 // The English resource library and the example model profile hold what the programs look up.
 #include <gtest/gtest.h>
 
+#include <cstring>
 #include <string>
 #include <vector>
 
@@ -65,7 +66,7 @@ TEST_P(ResourceLibraryTest, HoldsATitleAndAnExplanationForEveryBuiltInStatus) {
   EXPECT_EQ(LoadText(module_, IDS_STATUS_READY), "Ready");
   EXPECT_EQ(LoadText(module_, IDS_STATUS_PAPER_OUT), "Paper out");
   EXPECT_EQ(LoadText(module_, IDS_STATUS_COMM_ERROR), "Communication error");
-  EXPECT_EQ(LoadText(module_, 3003), "");  // no record uses this pair
+  EXPECT_EQ(LoadText(module_, 3503), "");  // no record uses this pair
 }
 
 INSTANTIATE_TEST_SUITE_P(AsDataAndAsLibrary, ResourceLibraryTest, ::testing::Bool());
@@ -122,6 +123,27 @@ TEST_F(ExampleProfileTest, GivesEveryMonitorAndSettingsKeyAUsableValue) {
   }
   for (const char* key : {"BMPBlue", "BMPRed", "BMPYellow", "KVWVER"}) {
     EXPECT_FALSE(Read("VP-100", key).empty()) << key;
+  }
+}
+
+// The status window paints these files instead of the resource library's pictures: the
+// same size and a 256-colour palette, blue, red and yellow like 511, 512 and 510.
+TEST_F(ExampleProfileTest, ItsPicturesAreShippedBesideTheProgramsInTheStatusWindowsFormat) {
+  std::vector<std::string> pictures;
+  for (const char* key : {"BMPBlue", "BMPRed", "BMPYellow"}) {
+    const std::string name = Read("VP-100", key);
+    ASSERT_FALSE(name.empty()) << key;
+    const std::string data = vgtest::ReadFile(vgtest::BinDir() + "\\" + name);
+    ASSERT_GT(data.size(), sizeof(BITMAPFILEHEADER) + sizeof(BITMAPINFOHEADER)) << name;
+    EXPECT_EQ(data.compare(0, 2, "BM"), 0) << name;
+    BITMAPINFOHEADER header;
+    std::memcpy(&header, data.data() + sizeof(BITMAPFILEHEADER), sizeof header);
+    EXPECT_EQ(header.biWidth, 75) << name;
+    EXPECT_EQ(header.biHeight, 60) << name;
+    EXPECT_EQ(header.biBitCount, 8) << name;
+    EXPECT_EQ(header.biClrUsed, 256u) << name;
+    for (const std::string& other : pictures) EXPECT_NE(data, other) << name;
+    pictures.push_back(data);
   }
 }
 

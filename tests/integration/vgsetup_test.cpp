@@ -229,7 +229,7 @@ class VgSetupTest : public ::testing::Test {
     driver_ = vgtest::UniqueName("VG Driver");
     kit_ = vgtest::MakeTempDir("vgkit");
     const std::string bin = vgtest::BinDir();
-    for (const char* file : {"vgprn.dll", "vgres.dll"}) {
+    for (const char* file : {"vgprn.dll", "vgres.dll", "vp100b.bmp", "vp100r.bmp", "vp100y.bmp"}) {
       ASSERT_TRUE(::CopyFileA((bin + "\\" + file).c_str(), (kit_ + "\\" + file).c_str(), FALSE));
     }
     // The simulated printer's library when it is built; otherwise any DLL stands in for it,
@@ -310,6 +310,16 @@ TEST_F(VgSetupTest, InstallPlacesWhatTheSystemLooksUpAndUninstallRestoresTheMach
   // The installed files, and the profile readable under the model's section.
   for (const char* file : {"vgprn.dll", "vgres.dll", "qvsim.dll", "vgpop.exe"}) {
     EXPECT_TRUE(vgtest::FileExists(installDir_ + "\\" + file)) << file;
+  }
+  // The printer's pictures, which the status window reads from the installation folder.
+  for (const char* key : {"BMPBlue", "BMPRed", "BMPYellow"}) {
+    char name[MAX_PATH] = {};
+    ::GetPrivateProfileStringA(model_.c_str(), key, "", name, sizeof name, profile.c_str());
+    ASSERT_NE(name[0], '\0') << key;
+    EXPECT_NE(install.out.find(std::string("[ok] copied ") + name), std::string::npos) << key;
+    const std::string picture = vgtest::ReadFile(installDir_ + "\\" + name);
+    EXPECT_EQ(picture.compare(0, 2, "BM"), 0) << key;
+    EXPECT_EQ(picture, vgtest::ReadFile(kit_ + "\\" + name)) << key;
   }
   char prnDll[MAX_PATH] = {};
   ::GetPrivateProfileStringA(model_.c_str(), "PrnDll", "", prnDll, sizeof prnDll, profile.c_str());

@@ -1,0 +1,36 @@
+# The version resource that every PE file of the project carries. The version is the
+# project's (project() in the top CMakeLists.txt); product, company and copyright are here.
+
+set(VG_PRODUCT "KORVA Vigil 3")
+set(VG_COMPANY "KORVA")
+set(VG_COPYRIGHT "Copyright (C) 2026 KORVA")
+
+# Gives TARGET (an executable or a shared library) a version resource with DESCRIPTION as
+# its "FileDescription".
+function(vg_version_info target description)
+  if(NOT WIN32)
+    return()
+  endif()
+  get_target_property(type ${target} TYPE)
+  get_target_property(name ${target} OUTPUT_NAME)
+  if(NOT name)
+    set(name ${target})
+  endif()
+  if(type STREQUAL "EXECUTABLE")
+    set(VG_FILE_TYPE VFT_APP)
+    set(VG_FILE_NAME "${name}.exe")
+  elseif(type STREQUAL "SHARED_LIBRARY")
+    set(VG_FILE_TYPE VFT_DLL)
+    set(VG_FILE_NAME "${name}.dll")
+  else()
+    message(FATAL_ERROR "vg_version_info: ${target} is no executable or shared library")
+  endif()
+  set(VG_FILE_DESCRIPTION "${description}")
+  set(VG_INTERNAL_NAME "${name}")
+  set(parts ${PROJECT_VERSION_MAJOR} ${PROJECT_VERSION_MINOR} ${PROJECT_VERSION_PATCH} 0)
+  list(TRANSFORM parts REPLACE "^$" "0")
+  list(JOIN parts "," VG_VERSION_COMMAS)
+  set(out "${CMAKE_CURRENT_BINARY_DIR}/${target}_version.rc")
+  configure_file("${CMAKE_SOURCE_DIR}/cmake/version.rc.in" "${out}" @ONLY)
+  target_sources(${target} PRIVATE "${out}")
+endfunction()

@@ -1,0 +1,260 @@
+// vgshowdlg.exe: shows a dialog template of a resource library, for people who design the
+// templates and for screenshots. With --sample it fills the template roughly as the status
+// window and the preferences do (a status with help, the notification items, the tray
+// icons), so that the layout can be judged with real content.
+//   vgshowdlg.exe [--library FILE] [--sample] [--close-after MS] TEMPLATE
+// The library defaults to vgres.dll beside the program. The window stays until it is closed
+// (OK, Cancel, Escape, the Close command) or the time runs out.
+#include <cstdlib>
+#include <cstring>
+#include <string>
+
+#include "common/unique_handle.h"
+#include "common/win.h"
+#include "resources/vgres_ids.h"
+
+// After the project's Windows header, which it needs.
+#include <commctrl.h>
+
+namespace {
+
+constexpr UINT_PTR kCloseTimer = 1;
+const char kPrinter[] = "VP-100";
+
+struct Sample {
+  HMODULE library = nullptr;
+  HBITMAP picture = nullptr;
+  HICON overlay = nullptr;
+  HFONT heading = nullptr;
+  HBITMAP preview = nullptr;
+  WNDPROC pictureProc = nullptr;
+};
+Sample g_sample;
+
+std::string Text(UINT id) {
+  char text[1024] = {};
+  int length = ::LoadStringA(g_sample.library, id, text, sizeof text);
+  return std::string(text, length > 0 ? length : 0);
+}
+
+// The printer picture with its overlay, painted as the status window's picture control does.
+LRESULT CALLBACK PictureProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
+  if (message == WM_PAINT && g_sample.picture) {
+    PAINTSTRUCT paint;
+    HDC dc = ::BeginPaint(window, &paint);
+    BITMAP info = {};
+    ::GetObjectA(g_sample.picture, sizeof info, &info);
+    ::SetWindowPos(window, nullptr, 0, 0, info.bmWidth, info.bmHeight,
+                   SWP_NOMOVE | SWP_NOZORDER | SWP_NOACTIVATE);
+    HDC memory = ::CreateCompatibleDC(dc);
+    HGDIOBJ old = ::SelectObject(memory, g_sample.picture);
+    ::BitBlt(dc, 0, 0, info.bmWidth, info.bmHeight, memory, 0, 0, SRCCOPY);
+    ::SelectObject(memory, old);
+    ::DeleteDC(memory);
+    if (g_sample.overlay) ::DrawIconEx(dc, 0, 0, g_sample.overlay, 0, 0, 0, nullptr, DI_NORMAL);
+    ::EndPaint(window, &paint);
+    return 0;
+  }
+  return ::CallWindowProcA(g_sample.pictureProc, window, message, wParam, lParam);
+}
+
+void SetTitle(HWND dialog, UINT titleId) {
+  ::SetWindowTextA(dialog, (Text(titleId) + " : " + kPrinter).c_str());
+}
+
+void FillStatusWindow(HWND dialog) {
+  SetTitle(dialog, IDS_APP_TITLE);
+  HMODULE res = g_sample.library;
+  g_sample.picture = static_cast<HBITMAP>(
+      ::LoadImageA(res, MAKEINTRESOURCEA(IDB_PRINTER_RED), IMAGE_BITMAP, 0, 0, 0));
+  g_sample.overlay = static_cast<HICON>(
+      ::LoadImageA(res, MAKEINTRESOURCEA(IDI_OVERLAY_ATTENTION), IMAGE_ICON, 75, 60, 0));
+  HWND picture = ::GetDlgItem(dialog, IDC_STATUS_PICTURE);
+  g_sample.pictureProc = reinterpret_cast<WNDPROC>(
+      ::SetWindowLongPtrA(picture, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(&PictureProc)));
+  ::SendDlgItemMessageA(dialog, IDC_STATUS_ICON, STM_SETICON,
+                        reinterpret_cast<WPARAM>(::LoadIconA(res, MAKEINTRESOURCEA(762))), 0);
+  // The heading in 12 pt, as the view sets it.
+  HWND message = ::GetDlgItem(dialog, IDC_STATUS_MESSAGE);
+  LOGFONTA font = {};
+  ::GetObjectA(reinterpret_cast<HFONT>(::SendMessageA(message, WM_GETFONT, 0, 0)), sizeof font,
+               &font);
+  HDC dc = ::GetDC(message);
+  font.lfHeight = -::MulDiv(12, ::GetDeviceCaps(dc, LOGPIXELSY), 72);
+  ::ReleaseDC(message, dc);
+  g_sample.heading = ::CreateFontIndirectA(&font);
+  ::SendMessageA(message, WM_SETFONT, reinterpret_cast<WPARAM>(g_sample.heading), FALSE);
+  ::SetWindowTextA(message, Text(IDS_STATUS_PAPER_JAM).c_str());
+  ::SetDlgItemTextA(dialog, IDC_STATUS_LINE, Text(IDS_STATUS_PAPER_JAM_TEXT).c_str());
+  for (int id : {IDC_STATUS_HELP, IDC_STATUS_HELP_NOTE}) {
+    ::ShowWindow(::GetDlgItem(dialog, id), SW_SHOW);
+  }
+}
+
+void FillPreferences(HWND dialog) {
+  SetTitle(dialog, IDS_PREFERENCES_TITLE);
+  HMODULE res = g_sample.library;
+  HWND list = ::GetDlgItem(dialog, IDC_NOTIFY_LIST);
+  HIMAGELIST states = ImageList_LoadImageA(res, MAKEINTRESOURCEA(IDB_NOTIFY_STATES), 16, 0,
+                                           RGB(0, 0, 128), IMAGE_BITMAP, 0);
+  ListView_SetImageList(list, states, LVSIL_SMALL);
+  RECT client;
+  ::GetClientRect(list, &client);
+  std::string headers[] = {Text(IDS_NOTIFY_COLUMN_EVENT), Text(IDS_NOTIFY_COLUMN_STATE)};
+  for (int i = 0; i < 2; ++i) {
+    LVCOLUMNA column = {};
+    column.mask = LVCF_TEXT | LVCF_WIDTH;
+    column.cx = i == 0 ? client.right * 2 / 3 : client.right - client.right * 2 / 3;
+    column.pszText = &headers[i][0];
+    ::SendMessageA(list, LVM_INSERTCOLUMNA, i, reinterpret_cast<LPARAM>(&column));
+  }
+  const int count = std::atoi(Text(IDS_NOTIFY_ITEM_COUNT).c_str());
+  for (int i = 0; i < count; ++i) {
+    std::string label = Text(IDS_NOTIFY_ITEM_ATTENTION + i);
+    std::string state = Text(i == 0 ? IDS_NOTIFY_STATE_ON : IDS_NOTIFY_STATE_OFF);
+    LVITEMA item = {};
+    item.mask = LVIF_TEXT | LVIF_IMAGE;
+    item.iItem = i;
+    item.iImage = i == 0 ? 1 : 0;
+    item.pszText = &label[0];
+    ::SendMessageA(list, LVM_INSERTITEMA, 0, reinterpret_cast<LPARAM>(&item));
+    item.mask = LVIF_TEXT;
+    item.iSubItem = 1;
+    item.pszText = &state[0];
+    ::SendMessageA(list, LVM_SETITEMA, 0, reinterpret_cast<LPARAM>(&item));
+  }
+
+  HWND icons = ::GetDlgItem(dialog, IDC_TRAY_ICON_LIST);
+  HIMAGELIST images = ImageList_Create(32, 32, ILC_COLOR32 | ILC_MASK, 4, 4);
+  for (int id = IDI_TRAY_FIRST; id <= IDI_TRAY_LAST; ++id) {
+    ImageList_AddIcon(images, static_cast<HICON>(::LoadImageA(res, MAKEINTRESOURCEA(id),
+                                                              IMAGE_ICON, 32, 32, 0)));
+  }
+  ListView_SetImageList(icons, images, LVSIL_NORMAL);
+  RECT box;
+  ::GetClientRect(icons, &box);
+  const int gap = (box.right - 3 * 32) / 4;
+  for (int i = 0; i < 3; ++i) {
+    LVITEMA item = {};
+    item.mask = LVIF_IMAGE | LVIF_STATE;
+    item.iItem = i;
+    item.iImage = i;
+    item.state = i == 0 ? LVIS_SELECTED : 0;
+    item.stateMask = LVIS_SELECTED;
+    ::SendMessageA(icons, LVM_INSERTITEMA, 0, reinterpret_cast<LPARAM>(&item));
+  }
+  for (int i = 0; i < 3; ++i) {
+    ListView_SetItemPosition(icons, i, gap + i * (32 + gap), (box.bottom - 32) / 2);
+  }
+  ::CheckDlgButton(dialog, IDC_TRAY_ENABLE, BST_CHECKED);
+  for (auto [control, icon] : {std::pair<int, int>{IDC_TRAY_ICON, IDI_TRAY_SETTING},
+                               std::pair<int, int>{IDC_SOUND_ICON, IDI_SOUND_SETTING}}) {
+    ::SendDlgItemMessageA(dialog, control, STM_SETICON,
+                          reinterpret_cast<WPARAM>(::LoadImageA(res, MAKEINTRESOURCEA(icon),
+                                                                IMAGE_ICON, 16, 16, 0)),
+                          0);
+  }
+  g_sample.preview = static_cast<HBITMAP>(
+      ::LoadImageA(res, MAKEINTRESOURCEA(IDB_TRAY_PREVIEW_FIRST), IMAGE_BITMAP, 0, 0, 0));
+  ::SendDlgItemMessageA(dialog, IDC_TRAY_PREVIEW, STM_SETIMAGE, IMAGE_BITMAP,
+                        reinterpret_cast<LPARAM>(g_sample.preview));
+}
+
+INT_PTR CALLBACK DialogProc(HWND dialog, UINT message, WPARAM wParam, LPARAM) {
+  switch (message) {
+    case WM_INITDIALOG:
+      return TRUE;
+    case WM_TIMER:
+      if (wParam == kCloseTimer) ::DestroyWindow(dialog);
+      return TRUE;
+    case WM_COMMAND:
+      if (LOWORD(wParam) == IDOK || LOWORD(wParam) == IDCANCEL) ::DestroyWindow(dialog);
+      return TRUE;
+    case WM_CLOSE:
+      ::DestroyWindow(dialog);
+      return TRUE;
+    case WM_DESTROY:
+      ::PostQuitMessage(0);
+      return TRUE;
+  }
+  return FALSE;
+}
+
+int Usage() {
+  ::MessageBoxA(nullptr,
+                "vgshowdlg.exe [--library FILE] [--sample] [--close-after MS] TEMPLATE",
+                "vgshowdlg", MB_OK | MB_ICONINFORMATION);
+  return 2;
+}
+
+}  // namespace
+
+int WINAPI WinMain(HINSTANCE, HINSTANCE, LPSTR, int) {
+  std::string library;
+  bool sample = false;
+  UINT closeAfter = 0;
+  int templateId = 0;
+  for (int i = 1; i < __argc; ++i) {
+    const std::string arg = __argv[i];
+    if (arg == "--library" && i + 1 < __argc) {
+      library = __argv[++i];
+    } else if (arg == "--sample") {
+      sample = true;
+    } else if (arg == "--close-after" && i + 1 < __argc) {
+      closeAfter = static_cast<UINT>(std::strtoul(__argv[++i], nullptr, 10));
+    } else if (!arg.empty() && arg[0] != '-') {
+      templateId = std::atoi(arg.c_str());
+    } else {
+      return Usage();
+    }
+  }
+  if (templateId <= 0) return Usage();
+  if (library.empty()) {
+    char path[MAX_PATH] = {};
+    const DWORD length = ::GetModuleFileNameA(nullptr, path, MAX_PATH);
+    if (length == 0 || length >= MAX_PATH) return 1;
+    library = path;
+    library = library.substr(0, library.find_last_of('\\') + 1) + "vgres.dll";
+  }
+
+  INITCOMMONCONTROLSEX controls = {sizeof controls, ICC_LISTVIEW_CLASSES};
+  ::InitCommonControlsEx(&controls);
+  ScopedModule module(::LoadLibraryA(library.c_str()));
+  if (!module.IsValid()) {
+    ::MessageBoxA(nullptr, ("Cannot load " + library).c_str(), "vgshowdlg", MB_OK);
+    return 1;
+  }
+  g_sample.library = module.Get();
+  HWND dialog = ::CreateDialogParamA(module.Get(), MAKEINTRESOURCEA(templateId), nullptr,
+                                     &DialogProc, 0);
+  if (!dialog) {
+    ::MessageBoxA(nullptr, ("No dialog template " + std::to_string(templateId)).c_str(),
+                  "vgshowdlg", MB_OK);
+    return 1;
+  }
+  if (sample) {
+    if (templateId == IDD_STATUS) FillStatusWindow(dialog);
+    if (templateId == IDD_PREFERENCES || templateId == IDD_PREFERENCES_BUZZER) {
+      FillPreferences(dialog);
+    }
+    if (templateId == IDD_AGENT_WAIT) {
+      SetTitle(dialog, IDS_PREFERENCES_TITLE);
+      ::SetDlgItemTextA(dialog, IDC_WAIT_TEXT, Text(IDS_AGENT_WAIT).c_str());
+    }
+  }
+  ::ShowWindow(dialog, SW_SHOW);
+  if (closeAfter > 0) ::SetTimer(dialog, kCloseTimer, closeAfter, nullptr);
+
+  MSG msg;
+  while (::GetMessageA(&msg, nullptr, 0, 0) > 0) {
+    if (!::IsDialogMessageA(dialog, &msg)) {
+      ::TranslateMessage(&msg);
+      ::DispatchMessageA(&msg);
+    }
+  }
+  if (g_sample.heading) ::DeleteObject(g_sample.heading);
+  if (g_sample.picture) ::DeleteObject(g_sample.picture);
+  if (g_sample.preview) ::DeleteObject(g_sample.preview);
+  if (g_sample.overlay) ::DestroyIcon(g_sample.overlay);
+  return 0;
+}
