@@ -158,11 +158,11 @@ int32_t __cdecl QVGetDeviceID(int32_t kind, const char* name, char* buffer, int3
       if (size == nullptr) return Done(entry, call, qvsim::kErrInvalidArgument, "no size");
       const std::optional<std::string> deviceId = entry.ReadBytes(qvsim::kDeviceIdValue);
       if (!deviceId) return Done(entry, call, qvsim::kErrUnknownPrinter, "no device ID set");
-      const qvsim::SizedAnswer answer = qvsim::AnswerDeviceId(*deviceId, buffer != nullptr, *size);
-      if (answer.copy) {
-        std::memcpy(buffer, deviceId->data(), deviceId->size());
-        buffer[deviceId->size()] = '\0';
-      }
+      const bool bareSize = entry.ReadBytes(qvsim::kDeviceIdBareSizeValue).has_value();
+      const qvsim::SizedAnswer answer =
+          qvsim::AnswerDeviceId(*deviceId, buffer != nullptr, *size, bareSize);
+      if (answer.copy) std::memcpy(buffer, deviceId->data(), deviceId->size());
+      if (answer.terminate) buffer[deviceId->size()] = '\0';
       if (answer.size) *size = *answer.size;
       return Done(entry, call, answer.result,
                   "size=" + SizeText(size) +
