@@ -259,21 +259,22 @@ int CMainFrame::MonitoringMain() {
   VgLogWrite("After : Wait Synchro Event");
   m_hSyncEvent.Close();
 
-  if (windowCreated) {
+  // Whatever ends the polling, a failure included, monitoring ends in order after it.
+  vg::Guarded("CMainFrame::MonitoringMain", [&] {
+    if (!windowCreated) return;
     const int initTime = ProfileInt("MonitorInitTime", 1000);
     // A close during the first delay ends monitoring before a session starts.
-    if (m_cWorker.Sleep(static_cast<DWORD>(initTime)) && MonitorStart() == 1) {
-      DWORD interval = static_cast<DWORD>(initTime);
-      while (m_cWorker.Sleep(interval)) {
-        if (m_bQuitTimerFired) {
-          if (MonitorQuit() != 0) break;
-          m_bQuitTimerFired = false;
-        }
-        if (MonitorStatus() != 0) break;
-        interval = static_cast<DWORD>(GetTimerValue()) * 1000;
+    if (!m_cWorker.Sleep(static_cast<DWORD>(initTime)) || MonitorStart() != 1) return;
+    DWORD interval = static_cast<DWORD>(initTime);
+    while (m_cWorker.Sleep(interval)) {
+      if (m_bQuitTimerFired) {
+        if (MonitorQuit() != 0) break;
+        m_bQuitTimerFired = false;
       }
+      if (MonitorStatus() != 0) break;
+      interval = static_cast<DWORD>(GetTimerValue()) * 1000;
     }
-  }
+  });
   MonitorEnd();
   return 0;
 }
