@@ -7,6 +7,7 @@
 
 #include "common/app_mem_win.h"
 #include "common/debug_log_win.h"
+#include "common/exception_guard_win.h"
 #include "common/target_keys_win.h"
 #include "printer/channel_rules.h"
 #include "printer/monitoring_buffer_win.h"
@@ -42,8 +43,12 @@ class StatusQuery {
       : enable_(enableGetStatusErr), out_(out), app_(TheApp()), identity_(app_.BaseInfo()) {}
 
   int Run(const CTraceScope& trace);
+  // No session, no valid printer or no usable library: the printer cannot be reached, and the
+  // outputs say so as for a failed read (the substitute status), never a status not read.
+  int RunUnreachable(const CTraceScope& trace);
 
  private:
+  void Prepare();
   ReadOutcome Classify(int result, bool firstRead);
   // The query's result for a read that did not deliver a reply.
   int Conclude(const CTraceScope& trace, ReadOutcome outcome);
@@ -112,7 +117,8 @@ void StatusQuery::Notify(int notifyNo, int simpleNo) {
 int StatusQuery::Substitute(const CTraceScope& trace) {
   trace.Write("PrGetStatus : error : %d\n", -1);
   reply_.Free();
-  const bool haveChannel = session_->m_dwStatusChannel != 0 && session_->m_hStatusChannel != 0;
+  const DWORD statusChannel = session_ ? session_->m_dwStatusChannel : 0;
+  const bool haveChannel = statusChannel != 0 && session_->m_hStatusChannel != 0;
   int forced;
   if (haveChannel) {
     forced = enable_ > 0 ? kStatusCommErrorReported : kStatusCommError;
@@ -123,7 +129,7 @@ int StatusQuery::Substitute(const CTraceScope& trace) {
     forced = enable_ > 0 ? kStatusCommErrorReported : kStatusCommError;
   }
   std::unique_ptr<CPrinterStatus> status(
-      info_->CreateStatusObject(session_->m_dwStatusChannel, nullptr, 0, forced, 0));
+      info_->CreateStatusObject(statusChannel, nullptr, 0, forced, 0));
   if (!status) return -1;
   simple_ = status->GetSimpleStatusNo();
   out_.Set(out_.simpleStatus, simple_);
@@ -133,7 +139,7 @@ int StatusQuery::Substitute(const CTraceScope& trace) {
   return 1;
 }
 
-int StatusQuery::Run(const CTraceScope& trace) {
+void StatusQuery::Prepare() {
   session_ = app_.Session();
   info_ = std::make_unique<CStatusInfo>(identity_.ProfilePath());
   info_->SetDatFile(identity_.ProfilePath());
@@ -143,6 +149,15 @@ int StatusQuery::Run(const CTraceScope& trace) {
   out_.Set(out_.soundPlay, 0);
   out_.Set(out_.printing, 0);
   out_.Set(out_.realStatus, 0);
+}
+
+int StatusQuery::RunUnreachable(const CTraceScope& trace) {
+  Prepare();
+  return Substitute(trace);
+}
+
+int StatusQuery::Run(const CTraceScope& trace) {
+  Prepare();
 
   if (session_->m_dwStatusChannel == 0 || session_->m_hStatusChannel == 0) {
     trace.Write("ERROR!! : dwChan == NULL || hChan == NULL\n");
@@ -209,12 +224,15 @@ int StatusQuery::Run(const CTraceScope& trace) {
 
 extern "C" int __cdecl PrGetStatus(int iEnableGetStatusErr, int* pbPopup, int* pbSoundPlay,
                                    int* bPrinting, int* pnRealStatusNo, int* pnSimpleStatusNo) {
-  CTraceScope trace("PrGetStatus()");
-  CVG_PxxxxApp& app = TheApp();
-  if (app.Session() == nullptr || !app.BaseInfo().IsValid()) return 1;
-  CQvApi api;
-  if (!api.IsEnabled()) return 1;
-  StatusQuery query(iEnableGetStatusErr,
-                    Outputs{pbPopup, pbSoundPlay, bPrinting, pnRealStatusNo, pnSimpleStatusNo});
-  return query.Run(trace);
+  return vg::Guarded("PrGetStatus()", -1, [&]() -> int {
+    CTraceScope trace("PrGetStatus()");
+    CVG_PxxxxApp& app = TheApp();
+    StatusQuery query(iEnableGetStatusErr,
+                      Outputs{pbPopup, pbSoundPlay, bPrinting, pnRealStatusNo, pnSimpleStatusNo});
+    // The result stays 1 (a status is delivered), and it is the communication error's.
+    if (app.Session() == nullptr || !app.BaseInfo().IsValid()) return query.RunUnreachable(trace);
+    CQvApi api;
+    if (!api.IsEnabled()) return query.RunUnreachable(trace);
+    return query.Run(trace);
+  });
 }

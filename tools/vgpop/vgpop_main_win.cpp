@@ -8,6 +8,7 @@
 #include <cstring>
 #include <string>
 
+#include "common/exception_guard_win.h"
 #include "common/map_records_win.h"
 #include "common/text_util.h"
 #include "common/unique_handle.h"
@@ -73,7 +74,7 @@ std::string DescribeBlock(const uint8_t* block, size_t size) {
   return text;
 }
 
-LRESULT CALLBACK WindowProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
+LRESULT HandleMessage(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
   switch (message) {
     case WM_CREATE:
       g_popup.label = ::CreateWindowExA(0, "STATIC", g_popup.text.c_str(), WS_CHILD | WS_VISIBLE,
@@ -96,6 +97,11 @@ LRESULT CALLBACK WindowProc(HWND window, UINT message, WPARAM wParam, LPARAM lPa
     default:
       return ::DefWindowProcA(window, message, wParam, lParam);
   }
+}
+
+LRESULT CALLBACK WindowProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
+  return vg::Guarded("vgpop WindowProc", LRESULT{0},
+                     [&] { return HandleMessage(window, message, wParam, lParam); });
 }
 
 }  // namespace
