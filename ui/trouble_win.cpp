@@ -63,8 +63,9 @@ int CTrouble::OnInitDialog() {
   m_cPicture.SetModule(module);
   m_cPicture.SetImageSize(kPictureWidth, kPictureHeight);
   ::SetWindowTextA(m_hWnd, m_stResource.title.c_str());
-  ShowPage(0);
+  // Shown before its first page, so that the page activates a visible window.
   ::ShowWindow(m_hWnd, SW_SHOW);
+  ShowPage(0);
   return 0;  // the focus is set
 }
 
