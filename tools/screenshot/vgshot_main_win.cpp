@@ -14,6 +14,7 @@
 #include <string>
 #include <thread>
 
+#include "common/exception_guard_win.h"
 #include "common/install_profile_win.h"
 #include "common/registry_win.h"
 #include "common/win.h"
@@ -63,7 +64,7 @@ class Watcher {
       : folder_(std::move(signalFolder)),
         prepare_(std::move(prepare)),
         uiThread_(::GetCurrentThreadId()),
-        thread_([this] { Run(); }) {}
+        thread_([this] { vg::Guarded("vgshot watcher", [this] { Run(); }); }) {}
   ~Watcher() { thread_.join(); }
   bool Succeeded() const { return ok_; }
 
