@@ -63,9 +63,11 @@ int CTrouble::OnInitDialog() {
   m_cPicture.SetModule(module);
   m_cPicture.SetImageSize(kPictureWidth, kPictureHeight);
   ::SetWindowTextA(m_hWnd, m_stResource.title.c_str());
-  // Shown before its first page, so that the page activates a visible window.
-  ::ShowWindow(m_hWnd, SW_SHOW);
   ShowPage(0);
+  // Activated once it shows (a hidden window would keep an inactive caption), and then the
+  // page's default button takes the focus.
+  ::ShowWindow(m_hWnd, SW_SHOW);
+  FocusDefaultButton();
   return 0;  // the focus is set
 }
 
@@ -101,12 +103,26 @@ void CTrouble::ShowPage(int index) {
     }
     // The Enter key presses the default button only when the dialog knows it.
     ::SendMessageA(m_hWnd, DM_SETDEFID, defaultId, 0);
-    ::SetActiveWindow(m_hWnd);
-    ::SetFocus(::GetDlgItem(m_hWnd, defaultId));
-  } else if (::GetFocus() != nullptr && !::IsWindowEnabled(::GetFocus())) {
+    if (::IsWindowVisible(m_hWnd)) FocusDefaultButton();
+  } else {
+    // Back from the last page: the hidden OK must not stay the default button.
+    if (!layout.okShown && LOWORD(::SendMessageA(m_hWnd, DM_GETDEFID, 0, 0)) == IDOK) {
+      SetButtonStyle(m_hWnd, IDOK, BS_PUSHBUTTON);
+      SetButtonStyle(m_hWnd, IDC_TROUBLE_NEXT, BS_DEFPUSHBUTTON);
+      ::SendMessageA(m_hWnd, DM_SETDEFID, IDC_TROUBLE_NEXT, 0);
+    }
     // The focus must not stay on a button that this page disabled.
-    ::SendMessageA(m_hWnd, WM_NEXTDLGCTL, 0, FALSE);
+    if (::GetFocus() != nullptr && !::IsWindowEnabled(::GetFocus())) {
+      ::SendMessageA(m_hWnd, WM_NEXTDLGCTL, 0, FALSE);
+    }
   }
+}
+
+void CTrouble::FocusDefaultButton() {
+  HWND button = ::GetDlgItem(m_hWnd, LOWORD(::SendMessageA(m_hWnd, DM_GETDEFID, 0, 0)));
+  if (button == nullptr || !::IsWindowVisible(button)) return;
+  ::SetActiveWindow(m_hWnd);
+  ::SetFocus(button);
 }
 
 int CTrouble::OnMessage(HWND, UINT message, WPARAM wParam, LPARAM) {

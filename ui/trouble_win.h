@@ -26,6 +26,8 @@ class CTrouble : public CDialogBox {
 
  private:
   void ShowPage(int index);
+  // Activates the dialog and focuses its default button.
+  void FocusDefaultButton();
 
   HRSRC m_hTrouble = nullptr;
   vgui::TroubleResource m_stResource;

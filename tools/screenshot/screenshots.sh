@@ -68,9 +68,18 @@ while read -r window state file; do
     continue
   fi
   read -r left top width height <"$SIGNAL/ready.txt"
-  # The virtual desktop stands at the top left of the X screen.
-  /usr/bin/import -display "$DISPLAY" -window root -crop "${width}x${height}+${left}+${top}" \
-    +repage "$OUT/$file"
+  # The virtual desktop stands at the top left of the X screen. Wine hands what the window
+  # painted to the X server a moment later: the picture counts once two in a row agree.
+  capture() {
+    /usr/bin/import -display "$DISPLAY" -window root -crop "${width}x${height}+${left}+${top}" \
+      +repage -define png:exclude-chunks=date,time "$1"
+  }
+  capture "$OUT/$file"
+  for _ in $(seq 20); do
+    capture "$SIGNAL/again.png"
+    cmp -s "$SIGNAL/again.png" "$OUT/$file" && break
+    mv "$SIGNAL/again.png" "$OUT/$file"
+  done
   touch "$SIGNAL/done.txt"
   wait $shot || true
   say "$file: $window ($state), ${width}x${height}"

@@ -50,6 +50,20 @@ bool WaitFor(const std::function<bool()>& condition) {
   return true;
 }
 
+BOOL CALLBACK FindUnpainted(HWND window, LPARAM found) {
+  if (!::IsWindowVisible(window) || !::GetUpdateRect(window, nullptr, FALSE)) return TRUE;
+  *reinterpret_cast<bool*>(found) = true;
+  return FALSE;
+}
+
+// True once the window and every child have painted what they were asked to.
+bool Painted(HWND window) {
+  if (::GetUpdateRect(window, nullptr, FALSE)) return false;
+  bool unpainted = false;
+  ::EnumChildWindows(window, &FindUnpainted, reinterpret_cast<LPARAM>(&unpainted));
+  return !unpainted;
+}
+
 BOOL CALLBACK FindVisible(HWND window, LPARAM found) {
   if (!::IsWindowVisible(window)) return TRUE;
   *reinterpret_cast<HWND*>(found) = window;
@@ -77,10 +91,7 @@ class Watcher {
         })) {
       return;
     }
-    if (prepare_(window)) {
-      ::RedrawWindow(window, nullptr, nullptr,
-                     RDW_INVALIDATE | RDW_UPDATENOW | RDW_ALLCHILDREN | RDW_FRAME);
-      ::SendMessageA(window, WM_NULL, 0, 0);
+    if (prepare_(window) && WaitFor([&] { return Painted(window); })) {
       RECT rect = {};
       ::GetWindowRect(window, &rect);
       const std::string ready = folder_ + "\\ready.txt";

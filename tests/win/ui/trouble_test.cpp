@@ -51,7 +51,8 @@ TEST_F(TroubleTest, FirstPageWithNextAndBackShowsNoOk) {
   EXPECT_FALSE(Visible(IDC_TROUBLE_CLOSE));
   EXPECT_TRUE(vgtest::IsDefaultButton(dialog_, IDC_TROUBLE_NEXT));
   EXPECT_FALSE(vgtest::IsDefaultButton(dialog_, IDOK));
-  EXPECT_EQ(vgtest::FocusOf(dialog_), ::GetDlgItem(dialog_, IDC_TROUBLE_NEXT));
+  EXPECT_TRUE(vgtest::WaitUntil(
+      [&] { return vgtest::FocusOf(dialog_) == ::GetDlgItem(dialog_, IDC_TROUBLE_NEXT); }));
   EXPECT_TRUE(Visible(IDC_TROUBLE_PICTURE));
   EXPECT_EQ(trouble_.Picture().TimerId(), 20u) << "two frames animate";
 
@@ -81,7 +82,8 @@ TEST_F(TroubleTest, NextOnTheLastPageTurnsIntoOk) {
   EXPECT_TRUE(Enabled(IDOK));
   EXPECT_FALSE(Visible(IDC_TROUBLE_NEXT));
   EXPECT_TRUE(vgtest::IsDefaultButton(dialog_, IDOK));
-  EXPECT_EQ(vgtest::FocusOf(dialog_), ::GetDlgItem(dialog_, IDOK));
+  EXPECT_TRUE(vgtest::WaitUntil(
+      [&] { return vgtest::FocusOf(dialog_) == ::GetDlgItem(dialog_, IDOK); }));
   EXPECT_FALSE(Visible(IDC_TROUBLE_CLOSE));
   EXPECT_FALSE(Visible(IDC_TROUBLE_PICTURE)) << "a page without frames hides the picture";
   EXPECT_EQ(trouble_.Picture().TimerId(), 0u);
@@ -89,6 +91,8 @@ TEST_F(TroubleTest, NextOnTheLastPageTurnsIntoOk) {
   Press(IDC_TROUBLE_BACK, 1);
   EXPECT_TRUE(Visible(IDC_TROUBLE_NEXT));
   EXPECT_FALSE(Visible(IDOK));
+  EXPECT_TRUE(vgtest::IsDefaultButton(dialog_, IDC_TROUBLE_NEXT)) << "not the hidden OK";
+  EXPECT_EQ(LOWORD(::SendMessageA(dialog_, DM_GETDEFID, 0, 0)), IDC_TROUBLE_NEXT);
   Press(IDC_TROUBLE_NEXT, 2);
   vgtest::PressButton(dialog_, IDOK);
   ASSERT_TRUE(thread_->Join());
@@ -99,9 +103,12 @@ TEST_F(TroubleTest, AnimatedPageShowsItsFramesInTurn) {
   Open(vgtest::kTroubleThreePages, "Three pages");
   HWND picture = ::GetDlgItem(dialog_, IDC_TROUBLE_PICTURE);
   RECT client = {};
-  ::GetClientRect(picture, &client);
-  EXPECT_EQ(client.right, vgtest::kTestPictureWidth) << "the control takes the picture's size";
-  EXPECT_EQ(client.bottom, vgtest::kTestPictureHeight);
+  // The control takes the picture's size when it paints.
+  EXPECT_TRUE(vgtest::WaitUntil([&] {
+    ::GetClientRect(picture, &client);
+    return client.right == vgtest::kTestPictureWidth &&
+           client.bottom == vgtest::kTestPictureHeight;
+  })) << client.right << " x " << client.bottom;
   bool sawRed = false;
   bool sawBlue = false;
   EXPECT_TRUE(vgtest::WaitUntil([&] {
