@@ -120,9 +120,13 @@ void CTrouble::ShowPage(int index) {
 
 void CTrouble::FocusDefaultButton() {
   HWND button = ::GetDlgItem(m_hWnd, LOWORD(::SendMessageA(m_hWnd, DM_GETDEFID, 0, 0)));
-  if (button == nullptr || !::IsWindowVisible(button)) return;
   ::SetActiveWindow(m_hWnd);
-  ::SetFocus(button);
+  if (button != nullptr && ::IsWindowVisible(button) && ::IsWindowEnabled(button)) {
+    ::SetFocus(button);
+  } else {
+    // A page whose Next is disabled: the focus goes to the first control that takes it.
+    ::SendMessageA(m_hWnd, WM_NEXTDLGCTL, 0, FALSE);
+  }
 }
 
 int CTrouble::OnMessage(HWND, UINT message, WPARAM wParam, LPARAM) {
