@@ -1,6 +1,8 @@
 #include "common/change_watch_win.h"
 
 #include <algorithm>
+#include <map>
+#include <new>
 
 namespace {
 
@@ -58,11 +60,46 @@ bool ChangeWatch::WatchKey(HKEY root, const char* path, bool subtree) {
   return ok;
 }
 
+namespace {
+
+// The stamps read in this thread's moment, by path; null outside a moment.
+thread_local std::map<std::string, WIN32_FILE_ATTRIBUTE_DATA>* t_moment = nullptr;
+
+// GetFileAttributesExA, or what it answered earlier in this moment (dwFileAttributes
+// INVALID_FILE_ATTRIBUTES for a file that was not there).
+bool ReadAttributes(const std::string& path, WIN32_FILE_ATTRIBUTE_DATA* data) {
+  if (t_moment != nullptr) {
+    const auto found = t_moment->find(path);
+    if (found != t_moment->end()) {
+      *data = found->second;
+      return data->dwFileAttributes != INVALID_FILE_ATTRIBUTES;
+    }
+  }
+  const bool exists = ::GetFileAttributesExA(path.c_str(), GetFileExInfoStandard, data) != FALSE;
+  if (!exists) data->dwFileAttributes = INVALID_FILE_ATTRIBUTES;
+  if (t_moment != nullptr) (*t_moment)[path] = *data;
+  return exists;
+}
+
+}  // namespace
+
+ChangeWatch::Moment::Moment() {
+  if (t_moment != nullptr) return;
+  t_moment = new (std::nothrow) std::map<std::string, WIN32_FILE_ATTRIBUTE_DATA>();
+  owns_ = t_moment != nullptr;
+}
+
+ChangeWatch::Moment::~Moment() {
+  if (!owns_) return;
+  delete t_moment;
+  t_moment = nullptr;
+}
+
 ChangeWatch::FileStamp ChangeWatch::StampOf(const std::string& path) {
   FileStamp stamp;
   stamp.path = path;
   WIN32_FILE_ATTRIBUTE_DATA data;
-  if (!path.empty() && ::GetFileAttributesExA(path.c_str(), GetFileExInfoStandard, &data)) {
+  if (!path.empty() && ReadAttributes(path, &data)) {
     stamp.exists = true;
     stamp.attributes = data.dwFileAttributes;
     stamp.lastWrite = data.ftLastWriteTime;

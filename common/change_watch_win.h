@@ -40,6 +40,21 @@ class ChangeWatch {
   // Forgets everything watched; StillTrue is then false until something is watched again.
   void Clear();
 
+  // While one lives on a thread, each file's attributes are read once on that thread: every
+  // watch asked in that moment sees the file as it was first seen. One status query is such a
+  // moment (several kept facts come from the same profile INI). A moment inside another is
+  // part of it.
+  class Moment {
+   public:
+    Moment();
+    ~Moment();
+    Moment(const Moment&) = delete;
+    Moment& operator=(const Moment&) = delete;
+
+   private:
+    bool owns_ = false;
+  };
+
  private:
   struct FileStamp {
     std::string path;

@@ -7,6 +7,7 @@
 #include <string>
 
 #include "common/app_mem_win.h"
+#include "common/change_watch_win.h"
 #include "common/debug_log_win.h"
 #include "common/registry_win.h"
 #include "common/target_keys_win.h"
@@ -228,6 +229,8 @@ extern "C" int __cdecl PrGetStatus(int iEnableGetStatusErr, int* pbPopup, int* p
   if (app.Session() == nullptr || !app.BaseInfo().IsValid()) return 1;
   CQvApi api;
   if (!api.IsEnabled()) return 1;
+  // The profile INI behind several kept facts of one query is looked at once.
+  ChangeWatch::Moment moment;
   StatusQuery query(iEnableGetStatusErr,
                     Outputs{pbPopup, pbSoundPlay, bPrinting, pnRealStatusNo, pnSimpleStatusNo});
   return query.Run(trace);

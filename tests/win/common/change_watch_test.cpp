@@ -121,6 +121,24 @@ TEST_F(ChangeWatchTest, FilesComingGoingAndRewritten) {
   EXPECT_FALSE(gone.StillTrue()) << "a file removed";
 }
 
+TEST_F(ChangeWatchTest, InOneMomentAFileIsLookedAtOnce) {
+  const std::string file = dir_ + "\\model.ini";
+  vgtest::WriteFile(file, "[A]\r\n");
+  ChangeWatch watch;
+  {
+    ChangeWatch::Moment moment;
+    watch.WatchFile(file);
+    vgtest::WriteFile(file, "[A]\r\nx=1\r\n");
+    EXPECT_TRUE(watch.StillTrue()) << "the file as this moment first saw it";
+    {
+      ChangeWatch::Moment inner;
+      EXPECT_TRUE(watch.StillTrue()) << "a moment inside is part of the outer one";
+    }
+    EXPECT_TRUE(watch.StillTrue());
+  }
+  EXPECT_FALSE(watch.StillTrue()) << "the next moment sees the change";
+}
+
 TEST_F(ChangeWatchTest, AProcessThatEnds) {
   vgtest::ChildProcess child;
   ASSERT_TRUE(child.Start("vglogonprobe.exe", "sleep 60000"));
