@@ -49,8 +49,8 @@ class Breakdown {
   std::map<std::string, uint64_t> bytes_;
 };
 
-// Two breakdowns side by side, as printed: the own image first (ownImage of the first process
-// and ownImageOther of the second share the row "own image"), then the libraries from the
+// Two breakdowns side by side, as printed: the own image first (firstImage of the first process
+// and secondImage of the second share the row "own image"), then the libraries from the
 // largest difference down, then heaps, thread stacks, other allocations and Wine's own.
 // Rows with nothing in either column are left out.
 struct SideBySideRow {
