@@ -119,15 +119,14 @@ int CDetailQvStatus::GetInterval() const {
 
 int CDetailQvStatus::ReadFromRegistry(const CTraceScope& trace) const {
   trace.Write("from Registry\n");
-  char path[kTargetKeyPathSize] = {};
-  HKEY root = HKEY_CURRENT_USER;
-  if (FindTargetKey(m_szPrinterName.c_str(), m_szPortName.c_str(), path, &root) != kTargetFound) {
-    return -1;
-  }
   // The key lies in the logon user's hive, which is this process's own only when it runs as
   // that user.
-  Registry key(root, path);
-  if (!key.IsOpen()) return -1;
+  Registry key;
+  if (OpenTargetKey(m_szPrinterName.c_str(), m_szPortName.c_str(), KEY_READ, &key) !=
+          kTargetFound ||
+      !key.IsOpen()) {
+    return -1;
+  }
   return key.GetBinary("Status").empty() ? -1 : 1;
 }
 

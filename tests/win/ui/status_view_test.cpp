@@ -29,20 +29,25 @@ INT_PTR CALLBACK PlainDialogProc(HWND, UINT message, WPARAM, LPARAM) {
   return message == WM_INITDIALOG ? TRUE : FALSE;
 }
 
-// A decoded status of a display category with its own two texts, with or without help.
+// A decoded status of a display category with its own two texts. Its help is the model's
+// help number 0 when the status has help (the profile names it, the resource library holds
+// its walk-through), else none.
 std::unique_ptr<CPrinterStatus> MakeStatus(int category, const std::string& message,
-                                           const std::string& line, bool help, HMODULE module) {
+                                           const std::string& line, const std::string& helpFile,
+                                           HMODULE module) {
   StatusRecord record = {};
   record.kind = kReplyKindBdc;
   record.statusNo = 100 + category;
   record.category = category;
+  record.helpNo = 0;
   record.inlineText = 1;
   vgtext::CopyBounded(record.text1, sizeof record.text1, message);
   vgtext::CopyBounded(record.text2, sizeof record.text2, line);
-  HelpLink link;
-  link.type = help ? kHelpResource : kHelpNone;
+  HelpSource help;
+  vgtext::CopyBounded(help.datFile, sizeof help.datFile, helpFile);
+  help.resource = module;
   StatusReply reply = {};
-  return std::make_unique<CPrinterStatus>(false, reply, FindCategoryRow(category), link, record,
+  return std::make_unique<CPrinterStatus>(false, reply, FindCategoryRow(category), help, record,
                                           module);
 }
 
@@ -51,7 +56,8 @@ class StatusViewTest : public ::testing::Test {
   void SetUp() override {
     ASSERT_NE(library_.Get(), nullptr);
     // The model names a blue and a red picture file; its yellow one is missing.
-    model_.WriteIni("BMPBlue=blue.bmp\r\nBMPRed=red.bmp\r\nBMPYellow=yellow.bmp\r\n");
+    model_.WriteIni("BMPBlue=blue.bmp\r\nBMPRed=red.bmp\r\nBMPYellow=yellow.bmp\r\n",
+                    "TSS000=Paper problems\r\n");
     vgtest::WritePictureFile(model_.Dir() + "\\blue.bmp", kBlueFile, 75, 60);
     vgtest::WritePictureFile(model_.Dir() + "\\red.bmp", kRedFile, 75, 60);
     const std::string driverKey = "software\\KORVA\\VGL3\\Driver\\" + model_.Driver();
@@ -75,7 +81,8 @@ class StatusViewTest : public ::testing::Test {
 
   CStatusView& Status() { return view_.StatusView(); }
   void Show(int category, const std::string& message, const std::string& line, bool help) {
-    statuses_.push_back(MakeStatus(category, message, line, help, library_.Get()));
+    statuses_.push_back(
+        MakeStatus(category, message, line, help ? model_.IniPath() : "", library_.Get()));
     view_.SetViewStatus(statuses_.back().get());
   }
   void ShowAgain() { view_.SetViewStatus(statuses_.back().get()); }
