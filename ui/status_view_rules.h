@@ -3,7 +3,6 @@
 // and overlay of a display category, whether the blink starts anew, which texts change and
 // which items show.
 #include <cstdint>
-#include <string>
 #include <string_view>
 #include <vector>
 
