@@ -17,10 +17,55 @@ std::string Quoted(std::string_view text) {
   return out;
 }
 
+uint32_t Get32(const uint8_t* data, size_t offset) {
+  return static_cast<uint32_t>(data[offset]) | static_cast<uint32_t>(data[offset + 1]) << 8 |
+         static_cast<uint32_t>(data[offset + 2]) << 16 |
+         static_cast<uint32_t>(data[offset + 3]) << 24;
+}
+
 constexpr size_t kMaxArguments = 259;
 constexpr size_t kMaxCommandLine = 519;
 
 }  // namespace
+
+std::string_view ParamBlockView::Item(uint32_t type) const {
+  for (const ParamItem& item : items) {
+    if (item.type == type) return item.data;
+  }
+  return std::string_view();
+}
+
+std::optional<ParamBlockView> ReadParamBlock(const uint8_t* data, size_t size) {
+  if (data == nullptr || size < kParamHeaderSize) return std::nullopt;
+  const uint64_t total = Get32(data, 0);
+  if (total < kParamHeaderSize || total > size || Get32(data, 4) != kParamHeaderSize) {
+    return std::nullopt;
+  }
+  const uint64_t directory = Get32(data, 8);
+  const uint64_t count = Get32(data, 16);
+  const uint64_t extraSize = Get32(data, 20);
+  // Sums in 64 bits: no field may wrap another round.
+  if (directory < count * kParamDirectoryEntry ||
+      kParamHeaderSize + directory + extraSize > total) {
+    return std::nullopt;
+  }
+  ParamBlockView view;
+  const size_t extraAt = static_cast<size_t>(kParamHeaderSize + directory);
+  view.extra.assign(data + extraAt, data + extraAt + extraSize);
+  for (uint64_t i = 0; i < count; ++i) {
+    const size_t entry = static_cast<size_t>(kParamHeaderSize + i * kParamDirectoryEntry);
+    const uint64_t offset = Get32(data, entry);
+    const uint64_t length = Get32(data, entry + 4);
+    if (offset >= total) continue;
+    const size_t room = static_cast<size_t>(total - offset);
+    const size_t limit = length < room ? static_cast<size_t>(length) : room;
+    const char* text = reinterpret_cast<const char*>(data + offset);
+    size_t used = 0;
+    while (used < limit && text[used] != '\0') ++used;
+    view.items.push_back({Get32(data, entry + 8), std::string_view(text, used)});
+  }
+  return view;
+}
 
 std::vector<uint8_t> BuildParamBlock(const std::vector<ParamItem>& items, uint32_t slotSize,
                                      const std::vector<uint8_t>& extra) {

@@ -22,6 +22,22 @@ constexpr uint32_t kItemKvm = 11;
 constexpr uint8_t kCodeToPopup = 2;
 constexpr uint8_t kCodeToLibrary = 7;
 
+// What a receiver reads from a block.
+struct ParamBlockView {
+  std::vector<uint8_t> extra;         // the extra bytes (the monitor's one byte is the code)
+  std::vector<ParamItem> items;       // texts up to their zero, inside the block
+  // The text of the first item of the type; empty when there is none.
+  std::string_view Item(uint32_t type) const;
+  // The monitor's code: the first extra byte, 0 when there are none.
+  uint8_t Code() const { return extra.empty() ? 0 : extra[0]; }
+};
+
+// Reads a block of size bytes, whatever it holds: nothing when the header does not fit, when
+// its header size is not 40, or when its total size, directory or extra bytes reach beyond the
+// bytes given (or its total size). An item whose data lies outside the block is left out;
+// an item's text ends at its first zero, at its length, or at the block's end.
+std::optional<ParamBlockView> ReadParamBlock(const uint8_t* data, size_t size);
+
 // The block with the given items, slot size and extra bytes, all bytes zero before filling.
 std::vector<uint8_t> BuildParamBlock(const std::vector<ParamItem>& items, uint32_t slotSize,
                                      const std::vector<uint8_t>& extra);
