@@ -58,6 +58,7 @@ void CDetail::UpdateStatus(int callReason, int statusResult) {
   CTraceScope trace("CDetail::UpdateStatus");
   trace.Write("CallReason = %d, iStatusResult = %d\n", callReason, statusResult);
   StatusProc(callReason, statusResult);
+  NotifyMemoScope memo(*this);
 
   int notify = 1;
   if (m_bAutoClose && m_pPrinterStatus != nullptr) {
@@ -182,7 +183,12 @@ int CDetail::GetNotifySettings(const CPrinterStatus* status, int* soundFlag, int
   int item = 0;
   int buzzer = 0;
   int key = -1;
-  if (status != nullptr) {
+  if (status != nullptr && m_bMemoNotify && m_stNotifyMemo.status == status) {
+    sound = m_stNotifyMemo.soundFlag;
+    key = m_stNotifyMemo.soundKey;
+    buzzer = m_stNotifyMemo.buzzerFlag;
+    item = m_stNotifyMemo.notify;
+  } else if (status != nullptr) {
     // One open of the target key and its "Notify" subkey serves both switches.
     Registry target;
     ::OpenTargetKey(m_szPrinterName.c_str(), m_szPortName.c_str(), KEY_READ, &target);
@@ -190,6 +196,7 @@ int CDetail::GetNotifySettings(const CPrinterStatus* status, int* soundFlag, int
     GetSoundNotify(target, notify, status->GetNotifyNo(), &sound, &item);
     key = status->GetSimpleStatusNo();
     GetBeepBuzzer(target, notify, m_szModelID.c_str(), status->GetNotifyNo(), &buzzer);
+    if (m_bMemoNotify) m_stNotifyMemo = {status, sound, key, buzzer, item};
   }
   if (soundFlag != nullptr) *soundFlag = sound;
   if (soundKey != nullptr) *soundKey = key;

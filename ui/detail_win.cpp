@@ -204,7 +204,10 @@ int CDetail::OnInitDialog() {
 
   m_cDialogView.Show(vgui::kShowHide);
   m_cDialogView.SetViewStatus(m_pPrinterStatus);
-  if (SetBeepBuzzerStatus(m_pPrinterStatus) == 0) SetSoundStatus(m_pPrinterStatus);
+  {
+    NotifyMemoScope memo(*this);
+    if (SetBeepBuzzerStatus(m_pPrinterStatus) == 0) SetSoundStatus(m_pPrinterStatus);
+  }
 
   m_cDialogView.ChangeDialogType(m_nViewType);
   PlaceWindow();

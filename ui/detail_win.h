@@ -126,6 +126,30 @@ class CDetail : public CDialogBox {
   // The window table's mapping, held while the window is registered in it.
   ScopedHandle m_hMapFile;
   bool m_bShutDown = false;
+  // The notification settings of one status, asked up to three times for one change (the
+  // keep-open rule, the buzzer, the sound): read once while a change is handled.
+  struct NotifySettings {
+    const CPrinterStatus* status = nullptr;
+    int soundFlag = 0;
+    int soundKey = -1;
+    int buzzerFlag = 0;
+    int notify = 0;
+  };
+  class NotifyMemoScope {
+   public:
+    explicit NotifyMemoScope(CDetail& detail) : m_detail(detail) {
+      m_detail.m_stNotifyMemo = NotifySettings();
+      m_detail.m_bMemoNotify = true;
+    }
+    ~NotifyMemoScope() { m_detail.m_bMemoNotify = false; }
+    NotifyMemoScope(const NotifyMemoScope&) = delete;
+    NotifyMemoScope& operator=(const NotifyMemoScope&) = delete;
+
+   private:
+    CDetail& m_detail;
+  };
+  bool m_bMemoNotify = false;
+  NotifySettings m_stNotifyMemo;
   // Help is open, and the auto-close flag it gives back.
   bool m_bInHelp = false;
   bool m_bHelpAutoClose = false;

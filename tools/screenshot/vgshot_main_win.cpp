@@ -14,6 +14,7 @@
 #include <functional>
 #include <string>
 #include <thread>
+#include <vector>
 
 #include "common/exception_guard_win.h"
 #include "common/install_profile_win.h"
@@ -21,10 +22,11 @@
 #include "common/win.h"
 #include "printer/status_info_win.h"
 #include "printer/vgprn_app_win.h"
+#include "printer/vgprn_exports.h"
 #include "resources/vgres_ids.h"
+#include "tools/qvsim/qvsim_control_win.h"
 #include "ui/about_box_win.h"
 #include "ui/dialog_box_win.h"
-#include "ui/dialog_view_win.h"
 #include "ui/driver_key_path.h"
 #include "ui/trouble_resource.h"
 #include "ui/trouble_win.h"
@@ -194,62 +196,102 @@ std::string PrinterOfDriver(const std::string& driver) {
   return "";
 }
 
-// The status window's template with its view showing one decoded status, in the visible
-// dialog type, as the status window shows it.
-class StatusShot : public CDialogBox {
- public:
-  StatusShot(const CPrinterStatus* status, const Model& model)
-      : CDialogBox(IDD_STATUS, nullptr), status_(status), model_(model) {}
+// The simulated printer's commands, as qvsimctl takes them.
+bool Simulate(const std::vector<std::string>& command) {
+  const qvsim::LineSink quiet = [](const std::string&) {};
+  return qvsim::ControlMain(command, quiet, quiet) == qvsim::kExitOk;
+}
 
-  int OnMessage(HWND hwnd, UINT message, WPARAM wParam, LPARAM) override {
-    switch (message) {
-      case WM_INITDIALOG:
-        view_.Init(hwnd, TheApp().ResourceModule(), {model_.profile.c_str(), model_.model.c_str()});
-        view_.SetViewStatus(status_);
-        view_.ChangeDialogType(2);
-        view_.Show(5);
-        return 1;
-      case WM_COMMAND:
-        if (LOWORD(wParam) == IDOK) End(1);
-        return 1;
-      case WM_CLOSE:
-        view_.Stop();
-        End(2);
-        return 1;
-      default:
-        return 0;
-    }
-  }
-
- private:
-  const CPrinterStatus* status_;
-  const Model& model_;
-  CDialogView view_;
+// A status of the simulated printer, and the title the window shows for it.
+struct PrinterState {
+  const char* name;
+  const char* reply;  // the standing reply; null for a printer that does not answer
+  const char* message;  // the window's message; null: the resource string below
+  UINT messageId;
 };
 
-// The status window showing the printer ready ("ready") or out of paper ("paper-out", a
-// status with help).
+const PrinterState kStates[] = {
+    {"ready", "@BDC ST\\r\\nST:04;\\f", nullptr, IDS_STATUS_READY},
+    {"printing", "@BDC ST\\r\\nST:03;\\f", nullptr, IDS_STATUS_BUSY},
+    {"paper-out", "@BDC ST\\r\\nST:00;ER:06;\\f", "Paper out", 0},
+    {"ink-low", "@BDC ST\\r\\nST:04;WR:10;\\f", "Ink low", 0},
+    {"comm-error", nullptr, nullptr, IDS_STATUS_COMM_ERROR},
+};
+
+// The icon control's own procedure, while a picture is taken: its blinking holds still.
+WNDPROC g_iconProc = nullptr;
+LRESULT CALLBACK HoldStill(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
+  if (message == WM_TIMER) return 0;
+  return ::CallWindowProcA(g_iconProc, window, message, wParam, lParam);
+}
+
+HICON ShownIcon(HWND window) {
+  return reinterpret_cast<HICON>(
+      ::SendDlgItemMessageA(window, IDC_STATUS_ICON, STM_GETICON, 0, 0));
+}
+
+// Holds a blinking status icon still while it shows the status's own icon, not the blink
+// icon it alternates with.
+bool HoldIconStill(HWND window) {
+  HWND icon = ::GetDlgItem(window, IDC_STATUS_ICON);
+  const HICON blink = ::LoadIconA(TheApp().ResourceModule(), MAKEINTRESOURCEA(765));
+  for (int attempt = 0; attempt < 20; ++attempt) {
+    if (!WaitFor([&] { return ShownIcon(window) != blink; })) return false;
+    g_iconProc = reinterpret_cast<WNDPROC>(
+        ::SetWindowLongPtrA(icon, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(&HoldStill)));
+    if (ShownIcon(window) != blink) return true;
+    // It turned just now: let it go on and catch it again.
+    ::SetWindowLongPtrA(icon, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(g_iconProc));
+  }
+  return false;
+}
+
+std::string TextOf(HWND window, int item) {
+  char text[1024] = {};
+  ::GetDlgItemTextA(window, item, text, sizeof text);
+  return text;
+}
+
+// The status window as a user opens it (a detail start through PrStartView), once it shows
+// the simulated printer in the state: "ready", "printing", "paper-out", "ink-low" or
+// "comm-error".
 int ShowStatus(const Model& model, const std::string& state, const std::string& folder) {
-  const char* reply = nullptr;
-  if (state == "ready") reply = "@BDC ST\r\nST:04;\f";
-  if (state == "paper-out") reply = "@BDC ST\r\nST:00;ER:06;\f";
-  if (reply == nullptr) return 2;
-  TheApp().SetCurrentPrinterName(PrinterOfDriver(model.driver).c_str());
-  CStatusInfo info(model.profile.c_str());
-  info.SetDriverName(model.driver.c_str());
-  info.SetDatFile(model.profile.c_str());
-  info.SetResourceModule(TheApp().ResourceModule());
-  CPrinterStatus* status =
-      info.CreateStatusObject(0x10000005, reply, static_cast<int>(std::strlen(reply)), 0, 0);
-  if (status == nullptr) return 3;
+  const PrinterState* chosen = nullptr;
+  for (const PrinterState& candidate : kStates) {
+    if (state == candidate.name) chosen = &candidate;
+  }
+  if (chosen == nullptr) return 2;
+  const std::string printer = PrinterOfDriver(model.driver);
+  if (printer.empty()) return 3;
+  if (!Simulate({"reset", printer}) ||
+      !Simulate({"deviceid", printer, "MFG:KORVA;MDL:" + model.model + ";CMD:ESCP;"}) ||
+      !Simulate({"channels", printer, "0x10000005:0x0004,0x10010003:0"}) ||
+      !Simulate({"reply", printer, chosen->reply != nullptr ? chosen->reply : ""}) ||
+      (chosen->reply == nullptr && !Simulate({"fail", printer, "QVGetStatus", "-9"}))) {
+    return 3;
+  }
+  std::string message = chosen->message != nullptr ? chosen->message : "";
+  if (chosen->message == nullptr) {
+    char text[256] = {};
+    ::LoadStringA(TheApp().ResourceModule(), chosen->messageId, text, sizeof text);
+    message = text;
+  }
+
+  char profile[kInstallPathSize] = {};
+  char resources[kInstallPathSize] = {};
+  GetProfilePath(profile, model.driver.c_str(), model.model.c_str());
+  GetResDllPath(resources, model.driver.c_str(), model.model.c_str());
   int result = 3;
   {
-    StatusShot shot(status, model);
-    Watcher watcher(folder, [](HWND) { return true; });
-    shot.DoModal();
+    Watcher watcher(folder, [&](HWND window) {
+      return WaitFor([&] { return TextOf(window, IDC_STATUS_MESSAGE) == message; }) &&
+             HoldIconStill(window);
+    });
+    PrStartView(2, printer.c_str(), model.driver.c_str(), "LPT1:", model.model.c_str(), profile,
+                resources);
     result = watcher.Succeeded() ? 0 : 3;
   }
-  info.ReleaseStatusObject(status);
+  Simulate({"reset", printer});
   return result;
 }
 

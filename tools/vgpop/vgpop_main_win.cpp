@@ -86,6 +86,10 @@ bool PopupProgram::Prepare(const CVglParam& param) {
   m_port = param.PortName;
   m_driver = param.DriverName;
   m_model = param.ModelID;
+  if (m_driver.empty()) {
+    Record("the spooler does not know the printer \"" + m_printer + "\"");
+    return false;
+  }
   char path[kInstallPathSize] = {};
   if (GetProfilePath(path, m_driver.c_str(), m_model.c_str()) == 1) m_datFile = path;
   if (GetResDllPath(path, m_driver.c_str(), m_model.c_str()) == 1) m_resDll = path;
@@ -137,7 +141,7 @@ int g_pending = 0;  // requests posted and not yet answered
 
 void EndIfDone(HWND window) {
   if (vgpop::ShouldEnd(g_program.MonitorRunning(), g_program.WindowOpen(), g_pending > 0)) {
-    Record("the printer's monitor has ended and no window is open: done");
+    Record("no monitor serves the printer and no window is open: done");
     ::DestroyWindow(window);
   }
 }
