@@ -24,8 +24,8 @@ constexpr uint8_t kCodeToLibrary = 7;
 
 // What a receiver reads from a block.
 struct ParamBlockView {
-  std::vector<uint8_t> extra;         // the extra bytes (the monitor's one byte is the code)
-  std::vector<ParamItem> items;       // texts up to their zero, inside the block
+  std::vector<uint8_t> extra;    // the extra bytes (the monitor's one byte is the code)
+  std::vector<ParamItem> items;  // texts up to their zero, inside the block
   // The text of the first item of the type; empty when there is none.
   std::string_view Item(uint32_t type) const;
   // The monitor's code: the first extra byte, 0 when there are none.
@@ -56,7 +56,6 @@ std::optional<std::string> PopupArguments(std::string_view paramFile, std::strin
 
 // The whole command line: the program path in quotes (so a path with blanks cannot start
 // another program), a blank, the arguments. Nothing when it exceeds 519 characters.
-std::optional<std::string> ProgramCommandLine(std::string_view program,
-                                              std::string_view arguments);
+std::optional<std::string> ProgramCommandLine(std::string_view program, std::string_view arguments);
 
 }  // namespace vgmon

@@ -69,8 +69,7 @@ int KeepOpenValue(bool autoClose, int notifyFlag, int dialogType) {
   return dialogType;
 }
 
-NotifyDecision DecideBuzzer(bool allowed, bool present, int lastKey, int soundKey,
-                            int buzzerFlag) {
+NotifyDecision DecideBuzzer(bool allowed, bool present, int lastKey, int soundKey, int buzzerFlag) {
   NotifyDecision decision;
   if (!allowed || !present) return decision;  // forgets what was told
   decision.lastKey = lastKey;

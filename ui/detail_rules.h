@@ -22,10 +22,10 @@ constexpr int kReasonChannel = 3;   // WM_RESULT_CHANNEL_ERROR
 constexpr int kReasonStatus = 4;    // WM_RESULT_QVSTATUS
 
 // Status numbers made without a printer reply.
-constexpr int kStatusSearch = 1000;       // the search status of a detail start
-constexpr int kStatusCommError = 21;      // the printer cannot be reached
-constexpr int kStatusCommErrorNamed = 22; // the same, naming the connection
-constexpr int kStatusOtherModel = 16;     // the printer reports another model
+constexpr int kStatusSearch = 1000;        // the search status of a detail start
+constexpr int kStatusCommError = 21;       // the printer cannot be reached
+constexpr int kStatusCommErrorNamed = 22;  // the same, naming the connection
+constexpr int kStatusOtherModel = 16;      // the printer reports another model
 
 // How the window starts for its view type.
 struct StartMode {
@@ -38,7 +38,7 @@ StartMode StartModeOf(int viewType);
 
 // What a window that finds its printer's window open already does to that window, in order.
 struct HandOff {
-  bool sendPopupRequest = false;   // WM_USER+7 before bringing it forward (a pop-up start)
+  bool sendPopupRequest = false;  // WM_USER+7 before bringing it forward (a pop-up start)
   bool bringToFront = false;
   bool sendDetailRequest = false;  // command 214, then WM_USERDETAIL (a detail start)
 };

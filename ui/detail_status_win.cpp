@@ -84,19 +84,19 @@ void CDetail::StatusProc(int callReason, int statusResult) {
     GetStatus(statusResult);
     return;
   }
-  TakeStatus(MakeForcedStatus(
-      vgdetail::CheckFailureStatus(statusResult, m_nEnableGetStatusErr), true));
+  TakeStatus(
+      MakeForcedStatus(vgdetail::CheckFailureStatus(statusResult, m_nEnableGetStatusErr), true));
 }
 
 CPrinterStatus* CDetail::MakeForcedStatus(int statusNo, bool fallBackToCandidate) {
   const DWORD channel = m_pQvStatus != nullptr ? m_pQvStatus->GetSelectedChannel() : 0;
   if (fallBackToCandidate) {
     if (channel != 0) {
-      return m_cStatusInfo.CreateStatusObject(
-          channel, nullptr, 0, statusNo, m_pQvStatus->GetChannelMode() & qvapi::kModeNetwork);
+      return m_cStatusInfo.CreateStatusObject(channel, nullptr, 0, statusNo,
+                                              m_pQvStatus->GetChannelMode() & qvapi::kModeNetwork);
     }
-    return m_cStatusInfo.CreateStatusObject(vgchan::SessionStatusCandidate(0), nullptr, 0,
-                                            statusNo, 0);
+    return m_cStatusInfo.CreateStatusObject(vgchan::SessionStatusCandidate(0), nullptr, 0, statusNo,
+                                            0);
   }
   return m_cStatusInfo.CreateStatusObject(channel, nullptr, 0, statusNo, 0);
 }
@@ -110,10 +110,10 @@ bool CDetail::TakeStatus(CPrinterStatus* status) {
 
 int CDetail::EnableGetStatusErr() {
   if (m_nEnableGetStatusErr < 0) {
-    m_nEnableGetStatusErr =
-        m_szDatFileName.empty()
-            ? 0
-            : GetProfileIntOf(m_szModelID.c_str(), "EnableGetStatusErr", 0, m_szDatFileName.c_str());
+    m_nEnableGetStatusErr = m_szDatFileName.empty()
+                                ? 0
+                                : GetProfileIntOf(m_szModelID.c_str(), "EnableGetStatusErr", 0,
+                                                  m_szDatFileName.c_str());
   }
   return m_nEnableGetStatusErr;
 }

@@ -102,8 +102,9 @@ int CDetail::DoModal(const char* printerName, const char* portName, const char* 
 
   char keyPath[kTargetKeyPathSize] = {};
   HKEY root = nullptr;
-  const int found = m_bPortMode ? GetCurrentTargetPrnKey(m_szPortName.c_str(), 1, keyPath, &root)
-                                : GetCurrentTargetPrnKey(m_szPrinterName.c_str(), 0, keyPath, &root);
+  const int found = m_bPortMode
+                        ? GetCurrentTargetPrnKey(m_szPortName.c_str(), 1, keyPath, &root)
+                        : GetCurrentTargetPrnKey(m_szPrinterName.c_str(), 0, keyPath, &root);
   m_hTargetRoot = root;
   // Without the printer's own key the window keeps no position and tells nothing: the path
   // of the base key that a failed look-up leaves is no printer's.
@@ -150,8 +151,8 @@ int CDetail::OnInitDialog() {
   HWND existing = nullptr;
   ScopedHandle mapping;
   const int registered =
-      RegisterMapWindow(MapNameSet::kPrinterLibrary, m_szPrinterName.c_str(),
-                        m_szPortName.c_str(), kMapKindStatus, m_hWnd, &existing, &mapping);
+      RegisterMapWindow(MapNameSet::kPrinterLibrary, m_szPrinterName.c_str(), m_szPortName.c_str(),
+                        kMapKindStatus, m_hWnd, &existing, &mapping);
   if (registered != kMapRegistered) {
     trace.Write("Dialog has already opened.\n");
     if (registered == kMapWindowOpen) {
@@ -184,8 +185,8 @@ int CDetail::OnInitDialog() {
   SetIcons();
   char title[MAX_PATH] = {};
   ::GetWindowTextA(m_hWnd, title, sizeof title);
-  ::SetWindowTextA(m_hWnd,
-                   vgui::BuildTitle(title, m_bPortMode ? "" : m_szPrinterName, m_szPortName).c_str());
+  ::SetWindowTextA(
+      m_hWnd, vgui::BuildTitle(title, m_bPortMode ? "" : m_szPrinterName, m_szPortName).c_str());
 
   m_cStatusInfo.SetDatFile(m_szDatFileName.c_str());
   m_cDialogView.Init(m_hWnd, ResourceModule(), {m_szDatFileName.c_str(), m_szModelID.c_str()});
@@ -251,12 +252,12 @@ void CDetail::SetUpSystemMenu() {
 
 void CDetail::SetIcons() {
   if (ResourceModule() == nullptr) return;
-  m_hBigIcon.Reset(static_cast<HICON>(
-      ::LoadImageA(ResourceModule(), MAKEINTRESOURCEA(IDI_APP), IMAGE_ICON,
-                   ::GetSystemMetrics(SM_CXICON), ::GetSystemMetrics(SM_CYICON), 0)));
-  m_hSmallIcon.Reset(static_cast<HICON>(
-      ::LoadImageA(ResourceModule(), MAKEINTRESOURCEA(IDI_APP), IMAGE_ICON,
-                   ::GetSystemMetrics(SM_CXSMICON), ::GetSystemMetrics(SM_CYSMICON), 0)));
+  m_hBigIcon.Reset(static_cast<HICON>(::LoadImageA(ResourceModule(), MAKEINTRESOURCEA(IDI_APP),
+                                                   IMAGE_ICON, ::GetSystemMetrics(SM_CXICON),
+                                                   ::GetSystemMetrics(SM_CYICON), 0)));
+  m_hSmallIcon.Reset(static_cast<HICON>(::LoadImageA(ResourceModule(), MAKEINTRESOURCEA(IDI_APP),
+                                                     IMAGE_ICON, ::GetSystemMetrics(SM_CXSMICON),
+                                                     ::GetSystemMetrics(SM_CYSMICON), 0)));
   if (m_hBigIcon.IsValid()) {
     ::SendMessageA(m_hWnd, WM_SETICON, ICON_BIG, reinterpret_cast<LPARAM>(m_hBigIcon.Get()));
   }
@@ -315,7 +316,8 @@ void CDetail::SetIntervals() {
   if (vgui::DriverKeyPath()[0] != '\0' && driver.IsOpen()) {
     local = vgdetail::IntervalFromText(
         driver.GetString("LocalMonitoringTimer", defaultText.c_str(), MAX_PATH));
-    network = vgdetail::IntervalFromText(driver.GetString("NetworkMonitoringTimer", "30", MAX_PATH));
+    network =
+        vgdetail::IntervalFromText(driver.GetString("NetworkMonitoringTimer", "30", MAX_PATH));
   }
   Registry target;
   // A local interval that is no number leaves the monitor's "Timer" alone.

@@ -1,10 +1,10 @@
 // The pop-up program's reading of its starts and of the monitor's hand-off blocks, and when it
 // may end.
-#include "tools/vgpop/popup_requests.h"
-
 #include <gtest/gtest.h>
 
 #include <string>
+
+#include "tools/vgpop/popup_requests.h"
 
 namespace {
 

@@ -122,8 +122,7 @@ class PopupProgramTest : public ::testing::Test {
   }
   int MonitorCount(DWORD processId, const std::string& part) const {
     int count = 0;
-    for (const std::string& line :
-         vgtest::LogLinesOf(monitorLog_, processId, 8, monitorOffset_)) {
+    for (const std::string& line : vgtest::LogLinesOf(monitorLog_, processId, 8, monitorOffset_)) {
       count += line.find(part) != std::string::npos;
     }
     return count;

@@ -59,16 +59,16 @@ std::string TempDir(const char* name) {
 long RunQuietly(const std::string& path, const std::string& args) {
   std::string commandLine = "\"" + path + "\" " + args;
   SECURITY_ATTRIBUTES inherit = {sizeof inherit, nullptr, TRUE};
-  ScopedHandle nul(::CreateFileA("NUL", GENERIC_WRITE, FILE_SHARE_WRITE, &inherit, OPEN_EXISTING,
-                                 0, nullptr));
+  ScopedHandle nul(
+      ::CreateFileA("NUL", GENERIC_WRITE, FILE_SHARE_WRITE, &inherit, OPEN_EXISTING, 0, nullptr));
   STARTUPINFOA startup = {};
   startup.cb = sizeof startup;
   startup.dwFlags = STARTF_USESTDHANDLES;
   startup.hStdOutput = nul.Get();
   startup.hStdError = nul.Get();
   PROCESS_INFORMATION process = {};
-  if (!::CreateProcessA(nullptr, &commandLine[0], nullptr, nullptr, TRUE, CREATE_NO_WINDOW,
-                        nullptr, nullptr, &startup, &process)) {
+  if (!::CreateProcessA(nullptr, &commandLine[0], nullptr, nullptr, TRUE, CREATE_NO_WINDOW, nullptr,
+                        nullptr, &startup, &process)) {
     return -1;
   }
   ScopedHandle thread(process.hThread);
@@ -208,8 +208,8 @@ int main(int argc, char** argv) {
                        " /O \"LPT1:\" /D \"VG Window Bench\" /M \"VP-100\" /J \"1\"";
     STARTUPINFOA startup = {};
     startup.cb = sizeof startup;
-    ok = ::CreateProcessA(nullptr, &line[0], nullptr, nullptr, FALSE, 0, nullptr, nullptr,
-                          &startup, &monitor) != FALSE;
+    ok = ::CreateProcessA(nullptr, &line[0], nullptr, nullptr, FALSE, 0, nullptr, nullptr, &startup,
+                          &monitor) != FALSE;
     std::string idle = "\"" + bin + "\\vgidle.exe\" window-bench-" + unique;
     ok = ok && ::CreateProcessA(nullptr, &idle[0], nullptr, nullptr, FALSE, 0, nullptr, nullptr,
                                 &startup, &bare) != FALSE;
@@ -300,8 +300,8 @@ int main(int argc, char** argv) {
   ::RegCloseKey(debug);
   RunQuietly(bin + "\\vgsetup.exe", "uninstall --printer " + quoted);
   Simulate({"reset", printer});
-  for (const char* file : {"vgprn.dll", "vgres.dll", "qvsim.dll", "vgmon.exe", "vgpop.exe",
-                           "VP-100.ini"}) {
+  for (const char* file :
+       {"vgprn.dll", "vgres.dll", "qvsim.dll", "vgmon.exe", "vgpop.exe", "VP-100.ini"}) {
     ::DeleteFileA((kit + "\\" + file).c_str());
   }
   ::RemoveDirectoryA(kit.c_str());
@@ -310,22 +310,27 @@ int main(int argc, char** argv) {
     std::fprintf(stderr, "status_window_bench: a measurement failed\n");
     return 1;
   }
-  std::printf("The status window of a pop-up: %zu times paper out at a random moment of the "
-              "monitor's poll cycle (one poll a second)\n", total.values.size());
+  std::printf(
+      "The status window of a pop-up: %zu times paper out at a random moment of the "
+      "monitor's poll cycle (one poll a second)\n",
+      total.values.size());
   std::printf("  %-58s %8s %8s %8s\n", "", "min", "median", "max");
   std::printf("  %-58s %8.0f %8.0f %8.0f\n", "printer error to window on screen, ms", total.Min(),
               total.Median(), total.Max());
   if (!afterPoll.values.empty()) {
     std::printf("  %-58s %8.0f %8.0f %8.0f\n", "  of which after the poll that saw it, ms",
                 afterPoll.Min(), afterPoll.Median(), afterPoll.Max());
-    std::printf("  the window after its poll / the allowance of one second: %.2f at most "
-                "(target <= 1)\n", afterPoll.Max() / 1000.0);
+    std::printf(
+        "  the window after its poll / the allowance of one second: %.2f at most "
+        "(target <= 1)\n",
+        afterPoll.Max() / 1000.0);
   }
   std::printf("  error to window / (poll interval + 1 s): %.2f at most (target <= 1)\n",
               total.Max() / (kPollMs + 1000.0));
   if (openMs >= 0 && backgroundMs >= 0 && openBareMs > 0 && backgroundBareMs > 0) {
-    std::printf("CPU of the pop-up program beside a bare Win32 program (hidden window, 1 s timer), "
-                "the kernel's thread times\n");
+    std::printf(
+        "CPU of the pop-up program beside a bare Win32 program (hidden window, 1 s timer), "
+        "the kernel's thread times\n");
     std::printf("  %-58s %8s %8s %8s\n", "", "ms/s", "bare ms/s", "ratio");
     std::printf("  %-58s %8.2f %8.2f %8.1f\n", "window open at paper out, monitor polling",
                 openMs / openSeconds, openBareMs / openSeconds, openMs / openBareMs);

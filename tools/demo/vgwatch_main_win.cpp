@@ -41,8 +41,8 @@ std::string Describe(HWND window) {
   RECT rect = {};
   ::GetWindowRect(window, &rect);
   char place[96];
-  std::snprintf(place, sizeof place, "%ld %ld %ld %ld", rect.left, rect.top,
-                rect.right - rect.left, rect.bottom - rect.top);
+  std::snprintf(place, sizeof place, "%ld %ld %ld %ld", rect.left, rect.top, rect.right - rect.left,
+                rect.bottom - rect.top);
   return std::string("window\t") + place + "\t" + (::IsWindowVisible(window) ? "1" : "0") + "\t" +
          TextOf(window) + "\t" + TextOf(::GetDlgItem(window, IDC_STATUS_MESSAGE)) + "\t" +
          TextOf(::GetDlgItem(window, IDC_STATUS_LINE)) + "\t" +

@@ -205,7 +205,7 @@ bool Simulate(const std::vector<std::string>& command) {
 // A status of the simulated printer, and the title the window shows for it.
 struct PrinterState {
   const char* name;
-  const char* reply;  // the standing reply; null for a printer that does not answer
+  const char* reply;    // the standing reply; null for a printer that does not answer
   const char* message;  // the window's message; null: the resource string below
   UINT messageId;
 };
@@ -226,8 +226,7 @@ LRESULT CALLBACK HoldStill(HWND window, UINT message, WPARAM wParam, LPARAM lPar
 }
 
 HICON ShownIcon(HWND window) {
-  return reinterpret_cast<HICON>(
-      ::SendDlgItemMessageA(window, IDC_STATUS_ICON, STM_GETICON, 0, 0));
+  return reinterpret_cast<HICON>(::SendDlgItemMessageA(window, IDC_STATUS_ICON, STM_GETICON, 0, 0));
 }
 
 // Holds a blinking status icon still while it shows the status's own icon, not the blink

@@ -49,8 +49,7 @@ void Record(const std::string& line) {
   if (::GetTempPathA(MAX_PATH, temp) == 0) return;
   FILE* log = std::fopen((std::string(temp) + "VGPOP.LOG").c_str(), "a");
   if (log == nullptr) return;
-  std::fprintf(log, "%lu: %s\n", static_cast<unsigned long>(::GetCurrentProcessId()),
-               line.c_str());
+  std::fprintf(log, "%lu: %s\n", static_cast<unsigned long>(::GetCurrentProcessId()), line.c_str());
   std::fclose(log);
 }
 
@@ -254,10 +253,9 @@ int Run(HINSTANCE instance, const char* commandLine) {
   windowClass.lpszClassName = kClassName;
   ::RegisterClassA(&windowClass);
   // Never shown: it takes the monitor's requests and the watch timer.
-  ScopedWindow window(::CreateWindowExA(0, kClassName, (std::string(kTitle) + " - " +
-                                                        g_program.Printer()).c_str(),
-                                        WS_OVERLAPPED, 0, 0, 0, 0, nullptr, nullptr, instance,
-                                        nullptr));
+  ScopedWindow window(
+      ::CreateWindowExA(0, kClassName, (std::string(kTitle) + " - " + g_program.Printer()).c_str(),
+                        WS_OVERLAPPED, 0, 0, 0, 0, nullptr, nullptr, instance, nullptr));
   if (!window.IsValid()) return 1;
 
   const vgpop::Action start = vgpop::ActionOfStart(viewPrinter, param.JobID);
@@ -266,9 +264,9 @@ int Run(HINSTANCE instance, const char* commandLine) {
   // One program serves a printer: another one already registered gets this start.
   HWND other = nullptr;
   ScopedHandle table;
-  const int registered = RegisterMapWindow(MapNameSet::kMonitor, g_program.Printer().c_str(),
-                                           g_program.Port().c_str(), kMapKindStatus,
-                                           window.Get(), &other, &table);
+  const int registered =
+      RegisterMapWindow(MapNameSet::kMonitor, g_program.Printer().c_str(), g_program.Port().c_str(),
+                        kMapKindStatus, window.Get(), &other, &table);
   if (registered == kMapWindowOpen && other != nullptr) {
     if (start == vgpop::Action::kShowDetail) {
       // The user's window runs here; the other program keeps the monitor's requests.

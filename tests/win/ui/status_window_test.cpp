@@ -11,10 +11,10 @@
 #include <vector>
 
 #include "common/debug_log_win.h"
-#include "common/unique_handle.h"
 #include "common/map_records_win.h"
 #include "common/registry_win.h"
 #include "common/target_keys_win.h"
+#include "common/unique_handle.h"
 #include "common/window_messages.h"
 #include "printer/vgprn_app_win.h"
 #include "printer/vgprn_exports.h"
@@ -120,8 +120,8 @@ class StatusWindowTest : public ::testing::Test {
     // The printer's settings key with the model's defaults, as the window's entry makes it.
     char path[kTargetKeyPathSize] = {};
     int kind = -1;
-    TheApp().BaseInfo().Set(Name(), printer_->Driver().c_str(), Port(), Model(),
-                            Profile().c_str(), ResDll().c_str());
+    TheApp().BaseInfo().Set(Name(), printer_->Driver().c_str(), Port(), Model(), Profile().c_str(),
+                            ResDll().c_str());
     ASSERT_EQ(CheckTargetRegKey(Name(), Port(), Model(), &kind, path), 0);
     keyPath_ = path;
     Registry key(HKEY_CURRENT_USER, keyPath_.c_str(), false, KEY_ALL_ACCESS);
@@ -146,9 +146,7 @@ class StatusWindowTest : public ::testing::Test {
   static std::string Profile() { return printer_->ProfilePath(); }
   static std::string ResDll() { return printer_->InstallDir() + "\\vgres.dll"; }
   static std::string Title() { return std::string("KORVA Vigil 3 : ") + printer_->Name(); }
-  static std::string DriverKey() {
-    return "software\\KORVA\\VGL3\\Driver\\" + printer_->Driver();
-  }
+  static std::string DriverKey() { return "software\\KORVA\\VGL3\\Driver\\" + printer_->Driver(); }
 
   void StoreReply(const std::string& reply) const {
     Registry key(HKEY_CURRENT_USER, keyPath_.c_str(), false, KEY_ALL_ACCESS);
@@ -249,8 +247,8 @@ TEST_F(StatusWindowTest, DetailWindowStaysOnAQuietStatusAndClosesByOk) {
   ASSERT_NE(window, nullptr);
   EXPECT_EQ(LogCount("First dialog type : Detail"), 1);
   // First the search status, then the printer's own.
-  ASSERT_TRUE(vgtest::WaitUntil(
-      [&] { return Message(window) == String(IDS_STATUS_READY); }, kWaitMs));
+  ASSERT_TRUE(
+      vgtest::WaitUntil([&] { return Message(window) == String(IDS_STATUS_READY); }, kWaitMs));
   EXPECT_EQ(Line(window), String(IDS_STATUS_READY_TEXT));
   ASSERT_TRUE(WaitForResults(2));
   EXPECT_TRUE(::IsWindow(window)) << "a detail window stays on a quiet status";
@@ -319,8 +317,8 @@ TEST_F(StatusWindowTest, DetailStartHandsOverToTheOpenPopupAndKeepsItOpen) {
 
   // The user asked for the window: it no longer closes on a quiet status.
   ASSERT_EQ(printer_->Ctl("reply", kReady).exitCode, 0u);
-  ASSERT_TRUE(vgtest::WaitUntil(
-      [&] { return Message(window) == String(IDS_STATUS_READY); }, kWaitMs));
+  ASSERT_TRUE(
+      vgtest::WaitUntil([&] { return Message(window) == String(IDS_STATUS_READY); }, kWaitMs));
   ASSERT_TRUE(WaitForResults(1));
   EXPECT_TRUE(::IsWindowVisible(window));
   ::PostMessageA(window, WM_CLOSE, 0, 0);
@@ -382,8 +380,8 @@ TEST_F(StatusWindowTest, CommonErrorsAreShownTheFirstTimeOnly) {
   ::PostMessageA(window, WM_RESULT_DEVICEID_ERROR, static_cast<WPARAM>(-1), 0);
   EXPECT_EQ(TakeMessageBox(view->ThreadId(), window), String(IDS_ERR_FILE_REPLACED));
   EXPECT_EQ(TakeMessageBox(view->ThreadId(), window), String(IDS_ERR_OTHERS));
-  ASSERT_TRUE(vgtest::WaitUntil(
-      [&] { return Message(window) == String(IDS_STATUS_COMM_ERROR); }, kWaitMs));
+  ASSERT_TRUE(
+      vgtest::WaitUntil([&] { return Message(window) == String(IDS_STATUS_COMM_ERROR); }, kWaitMs));
 
   // The second time: the status only.
   DWORD_PTR answer = 0;
@@ -465,8 +463,8 @@ TEST_F(StatusWindowTest, StoredPositionOffTheScreenIsCentredOnThatAxisAndStoredA
 
   // A move is remembered for the next pop-up.
   ::SetWindowPos(window, nullptr, 25, 35, 0, 0, SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE);
-  EXPECT_TRUE(vgtest::WaitUntil(
-      [&] { return Target("PopupPOSX") == 25u && Target("PopupPOSY") == 35u; }));
+  EXPECT_TRUE(
+      vgtest::WaitUntil([&] { return Target("PopupPOSX") == 25u && Target("PopupPOSY") == 35u; }));
   ::PostMessageA(window, WM_CLOSE, 0, 0);
   ASSERT_TRUE(view->Join());
 
@@ -526,8 +524,8 @@ TEST_F(StatusWindowTest, TroubleDialogHoldsTheAutoCloseOff) {
 
   // The printer is ready while the user reads the walk-through: the window stays.
   ASSERT_EQ(printer_->Ctl("reply", kReady).exitCode, 0u);
-  ASSERT_TRUE(vgtest::WaitUntil(
-      [&] { return Message(window) == String(IDS_STATUS_READY); }, kWaitMs));
+  ASSERT_TRUE(
+      vgtest::WaitUntil([&] { return Message(window) == String(IDS_STATUS_READY); }, kWaitMs));
   ASSERT_TRUE(WaitForResults(1));
   EXPECT_TRUE(::IsWindow(window));
   EXPECT_FALSE(view->Done());
