@@ -269,6 +269,7 @@ int CDetail::CheckCommonErrors() {
     lstrcpynA(title, kFallbackTitle, sizeof title);
   }
   for (unsigned id : messages) {
+    if (m_bShutDown) break;  // the window went while a message was read
     char text[1024] = {};
     if (ResourceModule() != nullptr) ::LoadStringA(ResourceModule(), id, text, sizeof text);
     ::MessageBoxA(m_hWnd, text, title, MB_OK);
