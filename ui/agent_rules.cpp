@@ -41,9 +41,9 @@ std::optional<std::string> AgentSettingsParameters(std::string_view driver,
   if (driver.find('"') != std::string_view::npos || printer.find('"') != std::string_view::npos) {
     return std::nullopt;
   }
-  return Fitting("/agnt /drv:" + Quoted(driver) + " /p:" + Quoted(printer) +
-                     " /im:" + std::to_string(inhibit),
-                 kAgentBufferSize);
+  return Fitting(
+      "/agnt /drv:" + Quoted(driver) + " /p:" + Quoted(printer) + " /im:" + std::to_string(inhibit),
+      kAgentBufferSize);
 }
 
 std::optional<std::string> AgentSettingsCommandLine(std::string_view program,

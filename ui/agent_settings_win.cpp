@@ -57,7 +57,8 @@ void ShowWaitDialog(const AgentDialogInfo& dialog, int n) {
 int GetAgentKind(const char* driverName) {
   const std::string keyPath = vgui::MakeDriverKeyPath(driverName != nullptr ? driverName : "");
   std::string library;
-  if (!keyPath.empty()) library = Registry(HKEY_LOCAL_MACHINE, keyPath.c_str()).GetString("QVAPI32");
+  if (!keyPath.empty())
+    library = Registry(HKEY_LOCAL_MACHINE, keyPath.c_str()).GetString("QVAPI32");
   return vgagent::AgentKindFromLibrary(library);
 }
 

@@ -14,8 +14,8 @@ std::vector<ListPoint> EvenIconPositions(int width, int height, int iconWidth, i
   const long long top = std::max((static_cast<long long>(height) - iconHeight) / 2, 0LL);
   for (int i = 0; i < count; ++i) {
     const long long x = gap + i * (static_cast<long long>(iconWidth) + gap);
-    positions.push_back({static_cast<int>(std::min<long long>(x, 0x7FFFFFFF)),
-                         static_cast<int>(top)});
+    positions.push_back(
+        {static_cast<int>(std::min<long long>(x, 0x7FFFFFFF)), static_cast<int>(top)});
   }
   return positions;
 }
@@ -42,8 +42,8 @@ FrameColour FrameColourOf(bool selected, bool focused, int frame) {
 }
 
 ListRect AreaBelow(const ListRect& client, const IconFrames& frames) {
-  const int top = std::min(std::max(frames.frames[kFrameCount - 1].bottom, client.top),
-                           client.bottom);
+  const int top =
+      std::min(std::max(frames.frames[kFrameCount - 1].bottom, client.top), client.bottom);
   return {client.left, top, client.right, client.bottom};
 }
 

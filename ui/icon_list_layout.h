@@ -35,8 +35,8 @@ constexpr int kFrameCount = 5;
 constexpr int kInnerFrames = 3;  // frames 0 to 2 hug the icon; 3 and 4 stand outside them
 
 struct IconFrames {
-  ListPoint iconAt;                 // where the icon itself is drawn
-  ListRect frames[kFrameCount];     // frame k is the box grown by k pixels on every side
+  ListPoint iconAt;              // where the icon itself is drawn
+  ListRect frames[kFrameCount];  // frame k is the box grown by k pixels on every side
 };
 
 // The box of iconWidth x iconHeight plus one pixel each way, centred on the list's icon

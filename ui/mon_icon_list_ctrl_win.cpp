@@ -49,8 +49,10 @@ void CMonIconListCtrl::Fill(HMODULE resources) {
   if (m_hWnd == nullptr) return;
   // The list shares the image list, so that it stays ours to destroy.
   const LONG_PTR style = ::GetWindowLongPtrA(m_hWnd, GWL_STYLE);
-  ::SetWindowLongPtrA(m_hWnd, GWL_STYLE, (style & ~static_cast<LONG_PTR>(LVS_TYPEMASK)) |
-                                             LVS_ICON | LVS_SINGLESEL | LVS_SHAREIMAGELISTS);
+  // An arranging list would undo the placement of the icons.
+  ::SetWindowLongPtrA(m_hWnd, GWL_STYLE,
+                      (style & ~static_cast<LONG_PTR>(LVS_TYPEMASK | LVS_AUTOARRANGE)) | LVS_ICON |
+                          LVS_SINGLESEL | LVS_SHAREIMAGELISTS);
   ListView_SetImageList(m_hWnd, nullptr, LVSIL_NORMAL);
   m_images.Reset(ImageList_Create(kIconSize, kIconSize, ILC_COLOR32 | ILC_MASK,
                                   IDI_TRAY_LAST - IDI_TRAY_FIRST + 1, 0));
@@ -122,8 +124,8 @@ void CMonIconListCtrl::Disable() {
   if (m_hWnd == nullptr) return;
   m_places.clear();
   ListView_DeleteAllItems(m_hWnd);
-  ListView_SetBkColor(m_hWnd, vgui::AverageColour(::GetSysColor(COLOR_BTNFACE),
-                                                  ::GetSysColor(COLOR_WINDOW)));
+  ListView_SetBkColor(
+      m_hWnd, vgui::AverageColour(::GetSysColor(COLOR_BTNFACE), ::GetSysColor(COLOR_WINDOW)));
   Refresh();
 }
 

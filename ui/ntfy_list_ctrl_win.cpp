@@ -106,9 +106,12 @@ void CNtfyListCtrl::LayOut() {
   if (m_hWnd == nullptr) return;
   vgui::NotifyColumnTexts texts;
   texts.margin = TextWidth(m_hWnd, "HH");
-  texts.labelHeader = TextWidth(m_hWnd, LoadText(m_hResource, IDS_NOTIFY_COLUMN_EVENT, kHeaderTextSize));
-  texts.stateHeader = TextWidth(m_hWnd, LoadText(m_hResource, IDS_NOTIFY_COLUMN_STATE, kHeaderTextSize));
-  for (int value = 0; value < 2; ++value) texts.stateTexts[value] = TextWidth(m_hWnd, StateText(value));
+  texts.labelHeader =
+      TextWidth(m_hWnd, LoadText(m_hResource, IDS_NOTIFY_COLUMN_EVENT, kHeaderTextSize));
+  texts.stateHeader =
+      TextWidth(m_hWnd, LoadText(m_hResource, IDS_NOTIFY_COLUMN_STATE, kHeaderTextSize));
+  for (int value = 0; value < 2; ++value)
+    texts.stateTexts[value] = TextWidth(m_hWnd, StateText(value));
   const int count = Count();
   for (int index = 0; index < count; ++index) {
     char label[kLabelSize] = {};
@@ -151,15 +154,14 @@ void CNtfyListCtrl::OnKeyDown(WORD key) {
   }
 }
 
-int CNtfyListCtrl::Count() const {
-  return m_hWnd != nullptr ? ListView_GetItemCount(m_hWnd) : 0;
-}
+int CNtfyListCtrl::Count() const { return m_hWnd != nullptr ? ListView_GetItemCount(m_hWnd) : 0; }
 
 int CNtfyListCtrl::NumberOf(int index) const {
   LVITEMA item = {};
   item.mask = LVIF_PARAM;
   item.iItem = index;
-  if (m_hWnd == nullptr || !::SendMessageA(m_hWnd, LVM_GETITEMA, 0, reinterpret_cast<LPARAM>(&item))) {
+  if (m_hWnd == nullptr ||
+      !::SendMessageA(m_hWnd, LVM_GETITEMA, 0, reinterpret_cast<LPARAM>(&item))) {
     return -1;
   }
   return static_cast<int>(item.lParam);
@@ -169,7 +171,8 @@ int CNtfyListCtrl::ValueOf(int index) const {
   LVITEMA item = {};
   item.mask = LVIF_IMAGE;
   item.iItem = index;
-  if (m_hWnd == nullptr || !::SendMessageA(m_hWnd, LVM_GETITEMA, 0, reinterpret_cast<LPARAM>(&item))) {
+  if (m_hWnd == nullptr ||
+      !::SendMessageA(m_hWnd, LVM_GETITEMA, 0, reinterpret_cast<LPARAM>(&item))) {
     return -1;
   }
   return item.iImage == 1 ? 1 : 0;

@@ -49,8 +49,9 @@ int CWaitDlg::OnInitDialog() {
     ::EnableMenuItem(system, SC_CLOSE, MF_BYCOMMAND | MF_DISABLED | MF_GRAYED);
     ::EnableMenuItem(system, SC_MINIMIZE, MF_BYCOMMAND | MF_GRAYED);
   }
-  ::SetWindowLongPtrA(hwnd, GWL_STYLE,
-                      ::GetWindowLongPtrA(hwnd, GWL_STYLE) & ~static_cast<LONG_PTR>(WS_MINIMIZEBOX));
+  ::SetWindowLongPtrA(
+      hwnd, GWL_STYLE,
+      ::GetWindowLongPtrA(hwnd, GWL_STYLE) & ~static_cast<LONG_PTR>(WS_MINIMIZEBOX));
   ::SetWindowTextA(hwnd, LoadText(m_hModule.Get(), IDS_PREFERENCES_TITLE).c_str());
   ::SetDlgItemTextA(hwnd, IDC_WAIT_TEXT, LoadText(m_hModule.Get(), IDS_AGENT_WAIT).c_str());
   m_nPhase = 1;
@@ -102,8 +103,8 @@ int CWaitDlg::OnMessage(HWND, UINT message, WPARAM wParam, LPARAM) {
 
 void CWaitDlg::SetSAgent(int on) {
   CTraceScope trace("CWaitDlg::SetSAgent");
-  const std::string installDir =
-      Registry(HKEY_LOCAL_MACHINE, kQvapiInfoKey).GetString("InstallDir", "", vgagent::kAgentBufferSize);
+  const std::string installDir = Registry(HKEY_LOCAL_MACHINE, kQvapiInfoKey)
+                                     .GetString("InstallDir", "", vgagent::kAgentBufferSize);
   const auto program = vgagent::SetupProgramPath(installDir);
   if (!program) return;
   trace.Write("szQvapiPath = %s\n", program->c_str());

@@ -29,12 +29,13 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   const auto line = vgagent::AgentSettingsCommandLine(parts[0], parts[1], parts[2], inhibit);
   if (line) {
     if (line->size() >= vgagent::kAgentBufferSize) __builtin_trap();
-    if (parts[1].find('"') != std::string_view::npos || parts[2].find('"') != std::string_view::npos) {
+    if (parts[1].find('"') != std::string_view::npos ||
+        parts[2].find('"') != std::string_view::npos) {
       __builtin_trap();
     }
     const std::string expected = std::string(parts[0]) + " /agnt /drv:\"" + std::string(parts[1]) +
-                                 "\" /p:\"" + std::string(parts[2]) + "\" /im:" +
-                                 std::to_string(inhibit);
+                                 "\" /p:\"" + std::string(parts[2]) +
+                                 "\" /im:" + std::to_string(inhibit);
     if (*line != expected) __builtin_trap();
   }
   if (const auto copy = vgagent::ElevationCopyPath(parts[1], parts[0])) {

@@ -61,7 +61,8 @@ TEST(AgentSettingsCommand, ElevatedCopyLiesInTheCommonFolder) {
   EXPECT_EQ(ProgramFileName("C:\\Program Files\\KORVA\\VGRCV.EXE"), "VGRCV.EXE");
   EXPECT_EQ(ProgramFileName("VGRCV.EXE"), "VGRCV.EXE");
   EXPECT_EQ(ProgramFileName("C:\\dir\\"), "");
-  EXPECT_EQ(ElevationFolder("C:\\ProgramData"), std::optional<std::string>("C:\\ProgramData\\KORVA\\"));
+  EXPECT_EQ(ElevationFolder("C:\\ProgramData"),
+            std::optional<std::string>("C:\\ProgramData\\KORVA\\"));
   EXPECT_EQ(ElevationCopyPath("C:\\ProgramData", "D:\\x\\y\\agent.exe"),
             std::optional<std::string>("C:\\ProgramData\\KORVA\\agent.exe"));
   EXPECT_FALSE(ElevationCopyPath("C:\\ProgramData", "C:\\dir\\")) << "no file name";

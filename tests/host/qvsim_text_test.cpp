@@ -240,7 +240,7 @@ TEST(QvSimCommands, EachCommandWithItsArguments) {
   p = Parse({"answer", "qvapiset.exe", "Never"});
   ASSERT_TRUE(p.ok) << p.error;
   EXPECT_EQ(p.command.delayMs, kNeverAnswer);
-  EXPECT_EQ(Parse({"forget", "qvagentset.exe"}).command.type, CommandType::kForget);
+  EXPECT_EQ(Parse({"forget", "vgagent.exe"}).command.type, CommandType::kForget);
 }
 
 TEST(QvSimCommands, RefusalsNameTheUsageOfTheCommand) {

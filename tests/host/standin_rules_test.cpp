@@ -11,8 +11,8 @@ namespace {
 using namespace qvsim;
 
 TEST(StandInReturnAddress, WindowAndMessageInHexadecimal) {
-  auto address = FindReturnAddress(
-      "C:\\x\\qvapiset.exe /Act=Ch /QVP=A:NC /Ret=WM:1a2b;40a  /Agt=On");
+  auto address =
+      FindReturnAddress("C:\\x\\qvapiset.exe /Act=Ch /QVP=A:NC /Ret=WM:1a2b;40a  /Agt=On");
   ASSERT_TRUE(address);
   EXPECT_EQ(address->window, 0x1a2bu);
   EXPECT_EQ(address->message, 0x40au);
@@ -26,9 +26,9 @@ TEST(StandInReturnAddress, WindowAndMessageInHexadecimal) {
 }
 
 TEST(StandInReturnAddress, MalformedOrMissingGivesNothing) {
-  for (const char* line : {"", "qvapiset.exe /Agt=On", "/Ret=WM:", "/Ret=WM:12", "/Ret=WM:12;",
-                           "/Ret=WM:;40a", "/Ret=WM:12;40g", "/Ret=WM:123456789;40a",
-                           "/Ret=WM:12,40a", "/Ret=WM:0x12;40a"}) {
+  for (const char* line :
+       {"", "qvapiset.exe /Agt=On", "/Ret=WM:", "/Ret=WM:12", "/Ret=WM:12;", "/Ret=WM:;40a",
+        "/Ret=WM:12;40g", "/Ret=WM:123456789;40a", "/Ret=WM:12,40a", "/Ret=WM:0x12;40a"}) {
     EXPECT_FALSE(FindReturnAddress(line)) << line;
   }
 }

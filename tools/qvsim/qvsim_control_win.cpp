@@ -58,13 +58,14 @@ int ExecuteCommand(const Command& command, const LineSink& out, std::string* err
       for (const auto& line : RecordedStarts(command.program)) out(line);
       return kExitOk;
     case CommandType::kForget:
-      return ForgetProgram(command.program)
-                 ? kExitOk
-                 : Failed(error, "cannot remove HKEY_CURRENT_USER\\" + ProgramKeyPath(command.program));
+      return ForgetProgram(command.program) ? kExitOk
+                                            : Failed(error, "cannot remove HKEY_CURRENT_USER\\" +
+                                                                ProgramKeyPath(command.program));
     case CommandType::kAnswer:
       return SetAnswerDelay(command.program, command.delayMs)
                  ? kExitOk
-                 : Failed(error, "cannot write HKEY_CURRENT_USER\\" + ProgramKeyPath(command.program));
+                 : Failed(error,
+                          "cannot write HKEY_CURRENT_USER\\" + ProgramKeyPath(command.program));
     default:
       break;
   }

@@ -53,8 +53,8 @@ std::optional<ReturnAddress> FindReturnAddress(std::string_view commandLine) {
 }
 
 std::string FormatStartRecord(const StartRecord& record) {
-  return std::to_string(record.seq) + " pid=" + std::to_string(record.pid) + " \"" +
-         record.module + "\" " + record.commandLine;
+  return std::to_string(record.seq) + " pid=" + std::to_string(record.pid) + " \"" + record.module +
+         "\" " + record.commandLine;
 }
 
 bool ParseStartRecord(std::string_view line, StartRecord* out) {

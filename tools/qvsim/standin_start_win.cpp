@@ -14,8 +14,7 @@ StandInStart RecordThisStart() {
   start.program = ProgramKeyName(slash == std::string::npos ? path : path.substr(slash + 1));
   const char* line = ::GetCommandLineA();
   start.commandLine = line != nullptr ? line : "";
-  start.recorded =
-      RecordStart(start.program, ::GetCurrentProcessId(), path, start.commandLine);
+  start.recorded = RecordStart(start.program, ::GetCurrentProcessId(), path, start.commandLine);
   return start;
 }
 

@@ -14,7 +14,9 @@ constexpr const char* kStartCountValue = "Count";
 constexpr const char* kAnswerDelayValue = "AnswerDelay";
 constexpr DWORD kRecordSize = 2048;
 
-std::string StartsKeyPath(const std::string& program) { return ProgramKeyPath(program) + "\\Starts"; }
+std::string StartsKeyPath(const std::string& program) {
+  return ProgramKeyPath(program) + "\\Starts";
+}
 
 std::string SlotName(uint32_t seq) {
   char name[8];

@@ -143,8 +143,7 @@ int ShowTrouble(const Model& model, const std::string& state, const std::string&
   info.SetDatFile(model.profile.c_str());
   info.SetResourceModule(TheApp().ResourceModule());
   const char reply[] = "@BDC ST\r\nST:00;ER:06;\f";
-  CPrinterStatus* status =
-      info.CreateStatusObject(0x10000005, reply, sizeof reply - 1, 0, 0);
+  CPrinterStatus* status = info.CreateStatusObject(0x10000005, reply, sizeof reply - 1, 0, 0);
   HRSRC resource = status != nullptr && status->GetHelpType() == kHelpResource
                        ? status->GetHelpResource()
                        : nullptr;

@@ -12,6 +12,7 @@
 #include "common/debug_log_win.h"
 #include "common/res_message_win.h"
 #include "common/text_util.h"
+#include "common/unique_handle.h"
 #include "resources/vgres_ids.h"
 #include "support/process_output.h"
 #include "support/scoped_registry_value.h"
@@ -51,8 +52,8 @@ class ScopedKey {
   bool ExistedBefore() const { return existed_; }
   void Create() {
     HKEY key = nullptr;
-    if (::RegCreateKeyExA(HKEY_LOCAL_MACHINE, path_.c_str(), 0, nullptr, 0, KEY_ALL_ACCESS,
-                          nullptr, &key, nullptr) == ERROR_SUCCESS) {
+    if (::RegCreateKeyExA(HKEY_LOCAL_MACHINE, path_.c_str(), 0, nullptr, 0, KEY_ALL_ACCESS, nullptr,
+                          &key, nullptr) == ERROR_SUCCESS) {
       ::RegCloseKey(key);
     }
   }
@@ -107,13 +108,13 @@ class HiddenOwner {
 
 std::string Hex(HWND window) {
   char text[16];
-  std::snprintf(text, sizeof text, "%x",
-                static_cast<unsigned>(reinterpret_cast<UINT_PTR>(window)));
+  std::snprintf(text, sizeof text, "%x", static_cast<unsigned>(reinterpret_cast<UINT_PTR>(window)));
   return text;
 }
 
 bool EndsWith(const std::string& text, const std::string& tail) {
-  return text.size() >= tail.size() && text.compare(text.size() - tail.size(), tail.size(), tail) == 0;
+  return text.size() >= tail.size() &&
+         text.compare(text.size() - tail.size(), tail.size(), tail) == 0;
 }
 
 std::string Lower(std::string text) {
@@ -122,7 +123,7 @@ std::string Lower(std::string text) {
 }
 
 std::string ResourceString(UINT id) {
-  vgtest::ScopedResourceLibrary library("vgres.dll");
+  ScopedModule library(::LoadLibraryA((vgtest::BinDir() + "\\vgres.dll").c_str()));
   char text[1024] = {};
   ::LoadStringA(library.Get(), id, text, sizeof text);
   return text;
@@ -201,11 +202,13 @@ TEST(ResMessage, BoxWithTheLibrarysTitleAndText) {
   EXPECT_EQ(ShowResMessage(nullptr, library.Get(), 0), 0);
   EXPECT_EQ(ShowResMessage(nullptr, library.Get(), 4321), 0) << "no such string";
 
-  DialogThread thread([&] { return ShowResMessage(nullptr, library.Get(), IDS_AGENT_LEGACY_NETWORK); });
+  DialogThread thread(
+      [&] { return ShowResMessage(nullptr, library.Get(), IDS_AGENT_LEGACY_NETWORK); });
   HWND box = thread.WaitForWindow("KORVA Vigil 3");
   ASSERT_NE(box, nullptr) << "titled by string 1100";
   char text[1024] = {};
-  ASSERT_TRUE(vgtest::WaitUntil([&] { return ::GetDlgItemTextA(box, 0xFFFF, text, sizeof text) > 0; }));
+  ASSERT_TRUE(
+      vgtest::WaitUntil([&] { return ::GetDlgItemTextA(box, 0xFFFF, text, sizeof text) > 0; }));
   char expected[1024] = {};
   ::LoadStringA(library.Get(), IDS_AGENT_LEGACY_NETWORK, expected, sizeof expected);
   EXPECT_STREQ(text, expected);
@@ -289,7 +292,8 @@ class SetupProgramTest : public ::testing::Test {
   void SetUp() override {
     ASSERT_TRUE(vgtest::ForgetStarts(kSetupProgram));
     dir_ = vgtest::MakeTempDir("qvapi");
-    ASSERT_TRUE(::CopyFileA((vgtest::BinDir() + "\\qvapiset.exe").c_str(), Program().c_str(), FALSE));
+    ASSERT_TRUE(
+        ::CopyFileA((vgtest::BinDir() + "\\qvapiset.exe").c_str(), Program().c_str(), FALSE));
     installDir_.SetString(dir_);
   }
   void TearDown() override {
@@ -357,8 +361,7 @@ TEST_F(SetupProgramTest, BeforeVistaTheWholeCommandLineIsThePartsOwn) {
   EXPECT_EQ(run.exitCode, 0u);
   const auto starts = vgtest::WaitForStarts(kSetupProgram, 1);
   ASSERT_EQ(starts.size(), 1u);
-  EXPECT_EQ(starts[0].commandLine,
-            Program() + " /Act=Ch /QVP=A:NC /Ret=WM:0;40a  /Agt=On");
+  EXPECT_EQ(starts[0].commandLine, Program() + " /Act=Ch /QVP=A:NC /Ret=WM:0;40a  /Agt=On");
 }
 
 // The agent settings program of the Driver key's "VG_RCV": a stand-in under a name of its own.
@@ -366,7 +369,7 @@ class AgentProgramTest : public ::testing::Test {
  protected:
   void SetUp() override {
     name_ = Lower(vgtest::UniqueName("agent")) + ".exe";
-    program_ = model_.Install("qvagentset.exe", name_);
+    program_ = model_.Install("vgagent.exe", name_);
     vgtest::SetString(HKEY_LOCAL_MACHINE, "software\\KORVA\\VGL3\\Driver\\" + model_.Driver(),
                       "VG_RCV", program_);
   }
@@ -383,10 +386,9 @@ class AgentProgramTest : public ::testing::Test {
   DWORD RunProbe(const char* version, int n, bool answer, HWND* waitDialog = nullptr) {
     vgtest::SetProgramWindowsVersion("vgagentprobe.exe", version);
     vgtest::ChildProcess probe;
-    const std::string arguments = "qolt " + vgtest::QuoteArgument(model_.Driver()) + " " +
-                                  vgtest::QuoteArgument(printer_) + " " +
-                                  vgtest::QuoteArgument(vgtest::BinDir() + "\\vgres.dll") + " " +
-                                  std::to_string(n);
+    const std::string arguments =
+        "qolt " + vgtest::QuoteArgument(model_.Driver()) + " " + vgtest::QuoteArgument(printer_) +
+        " " + vgtest::QuoteArgument(vgtest::BinDir() + "\\vgres.dll") + " " + std::to_string(n);
     if (!probe.Start("vgagentprobe.exe", arguments)) return 0;
     if (answer) {
       HWND wait = vgtest::FindProcessWindow(probe.Id(), "#32770", vgtest::kDialogWaitMs);

@@ -230,7 +230,8 @@ class TrayIconListTest : public ::testing::Test {
       const RECT icon = ItemPart(list_, index, LVIR_ICON);
       int drawn = 0;
       for (int y = icon.top; y < icon.bottom; ++y) {
-        for (int x = icon.left; x < icon.right; ++x) drawn += vgtest::PixelOf(list_, x, y) != window_;
+        for (int x = icon.left; x < icon.right; ++x)
+          drawn += vgtest::PixelOf(list_, x, y) != window_;
       }
       return drawn * 4 >= (icon.right - icon.left) * (icon.bottom - icon.top);
     });
@@ -298,9 +299,9 @@ TEST_F(TrayIconListTest, DisablingEmptiesAndEnablingRestoresTheFrame) {
   });
   EXPECT_EQ(ListView_GetItemCount(list_), 0) << "a disabled list holds no icons";
   const COLORREF face = ::GetSysColor(COLOR_BTNFACE);
-  const COLORREF averaged = RGB((GetRValue(face) + GetRValue(window_)) / 2,
-                                (GetGValue(face) + GetGValue(window_)) / 2,
-                                (GetBValue(face) + GetBValue(window_)) / 2);
+  const COLORREF averaged =
+      RGB((GetRValue(face) + GetRValue(window_)) / 2, (GetGValue(face) + GetGValue(window_)) / 2,
+          (GetBValue(face) + GetBValue(window_)) / 2);
   EXPECT_EQ(ListView_GetBkColor(list_), averaged);
   ::UpdateWindow(list_);
   EXPECT_EQ(vgtest::PixelOf(list_, 2, 2), averaged);

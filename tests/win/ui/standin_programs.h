@@ -1,5 +1,5 @@
 #pragma once
-// The stand-ins of the maker's agent settings program (qvagentset.exe) and set-up program
+// The stand-ins of the maker's agent settings program (vgagent.exe) and set-up program
 // (qvapiset.exe), read and set through qvsimctl as docs/qvsim.md describes.
 #include <string>
 #include <vector>
