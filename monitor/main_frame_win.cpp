@@ -68,8 +68,8 @@ void CMainFrame::ShowStartError(UINT stringId, const char* fallback) const {
 
 int CMainFrame::ProfileInt(const char* key, int defaultValue) const {
   if (m_szProfilePath[0] == '\0') return defaultValue;
-  return static_cast<int>(::GetPrivateProfileIntA(m_szModelID, key, defaultValue,
-                                                  m_szProfilePath));
+  // Asked on every poll: kept while the profile file is unchanged.
+  return GetProfileIntOf(m_szModelID, key, defaultValue, m_szProfilePath);
 }
 
 int CMainFrame::Init(bool alreadyRunning) {

@@ -4,12 +4,9 @@
 // that reports to a window by posted messages.
 #include <atomic>
 
+#include "common/window_messages.h"
 #include "common/worker_thread_win.h"
 #include "printer/qvapi_binding_win.h"
-
-constexpr UINT WM_RESULT_DEVICEID_ERROR = WM_USER + 0x28;
-constexpr UINT WM_RESULT_CHANNEL_ERROR = WM_USER + 0x29;
-constexpr UINT WM_RESULT_QVSTATUS = WM_USER + 0x2A;
 
 class CQvStatChannel : public CQvApiChannel {
  public:

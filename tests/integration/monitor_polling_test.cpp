@@ -11,6 +11,8 @@
 #include "common/unique_handle.h"
 #include "support/installed_printer.h"
 #include "support/win_test_support.h"
+// After the Windows header, which it needs.
+#include <psapi.h>
 
 namespace {
 
@@ -122,6 +124,43 @@ TEST_F(MonitorPollingTest, PrintedJobEndsMonitoringInTheSameCycle) {
   HKEY root = nullptr;
   ASSERT_EQ(FindTargetKey(printer.Name().c_str(), "", key, &root), 0);
   EXPECT_EQ(vgtest::GetDword(root, key, "ComStatus", 99), 1u);
+}
+
+// The names of the libraries loaded in a process, in lower case.
+std::vector<std::string> LibrariesOf(HANDLE process) {
+  std::vector<std::string> names;
+  HMODULE modules[512];
+  DWORD needed = 0;
+  if (!::EnumProcessModules(process, modules, sizeof modules, &needed)) return names;
+  for (DWORD i = 0; i < needed / sizeof(HMODULE) && i < 512; ++i) {
+    char name[MAX_PATH] = {};
+    if (::GetModuleBaseNameA(process, modules[i], name, sizeof name) == 0) continue;
+    std::string lower(name);
+    for (char& c : lower) c = static_cast<char>(c >= 'A' && c <= 'Z' ? c + 32 : c);
+    names.push_back(lower);
+  }
+  return names;
+}
+
+TEST_F(MonitorPollingTest, APollingMonitorLoadsNoSoundLibrary) {
+  InstalledPrinter printer("NoSound", FastProfile("0"));
+  ASSERT_TRUE(printer.Ready()) << printer.Failure();
+  ASSERT_EQ(printer.Ctl("reply", kPaperOut).exitCode, 0u);
+
+  vgtest::ChildProcess monitor;
+  ASSERT_TRUE(Start(monitor, printer));
+  // Two polls have been made once the simulator logged four status reads.
+  int reads = 0;
+  for (int i = 0; i < 200 && reads < 4; ++i) {
+    reads = Count(printer.Ctl("calls").output, "QVGetStatus(");
+    if (reads < 4) ::Sleep(50);
+  }
+  ASSERT_GE(reads, 4);
+  const std::vector<std::string> libraries = LibrariesOf(monitor.Handle());
+  EXPECT_TRUE(Has(libraries, "vgprn.dll"));
+  EXPECT_FALSE(Has(libraries, "winmm.dll")) << "sounds are the status window's business";
+  EXPECT_FALSE(Has(libraries, "ole32.dll")) << "which the multimedia library brings along";
+  EXPECT_EQ(Close(monitor), 0u);
 }
 
 TEST_F(MonitorPollingTest, JobIdAndErrorStartThePopupWithAParameterFile) {

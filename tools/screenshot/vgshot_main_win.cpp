@@ -10,6 +10,7 @@
 // A new window gets a function below and a line in kWindows.
 #include <cstdio>
 #include <cstdlib>
+#include <cstring>
 #include <functional>
 #include <string>
 #include <thread>
@@ -23,6 +24,8 @@
 #include "resources/vgres_ids.h"
 #include "tools/screenshot/vgshot_ids.h"
 #include "ui/about_box_win.h"
+#include "ui/dialog_box_win.h"
+#include "ui/dialog_view_win.h"
 #include "ui/driver_key_path.h"
 #include "ui/image_list_win.h"
 #include "ui/mon_icon_list_ctrl_win.h"
@@ -143,7 +146,8 @@ int ShowTrouble(const Model& model, const std::string& state, const std::string&
   info.SetDatFile(model.profile.c_str());
   info.SetResourceModule(TheApp().ResourceModule());
   const char reply[] = "@BDC ST\r\nST:00;ER:06;\f";
-  CPrinterStatus* status = info.CreateStatusObject(0x10000005, reply, sizeof reply - 1, 0, 0);
+  CPrinterStatus* status =
+      info.CreateStatusObject(0x10000005, reply, sizeof reply - 1, 0, 0);
   HRSRC resource = status != nullptr && status->GetHelpType() == kHelpResource
                        ? status->GetHelpResource()
                        : nullptr;
@@ -173,6 +177,86 @@ int ShowTrouble(const Model& model, const std::string& state, const std::string&
   });
   trouble.DoModal(resource);
   return watcher.Succeeded() ? 0 : 3;
+}
+
+// The printer of the spooler that uses the driver ("" when none does).
+std::string PrinterOfDriver(const std::string& driver) {
+  DWORD needed = 0;
+  DWORD count = 0;
+  ::EnumPrintersA(PRINTER_ENUM_LOCAL, nullptr, 2, nullptr, 0, &needed, &count);
+  std::string buffer(needed, '\0');
+  if (needed == 0 ||
+      !::EnumPrintersA(PRINTER_ENUM_LOCAL, nullptr, 2, reinterpret_cast<BYTE*>(&buffer[0]), needed,
+                       &needed, &count)) {
+    return "";
+  }
+  const auto* printers = reinterpret_cast<const PRINTER_INFO_2A*>(buffer.data());
+  for (DWORD i = 0; i < count; ++i) {
+    if (printers[i].pDriverName != nullptr && driver == printers[i].pDriverName &&
+        printers[i].pPrinterName != nullptr) {
+      return printers[i].pPrinterName;
+    }
+  }
+  return "";
+}
+
+// The status window's template with its view showing one decoded status, in the visible
+// dialog type, as the status window shows it.
+class StatusShot : public CDialogBox {
+ public:
+  StatusShot(const CPrinterStatus* status, const Model& model)
+      : CDialogBox(IDD_STATUS, nullptr), status_(status), model_(model) {}
+
+  int OnMessage(HWND hwnd, UINT message, WPARAM wParam, LPARAM) override {
+    switch (message) {
+      case WM_INITDIALOG:
+        view_.Init(hwnd, TheApp().ResourceModule(), {model_.profile.c_str(), model_.model.c_str()});
+        view_.SetViewStatus(status_);
+        view_.ChangeDialogType(2);
+        view_.Show(5);
+        return 1;
+      case WM_COMMAND:
+        if (LOWORD(wParam) == IDOK) End(1);
+        return 1;
+      case WM_CLOSE:
+        view_.Stop();
+        End(2);
+        return 1;
+      default:
+        return 0;
+    }
+  }
+
+ private:
+  const CPrinterStatus* status_;
+  const Model& model_;
+  CDialogView view_;
+};
+
+// The status window showing the printer ready ("ready") or out of paper ("paper-out", a
+// status with help).
+int ShowStatus(const Model& model, const std::string& state, const std::string& folder) {
+  const char* reply = nullptr;
+  if (state == "ready") reply = "@BDC ST\r\nST:04;\f";
+  if (state == "paper-out") reply = "@BDC ST\r\nST:00;ER:06;\f";
+  if (reply == nullptr) return 2;
+  TheApp().SetCurrentPrinterName(PrinterOfDriver(model.driver).c_str());
+  CStatusInfo info(model.profile.c_str());
+  info.SetDriverName(model.driver.c_str());
+  info.SetDatFile(model.profile.c_str());
+  info.SetResourceModule(TheApp().ResourceModule());
+  CPrinterStatus* status =
+      info.CreateStatusObject(0x10000005, reply, static_cast<int>(std::strlen(reply)), 0, 0);
+  if (status == nullptr) return 3;
+  int result = 3;
+  {
+    StatusShot shot(status, model);
+    Watcher watcher(folder, [](HWND) { return true; });
+    shot.DoModal();
+    result = watcher.Succeeded() ? 0 : 3;
+  }
+  info.ReleaseStatusObject(status);
+  return result;
 }
 
 // The wait dialog of the agent settings. It closes by itself after ten seconds; here it
@@ -266,6 +350,7 @@ struct ShotWindow {
 const ShotWindow kWindows[] = {
     {"about", &ShowAbout},
     {"trouble", &ShowTrouble},
+    {"status", &ShowStatus},
     {"wait", &ShowWait},
     {"lists", &ShowLists},
 };

@@ -326,6 +326,7 @@ LRESULT CALLBACK RecordingWindow::Proc(HWND window, UINT message, WPARAM wParam,
   if (self) {
     self->received_.push_back(message);
     self->params_.push_back(wParam);
+    self->times_.push_back(::GetTickCount());
     if (message == WM_COPYDATA) {
       auto* data = reinterpret_cast<COPYDATASTRUCT*>(lParam);
       self->copyData_.emplace_back(static_cast<const char*>(data->lpData), data->cbData);
@@ -341,6 +342,34 @@ std::vector<WPARAM> RecordingWindow::Params(UINT message) const {
     if (received_[i] == message) params.push_back(params_[i]);
   }
   return params;
+}
+
+std::vector<DWORD> RecordingWindow::Times(UINT message) const {
+  std::vector<DWORD> times;
+  for (size_t i = 0; i < received_.size(); ++i) {
+    if (received_[i] == message) times.push_back(times_[i]);
+  }
+  return times;
+}
+
+void RecordingWindow::Drain() {
+  MSG msg;
+  while (::PeekMessageA(&msg, nullptr, 0, 0, PM_REMOVE)) {
+    ::TranslateMessage(&msg);
+    ::DispatchMessageA(&msg);
+  }
+}
+
+bool RecordingWindow::WaitForCount(UINT message, size_t count, DWORD timeoutMs) {
+  const DWORD start = ::GetTickCount();
+  for (;;) {
+    Drain();
+    size_t seen = 0;
+    for (UINT received : received_) seen += received == message;
+    if (seen >= count) return true;
+    if (::GetTickCount() - start >= timeoutMs) return false;
+    ::MsgWaitForMultipleObjects(0, nullptr, FALSE, 20, QS_ALLINPUT);
+  }
 }
 
 void RecordingWindow::Pump(DWORD milliseconds) {

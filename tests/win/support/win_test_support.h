@@ -114,8 +114,15 @@ class RecordingWindow {
   HWND Handle() const { return window_; }
   // Pumps this thread's messages until one with the given id arrived or the time is up.
   bool WaitForMessage(UINT message, DWORD timeoutMs);
+  // Pumps this thread's messages until `count` with the given id have arrived in all, or
+  // the time is up.
+  bool WaitForCount(UINT message, size_t count, DWORD timeoutMs);
   // Pumps messages for the given time, recording what arrives.
   void Pump(DWORD milliseconds);
+  // Dispatches what is queued for this thread now, without waiting.
+  void Drain();
+  // The tick count at the arrival of every message with the given id so far.
+  std::vector<DWORD> Times(UINT message) const;
   // WM_COPYDATA payloads received so far.
   const std::vector<std::string>& CopyData() const { return copyData_; }
   // The first parameters of every message with the given id received so far.
@@ -126,6 +133,7 @@ class RecordingWindow {
   HWND window_ = nullptr;
   std::vector<UINT> received_;
   std::vector<WPARAM> params_;
+  std::vector<DWORD> times_;
   std::vector<std::string> copyData_;
 };
 
