@@ -312,7 +312,8 @@ int CMainFrame::GetTimerValue() {
   auto getTimer = GetProcAs<PFN_PrGetTimerValue>(m_hPrnLib, "PrGetTimerValue");
   if (getTimer != nullptr) {
     int network = 0;
-    const int seconds = getTimer(m_pcQv ? m_pcQv->m_dwStatusChannel : 0, &network);
+    const int seconds =
+        vgmon::LibraryPollInterval(getTimer(m_pcQv ? m_pcQv->m_dwStatusChannel : 0, &network));
     if (seconds != -1) {
       Registry target(m_hTargetRoot, m_szTargetKey, false, KEY_ALL_ACCESS);
       target.SetDWord("Timer", static_cast<DWORD>(seconds));

@@ -88,6 +88,20 @@ TEST(PollInterval, BoundedToTwoToThreeHundredSeconds) {
   EXPECT_EQ(vgmon::BoundPollInterval(-5), 10);
 }
 
+TEST(PollInterval, LibraryValuesAreKeptButNeverWrap) {
+  EXPECT_EQ(vgmon::LibraryPollInterval(-1), -1);
+  EXPECT_EQ(vgmon::LibraryPollInterval(0), -1) << "no wait at all would poll without a pause";
+  EXPECT_EQ(vgmon::LibraryPollInterval(-5), -1);
+  EXPECT_EQ(vgmon::LibraryPollInterval(1), 1) << "unlike the registry value, not bounded to 2";
+  EXPECT_EQ(vgmon::LibraryPollInterval(301), 301);
+  EXPECT_EQ(vgmon::LibraryPollInterval(4294967), 4294967);
+  // 4294968 seconds would wait 704 ms once multiplied into 32 bits.
+  EXPECT_EQ(vgmon::LibraryPollInterval(4294968), 4294967);
+  EXPECT_EQ(vgmon::LibraryPollInterval(999999999), 4294967);
+  EXPECT_LE(static_cast<unsigned long long>(vgmon::LibraryPollInterval(2147483647)) * 1000,
+            0xFFFFFFFEull);
+}
+
 TEST(AfterStatus, PrintedJobWithEmptyQueueEndsInTheSameCycle) {
   FakeEnvironment env;
   PollState state = Ready(1, 2);
