@@ -258,6 +258,18 @@ TEST(ParamBlock, FileTextReadsBackToTheSameFields) {
   EXPECT_EQ(read.FormatParamFile(), text);
 }
 
+TEST(ParamBlock, ConsumedFilesLieInsideTheirFolder) {
+  EXPECT_TRUE(IsInsideFolder("C:\\Temp\\VG_1.tmp", "C:\\Temp\\"));
+  EXPECT_TRUE(IsInsideFolder("c:\\temp\\sub\\VG_1.tmp", "C:\\Temp"));
+  EXPECT_FALSE(IsInsideFolder("C:\\Temp", "C:\\Temp\\"));
+  EXPECT_FALSE(IsInsideFolder("C:\\Temp\\", "C:\\Temp\\"));
+  EXPECT_FALSE(IsInsideFolder("C:\\Temporary\\x.tmp", "C:\\Temp")) << "a sibling folder";
+  EXPECT_FALSE(IsInsideFolder("C:\\Temp\\..\\boot.ini", "C:\\Temp"));
+  EXPECT_FALSE(IsInsideFolder("C:\\Temp\\x:stream", "C:\\Temp"));
+  EXPECT_FALSE(IsInsideFolder("D:\\Temp\\x.tmp", "C:\\Temp"));
+  EXPECT_FALSE(IsInsideFolder("C:\\x.tmp", ""));
+}
+
 TEST(ParamBlock, HtmlHelpFileNeedsChmBehindTheLastDot) {
   EXPECT_EQ(IsHtmlHelpFile("C:\\help\\guide.CHM"), 1);
   EXPECT_EQ(IsHtmlHelpFile("a.b.chm"), 1);

@@ -210,6 +210,14 @@ TEST_F(HostileMonitorInput, ParameterFilesOfAnyShape) {
   EXPECT_FALSE(vgtest::FileExists(TempFolder() + binaryFile));
   EXPECT_FALSE(HasTargetKeyNamed(name + "\x07"));
 
+  // A file outside the temporary folder is read but never deleted: /F cannot remove a user's
+  // file.
+  const std::string foreign = "C:\\" + vgtest::UniqueName("document") + ".txt";
+  vgtest::WriteFile(foreign, "/P \"" + name + "\x02\"\r\n");
+  ExpectRefused("/F \"" + foreign + "\"", "Refused : PrinterName holds a control character");
+  EXPECT_TRUE(vgtest::FileExists(foreign));
+  ::DeleteFileA(foreign.c_str());
+
   // Nothing but binary bytes names nothing.
   const std::string noise = WriteParamFile(PseudoRandomBytes(2048, 11));
   ExpectRefused("/F \"" + noise + "\"", "Refused : no printer or port named");
