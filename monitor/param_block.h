@@ -44,9 +44,9 @@ struct ReceivedParamItem {
 
 struct ReceivedParamBlock {
   bool ok = false;
-  std::string error;              // why the block was refused, for the receiver's log
+  std::string error;  // why the block was refused, for the receiver's log
   uint32_t slotSize = 0;
-  std::string_view extra;         // the extra bytes, into the received bytes
+  std::string_view extra;                // the extra bytes, into the received bytes
   std::vector<ReceivedParamItem> items;  // in directory order; items never added are skipped
 
   // The code in the first extra byte (2 to a pop-up window, 7 to the printer library); -1
@@ -56,6 +56,7 @@ struct ReceivedParamBlock {
   std::optional<std::string_view> ItemText(uint32_t type) const;
 };
 
+// The result points into bytes, which must outlive it.
 ReceivedParamBlock ParseParamBlock(const uint8_t* bytes, size_t size);
 
 // The arguments of the pop-up program: "/F "<file>" /S" when a parameter file was written,

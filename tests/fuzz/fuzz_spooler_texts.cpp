@@ -1,7 +1,8 @@
-// Port texts the monitor compares at start-up come from the command line, the legacy profile's
-// "PrinterPorts" entry and the spooler: the listed port is always a part of its entry, the
-// decision never reads outside its texts, and the kernel object names made from a printer
-// name keep their limit and hold no backslash.
+// Texts from the spooler and the legacy profile: the port the monitor compares at start-up
+// (the command line's, the "PrinterPorts" entry's, the spooler's) and the document names of
+// queued jobs, which any user who prints chooses. The listed port is always a part of its
+// entry, no decision reads outside its texts, and the kernel object names and key paths made
+// from a printer name keep their limits and hold no backslash where none may stand.
 //
 // Input: job port, "PrinterPorts" entry and the spooler's port, separated by zero bytes.
 #include <cstddef>
@@ -11,7 +12,9 @@
 #include <string_view>
 
 #include "common/instance_names.h"
+#include "common/target_key_rules.h"
 #include "common/text_util.h"
+#include "monitor/spooler_job_rules.h"
 #include "monitor/startup_rules.h"
 
 namespace {
@@ -53,5 +56,22 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     Check(mapping.compare(0, 7, "VG_MAP_") == 0);
   }
   vgmon::IsValidJobId(entry);
+
+  // The same texts as document names of the queue's first job.
+  for (const std::string* document : {&jobPort, &entry, &printerPort}) {
+    const vgmon::QueueVerdict verdict = vgmon::JudgeQueue(1, document->c_str());
+    Check(verdict.result == (vgmon::IsDummyDocument(*document) ? 0 : 1) && verdict.logText);
+  }
+  Check(vgmon::JudgeQueue(1, nullptr).result == -2);
+
+  // Key paths with a name read back from the registry stay within their 260 bytes.
+  char path[vgtarget::kKeyPathSize];
+  if (vgtarget::JoinKeyPath(path, sizeof path, entry, jobPort)) {
+    Check(std::string(path) == entry + "\\" + jobPort);
+  } else {
+    Check(path[0] == '\0' && entry.size() + 1 + jobPort.size() >= sizeof path);
+  }
+  const std::string portBase = vgtarget::PortBaseBeside(entry);
+  Check(vgtarget::IsPortBase(portBase));
   return 0;
 }
