@@ -1,10 +1,13 @@
 #include "common/install_profile_win.h"
 
+#include <memory>
+#include <mutex>
 #include <new>
 #include <string>
 #include <string_view>
 #include <vector>
 
+#include "common/change_watch_win.h"
 #include "common/language_table.h"
 #include "common/profile_paths.h"
 #include "common/registry_win.h"
@@ -15,6 +18,8 @@ namespace {
 
 constexpr char kDriverKeyPrefix[] = "software\\KORVA\\VGL3\\Driver\\";
 constexpr char kProfileKey[] = "software\\KORVA\\VGL3\\Profile";
+// Both keys above lie under this one.
+constexpr char kProductKey[] = "software\\KORVA\\VGL3";
 
 bool IsEmpty(const char* text) { return text == nullptr || text[0] == '\0'; }
 
@@ -57,8 +62,10 @@ std::vector<char> ReadLanguageBlock(const char* iniPath) {
   return {};
 }
 
-// Whether the "ResDll" of a section names a file beside the profile INI.
-bool ResDllExists(std::string_view iniPath, const char* iniPathText, std::string_view section) {
+// Whether the "ResDll" of a section names a file beside the profile INI. The file looked for
+// is added to the watch: the choice holds while none of them comes or goes.
+bool ResDllExists(std::string_view iniPath, const char* iniPathText, std::string_view section,
+                  ChangeWatch* watch) {
   const std::string sectionName(section);
   char file[kInstallPathSize] = {};
   if (::GetPrivateProfileStringA(sectionName.c_str(), "ResDll", "", file, sizeof file,
@@ -66,9 +73,78 @@ bool ResDllExists(std::string_view iniPath, const char* iniPathText, std::string
     return false;
   }
   char path[kInstallPathSize];
-  return vgprofile::JoinBounded(path, sizeof path, vgprofile::FolderWithSeparatorOf(iniPath),
-                                file) &&
-         FileExists(path);
+  if (!vgprofile::JoinBounded(path, sizeof path, vgprofile::FolderWithSeparatorOf(iniPath), file)) {
+    return false;
+  }
+  watch->WatchFile(path);
+  return FileExists(path) != 0;
+}
+
+// What the installation profile found lately, kept while it holds. Each kind of fact has its
+// own small list behind one lock.
+constexpr size_t kKeptEntries = 16;
+
+template <typename Entry>
+void KeepEntry(std::vector<std::unique_ptr<Entry>>* entries, std::unique_ptr<Entry> entry) {
+  if (entries->size() >= kKeptEntries) entries->erase(entries->begin());
+  entries->push_back(std::move(entry));
+}
+
+// GetProfilePath's facts live in the registry under software\KORVA\VGL3 (the Driver and
+// Profile keys) and in whether the Driver key's "Profile" file exists.
+struct ProfilePathEntry {
+  std::string driver;
+  std::string model;
+  ChangeWatch file;
+  int result = 0;
+  std::string path;
+};
+
+struct ProfilePathCache {
+  std::mutex lock;
+  ChangeWatch registry;
+  bool watched = false;
+  std::vector<std::unique_ptr<ProfilePathEntry>> entries;
+};
+
+ProfilePathCache& ProfilePaths() {
+  static ProfilePathCache cache;
+  return cache;
+}
+
+// The language section chosen for a profile INI and a language: it holds while the INI and
+// every resource library file that the choice looked for stay as they were.
+struct LanguageEntry {
+  std::string iniPath;
+  LANGID langId = 0;
+  ChangeWatch files;
+  std::string name;
+};
+
+// A number of a profile INI section, kept while the file stays as it was.
+struct ProfileIntEntry {
+  std::string iniPath;
+  std::string section;
+  std::string key;
+  int defaultValue = 0;
+  ChangeWatch file;
+  int value = 0;
+};
+
+// The uncached GetProfilePath; the Driver key's "Profile" file, whose existence decides, is
+// added to the watch before it is looked for.
+int FindProfilePath(char* out, const char* driverName, const char* modelId, ChangeWatch* file) {
+  file->WatchFile(std::string());  // armed also when there is no such file to watch
+  if (GetDriverValue(out, "Profile", driverName, modelId) && out[0] != '\0') {
+    file->WatchFile(out);
+    if (FileExists(out)) return 1;
+  }
+  Clear(out);
+  Registry profileKey(HKEY_LOCAL_MACHINE, kProfileKey, false, KEY_READ);
+  if (!profileKey.IsOpen()) return 0;
+  // A model without a value still succeeds, with an empty path.
+  ReadPathValue(profileKey, modelId, out);
+  return 1;
 }
 
 // The library named by a key of the profile INI, after the installation folder.
@@ -118,15 +194,29 @@ int GetProfilePath(char* out, const char* driverName, const char* modelId) {
   Clear(out);
   if (IsEmpty(driverName) || IsEmpty(modelId)) return 0;
 
-  if (GetDriverValue(out, "Profile", driverName, modelId) && out[0] != '\0' && FileExists(out)) {
-    return 1;
+  ProfilePathCache& cache = ProfilePaths();
+  std::lock_guard<std::mutex> guard(cache.lock);
+  if (!cache.watched || !cache.registry.StillTrue()) {
+    cache.entries.clear();
+    cache.registry.Clear();
+    cache.watched = cache.registry.WatchKey(HKEY_LOCAL_MACHINE, kProductKey, true);
   }
-  Clear(out);
-  Registry profileKey(HKEY_LOCAL_MACHINE, kProfileKey, false, KEY_READ);
-  if (!profileKey.IsOpen()) return 0;
-  // A model without a value still succeeds, with an empty path.
-  ReadPathValue(profileKey, modelId, out);
-  return 1;
+  for (const auto& entry : cache.entries) {
+    if (entry->driver == driverName && entry->model == modelId && entry->file.StillTrue()) {
+      vgtext::CopyBounded(out, kInstallPathSize, entry->path);
+      return entry->result;
+    }
+  }
+  auto entry = std::make_unique<ProfilePathEntry>();
+  const int result = FindProfilePath(out, driverName, modelId, &entry->file);
+  if (cache.watched) {
+    entry->driver = driverName;
+    entry->model = modelId;
+    entry->result = result;
+    entry->path = out;
+    KeepEntry(&cache.entries, std::move(entry));
+  }
+  return result;
 }
 
 int GetInstallDir(char* out, const char* driverName, const char* modelId) {
@@ -216,12 +306,39 @@ int GetLanguageSectionFor(LANGID langId, char* out, DWORD* size, const char* ini
 
   std::string name;
   try {
-    const std::vector<char> block = ReadLanguageBlock(iniPath);
-    const auto lines = vglang::ParseLanguageSection(std::string_view(block.data(), block.size()));
-    const std::string_view path(iniPath);
-    name = std::string(vglang::ChooseLanguageSection(lines, langId, [&](std::string_view section) {
-      return ResDllExists(path, iniPath, section);
-    }));
+    static std::mutex lock;
+    static std::vector<std::unique_ptr<LanguageEntry>> entries;
+    std::lock_guard<std::mutex> guard(lock);
+    const LanguageEntry* kept = nullptr;
+    for (const auto& entry : entries) {
+      if (entry->langId == langId && entry->iniPath == iniPath && entry->files.StillTrue()) {
+        kept = entry.get();
+        break;
+      }
+    }
+    if (kept != nullptr) {
+      name = kept->name;
+    } else {
+      auto entry = std::make_unique<LanguageEntry>();
+      entry->iniPath = iniPath;
+      entry->langId = langId;
+      entry->files.WatchFile(iniPath);
+      const std::vector<char> block = ReadLanguageBlock(iniPath);
+      const auto lines = vglang::ParseLanguageSection(std::string_view(block.data(), block.size()));
+      const std::string_view path(iniPath);
+      ChangeWatch* files = &entry->files;
+      name = std::string(vglang::ChooseLanguageSection(lines, langId, [&](std::string_view section) {
+        return ResDllExists(path, iniPath, section, files);
+      }));
+      entry->name = name;
+      for (auto it = entries.begin(); it != entries.end(); ++it) {
+        if ((*it)->langId == langId && (*it)->iniPath == iniPath) {
+          entries.erase(it);
+          break;
+        }
+      }
+      KeepEntry(&entries, std::move(entry));
+    }
   } catch (const std::bad_alloc&) {
     return kLangNoMemory;
   }
@@ -255,4 +372,33 @@ int GetLangProfileInt(const char* key, int defaultValue, const char* iniPath) {
   if (GetLanguageSection(section, &sectionSize, iniPath) != 0) return -1;
   if (key == nullptr || section[0] == '\0') return defaultValue;
   return static_cast<int>(::GetPrivateProfileIntA(section, key, defaultValue, iniPath));
+}
+
+int GetProfileIntOf(const char* section, const char* key, int defaultValue, const char* iniPath) {
+  if (section == nullptr || key == nullptr || IsEmpty(iniPath)) {
+    return static_cast<int>(::GetPrivateProfileIntA(section, key, defaultValue, iniPath));
+  }
+  static std::mutex lock;
+  static std::vector<std::unique_ptr<ProfileIntEntry>> entries;
+  std::lock_guard<std::mutex> guard(lock);
+  for (auto it = entries.begin(); it != entries.end(); ++it) {
+    const ProfileIntEntry& entry = **it;
+    if (entry.iniPath != iniPath || entry.section != section || entry.key != key ||
+        entry.defaultValue != defaultValue) {
+      continue;
+    }
+    if (entry.file.StillTrue()) return entry.value;
+    entries.erase(it);
+    break;
+  }
+  auto entry = std::make_unique<ProfileIntEntry>();
+  entry->iniPath = iniPath;
+  entry->section = section;
+  entry->key = key;
+  entry->defaultValue = defaultValue;
+  entry->file.WatchFile(iniPath);
+  entry->value = static_cast<int>(::GetPrivateProfileIntA(section, key, defaultValue, iniPath));
+  const int value = entry->value;
+  KeepEntry(&entries, std::move(entry));
+  return value;
 }

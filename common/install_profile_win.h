@@ -3,9 +3,15 @@
 // installation folder, the printer and resource libraries, the sibling programs, the
 // driver's display name and the language section of the profile INI.
 //
-// Free functions without state. Every out buffer holds kInstallPathSize bytes unless a size
-// is passed; on failure it holds the empty string. Results: 1 (or 0 and a string for the
-// language calls) for success, 0 (or a negative code) for failure.
+// Free functions. Every out buffer holds kInstallPathSize bytes unless a size is passed; on
+// failure it holds the empty string. Results: 1 (or 0 and a string for the language calls)
+// for success, 0 (or a negative code) for failure.
+//
+// What the monitor asks on every poll is kept while it holds (thread-safe, a few entries
+// each): GetProfilePath while nothing under software\KORVA\VGL3 changes and the Driver
+// key's "Profile" file neither comes nor goes; the language section while the profile INI
+// and the resource library files that the choice looked for stay as they were; and
+// GetProfileIntOf's numbers while their INI stays as it was (last-write time and size).
 //
 // Registry (HKEY_LOCAL_MACHINE, read only):
 //   software\KORVA\VGL3\Driver\<driver>  "Profile", "InstallPath", "VG_RUN", "VG_ICN", ...
@@ -68,3 +74,7 @@ int GetLanguageSectionFor(LANGID langId, char* out, DWORD* size, const char* ini
 int GetLangProfileString(const char* key, char* out, DWORD size, const char* iniPath);
 // A number of the language section, or defaultValue; -1 when the section lookup fails.
 int GetLangProfileInt(const char* key, int defaultValue, const char* iniPath);
+
+// GetPrivateProfileIntA, kept while the INI file is unchanged (its last-write time and size;
+// a value mapped into the registry by IniFileMapping is not watched).
+int GetProfileIntOf(const char* section, const char* key, int defaultValue, const char* iniPath);

@@ -3,9 +3,11 @@
 #include <tlhelp32.h>
 
 #include <cstring>
+#include <mutex>
 #include <string>
 #include <vector>
 
+#include "common/change_watch_win.h"
 #include "common/debug_log_win.h"
 #include "common/logon_rules.h"
 #include "common/registry_win.h"
@@ -163,7 +165,10 @@ int IsAdministrator() {
   return result;
 }
 
-int GetLogonUser(char* user, char* domain) {
+namespace {
+
+// GetLogonUser, also telling which shell process the user came from (0 when none did).
+int FindLogonUser(char* user, char* domain, DWORD* shellProcessId) {
   if (user == nullptr || domain == nullptr) return 0;
   user[0] = '\0';
   domain[0] = '\0';
@@ -181,6 +186,7 @@ int GetLogonUser(char* user, char* domain) {
     if (GetProcessAccountName(ids[i], foundUser, &userSize, foundDomain, &domainSize)) {
       vgtext::CopyBounded(user, kLogonNameSize, foundUser);
       vgtext::CopyBounded(domain, kLogonNameSize, foundDomain);
+      if (shellProcessId != nullptr) *shellProcessId = ids[i];
       VgTrace("GetProcessAccountName : success\n");
       LogLogonUser(user, domain);
       break;
@@ -198,6 +204,10 @@ int GetLogonUser(char* user, char* domain) {
   }
   return user[0] != '\0';
 }
+
+}  // namespace
+
+int GetLogonUser(char* user, char* domain) { return FindLogonUser(user, domain, nullptr); }
 
 int IsSameLogonUser(const char* user, const char* domain) {
   if (user == nullptr || domain == nullptr || user[0] == '\0') return 0;
@@ -217,4 +227,28 @@ int IsSameLogonUser(const char* user, const char* domain) {
   }
   VgTrace("same logon user\n");
   return 1;
+}
+
+LogonUserFacts GetLogonUserFacts() {
+  static std::mutex lock;
+  static ChangeWatch watch;
+  static LogonUserFacts facts;
+  static bool kept = false;
+  std::lock_guard<std::mutex> guard(lock);
+  if (kept && watch.StillTrue()) return facts;
+
+  // Watched before the look-up, so that a change during it is not missed. 9x has no change
+  // notifications, and nothing to find either.
+  watch.Clear();
+  kept = IsNtPlatform();
+  kept = kept && watch.WatchKey(HKEY_LOCAL_MACHINE, kWinlogonKey, false);
+  kept = kept && watch.WatchKey(HKEY_USERS, "", false);
+  LogonUserFacts next;
+  DWORD shellProcessId = 0;
+  next.found = FindLogonUser(next.user, next.domain, &shellProcessId) != 0;
+  if (shellProcessId != 0) kept = watch.WatchProcess(shellProcessId) && kept;
+  next.sameUser = IsSameLogonUser(next.user, next.domain) != 0;
+  next.generation = facts.generation + 1;
+  facts = next;
+  return facts;
 }

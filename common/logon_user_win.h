@@ -30,3 +30,18 @@ int GetLogonUser(char* user, char* domain);
 
 // 1 when the current process runs as that user and domain (letter case aside).
 int IsSameLogonUser(const char* user, const char* domain);
+
+// The logon user as GetLogonUser finds it, and IsSameLogonUser's answer for it, found once
+// and kept while nothing they depend on has changed: the Winlogon values (shell name and
+// default user), the set of loaded user hives (a user logs on or off), and, when the user
+// came from a shell process, that process. Each call asks the watch (one wait, no registry
+// access); a change finds both again (and logs the look-up again). generation changes with
+// each new finding, so that caches built on these facts can tell. Thread-safe.
+struct LogonUserFacts {
+  char user[kLogonNameSize] = {};
+  char domain[kLogonNameSize] = {};
+  bool found = false;     // GetLogonUser's result
+  bool sameUser = false;  // IsSameLogonUser's result
+  unsigned long generation = 0;
+};
+LogonUserFacts GetLogonUserFacts();

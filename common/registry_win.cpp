@@ -112,6 +112,24 @@ DWORD Registry::GetDWordValue(const char* name, DWORD defaultValue) const {
   return value;
 }
 
+bool Registry::QueryDWord(const char* name, DWORD defaultValue, DWORD* value) const {
+  if (!m_bOpen || value == nullptr) return false;
+  DWORD read = 0;
+  DWORD size = sizeof read;
+  DWORD type = 0;
+  const LONG rc =
+      ::RegQueryValueExA(m_hKey, name, nullptr, &type, reinterpret_cast<BYTE*>(&read), &size);
+  if (rc == ERROR_SUCCESS && size == sizeof read) {
+    *value = read;
+    return true;
+  }
+  if (rc == ERROR_SUCCESS || rc == ERROR_MORE_DATA) {
+    *value = defaultValue;
+    return true;
+  }
+  return false;
+}
+
 DWORD Registry::ReadDWord(const char* name) const { return GetDWordValue(name, 0xFFFFFFFF); }
 
 std::vector<BYTE> Registry::GetBinary(const char* name) const {

@@ -41,6 +41,9 @@ class Registry {
   // As GetString, but says whether the read succeeded; value is untouched when it did not.
   bool QueryString(const char* name, std::string* value, DWORD bufferSize = MAX_PATH) const;
   DWORD GetDWordValue(const char* name, DWORD defaultValue) const;
+  // Whether the value exists, in one read: false when it is missing or the key is closed;
+  // true otherwise, with *value set to the value, or to defaultValue when it is not 32 bits.
+  bool QueryDWord(const char* name, DWORD defaultValue, DWORD* value) const;
   // 0xFFFFFFFF when closed or the read fails.
   DWORD ReadDWord(const char* name) const;
   // The value's bytes; empty when closed, missing or empty.

@@ -1,9 +1,11 @@
 #include "common/target_keys_win.h"
 
 #include <cstdint>
+#include <mutex>
 #include <string>
 #include <vector>
 
+#include "common/change_watch_win.h"
 #include "common/debug_log_win.h"
 #include "common/install_profile_win.h"
 #include "common/kv_open_printer_win.h"
@@ -58,17 +60,31 @@ std::string FindProfileOf(const char* user, const char* domain) {
   return std::string();
 }
 
+// FindProfileOf for the logon user, kept while the user stays the same and the profile list
+// does not change. Thread-safe.
+std::string ProfileOfLogonUser(const LogonUserFacts& logon) {
+  static std::mutex lock;
+  static ChangeWatch watch;
+  static unsigned long generation = 0;
+  static std::string profile;
+  std::lock_guard<std::mutex> guard(lock);
+  if (generation == logon.generation && watch.StillTrue()) return profile;
+  watch.Clear();
+  const bool watched = watch.WatchKey(HKEY_LOCAL_MACHINE, kProfileListKey, true);
+  profile = FindProfileOf(logon.user, logon.domain);
+  generation = watched ? logon.generation : 0;
+  return profile;
+}
+
 // Root and base path of the kind's keys for this process.
 void ChooseHive(std::string_view baseKey, TargetHive hive, char* path, HKEY* root) {
   *root = HKEY_CURRENT_USER;
   vgtext::CopyBounded(path, kTargetKeyPathSize, baseKey);
   if (hive != TargetHive::kLogonUser || !IsNtPlatform()) return;
 
-  char user[kLogonNameSize] = {};
-  char domain[kLogonNameSize] = {};
-  GetLogonUser(user, domain);
-  if (user[0] == '\0' || IsSameLogonUser(user, domain)) return;
-  const std::string profile = FindProfileOf(user, domain);
+  const LogonUserFacts logon = GetLogonUserFacts();
+  if (logon.user[0] == '\0' || logon.sameUser) return;
+  const std::string profile = ProfileOfLogonUser(logon);
   if (profile.empty()) return;
   char userPath[kTargetKeyPathSize];
   if (!vgtarget::JoinKeyPath(userPath, sizeof userPath, profile, baseKey)) return;
@@ -107,27 +123,141 @@ PrinterCheck CheckPrinter(const char* name) {
 
 }  // namespace
 
-int GetCurrentTargetPrnKey(const char* name, int kind, char* keyPath, HKEY* root,
-                           TargetHive hive) {
-  const std::string_view baseKey = vgtarget::BaseKeyOf(kind);
-  if (baseKey.empty() || keyPath == nullptr || root == nullptr) return kTargetBadArgument;
-  ChooseHive(baseKey, hive, keyPath, root);
+namespace {
 
-  Registry base(*root, keyPath);
+// The keys found lately, by root, base path and name: the path is taken again only after the
+// key at it has shown the name it was found by (a key that was removed, or rebuilt for another
+// printer, sends the look-up back to the base key's subkeys). Thread-safe; a few entries.
+class TargetPathCache {
+ public:
+  bool Find(HKEY root, const char* basePath, std::string_view name, std::string* path) {
+    std::lock_guard<std::mutex> guard(lock_);
+    for (const Entry& entry : entries_) {
+      if (entry.root == root && entry.basePath == basePath && vgtext::EqualsNoCase(entry.name, name)) {
+        *path = entry.path;
+        return true;
+      }
+    }
+    return false;
+  }
+  void Keep(HKEY root, const char* basePath, std::string_view name, const std::string& path) {
+    std::lock_guard<std::mutex> guard(lock_);
+    Drop(root, basePath, name);
+    if (entries_.size() >= kEntries) entries_.erase(entries_.begin());
+    entries_.push_back({root, basePath, std::string(name), path});
+  }
+  void Forget(HKEY root, const char* basePath, std::string_view name) {
+    std::lock_guard<std::mutex> guard(lock_);
+    Drop(root, basePath, name);
+  }
+
+ private:
+  static constexpr size_t kEntries = 8;
+  struct Entry {
+    HKEY root;
+    std::string basePath;
+    std::string name;
+    std::string path;
+  };
+  void Drop(HKEY root, const char* basePath, std::string_view name) {
+    for (auto it = entries_.begin(); it != entries_.end(); ++it) {
+      if (it->root == root && it->basePath == basePath && vgtext::EqualsNoCase(it->name, name)) {
+        entries_.erase(it);
+        return;
+      }
+    }
+  }
+  std::mutex lock_;
+  std::vector<Entry> entries_;
+};
+
+TargetPathCache& TargetPaths() {
+  static TargetPathCache cache;
+  return cache;
+}
+
+// Whether the open key carries the name it was found by.
+bool HasName(const Registry& key, std::string_view name) {
+  const std::string stored = key.GetString("Name", "", kNameValueSize);
+  return !stored.empty() && vgtext::EqualsNoCase(stored, name);
+}
+
+// The subkeys of the base path in index order: the first whose "Name" is the name.
+int SearchBase(HKEY root, char* keyPath, std::string_view wanted) {
+  Registry base(root, keyPath);
   if (!base.IsOpen()) return kTargetNoBaseKey;
-  const std::string_view wanted = Safe(name);
   for (DWORD index = 0;; ++index) {
     const std::string subkey = base.EnumKey(index);
     if (subkey.empty()) break;
     Registry target(base.Key(), subkey.c_str());
-    const std::string stored = target.GetString("Name", "", kNameValueSize);
-    if (stored.empty() || !vgtext::EqualsNoCase(stored, wanted)) continue;
+    if (!HasName(target, wanted)) continue;
     char found[kTargetKeyPathSize];
     if (!vgtarget::JoinKeyPath(found, sizeof found, keyPath, subkey)) continue;
     vgtext::CopyBounded(keyPath, kTargetKeyPathSize, found);
     return kTargetFound;
   }
   return kTargetNotFound;
+}
+
+// The look-up behind GetCurrentTargetPrnKey and OpenTargetKey. With a key to open, the key is
+// opened with that access (a key found that does not open stays closed) and, when the path
+// came from the cache, shows its name through that same handle.
+int LookUpTargetKey(const char* name, int kind, char* keyPath, HKEY* root, TargetHive hive,
+                    Registry* open, REGSAM access) {
+  const std::string_view baseKey = vgtarget::BaseKeyOf(kind);
+  if (baseKey.empty() || keyPath == nullptr || root == nullptr) return kTargetBadArgument;
+  ChooseHive(baseKey, hive, keyPath, root);
+  const std::string_view wanted = Safe(name);
+  const std::string basePath = keyPath;
+
+  std::string cached;
+  if (!wanted.empty() && TargetPaths().Find(*root, basePath.c_str(), wanted, &cached)) {
+    Registry check;
+    Registry& key = open != nullptr ? *open : check;
+    if (key.Open(*root, cached.c_str(), open != nullptr ? access : KEY_READ) &&
+        HasName(key, wanted)) {
+      vgtext::CopyBounded(keyPath, kTargetKeyPathSize, cached);
+      return kTargetFound;
+    }
+    // Read access may be all the key allows: the name decides whether the path still holds.
+    if (open != nullptr && !key.IsOpen()) {
+      Registry reader(*root, cached.c_str());
+      if (HasName(reader, wanted)) {
+        vgtext::CopyBounded(keyPath, kTargetKeyPathSize, cached);
+        return kTargetFound;
+      }
+    }
+    key.Close();
+    TargetPaths().Forget(*root, basePath.c_str(), wanted);
+  }
+
+  const int result = SearchBase(*root, keyPath, wanted);
+  if (result != kTargetFound) return result;
+  TargetPaths().Keep(*root, basePath.c_str(), wanted, keyPath);
+  if (open != nullptr) open->Open(*root, keyPath, access);
+  return result;
+}
+
+}  // namespace
+
+int GetCurrentTargetPrnKey(const char* name, int kind, char* keyPath, HKEY* root,
+                           TargetHive hive) {
+  return LookUpTargetKey(name, kind, keyPath, root, hive, nullptr, 0);
+}
+
+int OpenTargetKey(const char* printerName, const char* portName, REGSAM access, Registry* key,
+                  char* keyPath, HKEY* root) {
+  if (key == nullptr) return kTargetBadArgument;
+  key->Close();
+  const vgtarget::TargetName target = vgtarget::ChooseTargetName(Safe(printerName), Safe(portName));
+  const std::string name(target.name);
+  char path[kTargetKeyPathSize] = {};
+  HKEY targetRoot = HKEY_CURRENT_USER;
+  const int result = LookUpTargetKey(name.c_str(), target.kind, path, &targetRoot,
+                                     TargetHive::kLogonUser, key, access);
+  if (keyPath != nullptr) vgtext::CopyBounded(keyPath, kTargetKeyPathSize, path);
+  if (root != nullptr) *root = targetRoot;
+  return result;
 }
 
 int CreateTargetPrnKey(HKEY root, const char* name, char* basePath) {
@@ -312,31 +442,46 @@ int FindTargetKey(const char* printerName, const char* portName, char* keyPath, 
   return GetCurrentTargetPrnKey(name.c_str(), target.kind, keyPath, root);
 }
 
+int OpenTargetKeyToWrite(const char* printerName, const char* portName, Registry* key) {
+  const int result = OpenTargetKey(printerName, portName, KEY_ALL_ACCESS, key);
+  // A key that cannot be written may still be read: its switches still count.
+  if (result == kTargetFound && !key->IsOpen()) {
+    OpenTargetKey(printerName, portName, KEY_READ, key);
+  }
+  return result;
+}
+
+int SetTargetStatus(Registry& target, const BYTE* reply, DWORD length, DWORD channel) {
+  if (!target.IsOpen()) return 2;
+  if (reply == nullptr) length = 0;
+  if (!target.SetBinary("Status", reply, length) || !target.SetDWord("Channel", channel)) return 2;
+  return 0;
+}
+
+int SetComStatus(Registry& target, DWORD value) {
+  if (!target.IsOpen() || !target.SetDWord("ComStatus", value)) return 2;
+  return 0;
+}
+
+int GetComStatus(const Registry& target) {
+  return static_cast<int>(target.GetDWordValue("ComStatus", kComStatusDefault));
+}
+
 int SetTargetStatus(const char* printerName, const char* portName, const BYTE* reply,
                     DWORD length, DWORD channel) {
-  char path[kTargetKeyPathSize] = {};
-  HKEY root = HKEY_CURRENT_USER;
-  if (FindTargetKey(printerName, portName, path, &root) != kTargetFound) return 1;
-  Registry key(root, path, true);
-  if (!key.IsOpen()) return 2;
-  if (reply == nullptr) length = 0;
-  if (!key.SetBinary("Status", reply, length) || !key.SetDWord("Channel", channel)) return 2;
-  return 0;
+  Registry key;
+  if (OpenTargetKey(printerName, portName, KEY_ALL_ACCESS, &key) != kTargetFound) return 1;
+  return SetTargetStatus(key, reply, length, channel);
 }
 
 int SetComStatus(const char* printerName, const char* portName, DWORD value) {
-  char path[kTargetKeyPathSize] = {};
-  HKEY root = HKEY_CURRENT_USER;
-  if (FindTargetKey(printerName, portName, path, &root) != kTargetFound) return 1;
-  Registry key(root, path, true);
-  if (!key.IsOpen() || !key.SetDWord("ComStatus", value)) return 2;
-  return 0;
+  Registry key;
+  if (OpenTargetKey(printerName, portName, KEY_ALL_ACCESS, &key) != kTargetFound) return 1;
+  return SetComStatus(key, value);
 }
 
 int GetComStatus(const char* printerName, const char* portName) {
-  char path[kTargetKeyPathSize] = {};
-  HKEY root = HKEY_CURRENT_USER;
-  if (FindTargetKey(printerName, portName, path, &root) != kTargetFound) return kComStatusDefault;
-  Registry key(root, path);
-  return static_cast<int>(key.GetDWordValue("ComStatus", kComStatusDefault));
+  Registry key;
+  if (OpenTargetKey(printerName, portName, KEY_READ, &key) != kTargetFound) return kComStatusDefault;
+  return GetComStatus(key);
 }

@@ -9,6 +9,7 @@
 // The root is HKEY_CURRENT_USER, or HKEY_USERS with the logon user's profile key in front of
 // the base key when the process runs as another account. Key paths are at most 259
 // characters (buffers of kTargetKeyPathSize bytes). Every failure goes to the debug log.
+#include "common/registry_win.h"
 #include "common/target_key_rules.h"
 #include "common/win.h"
 
@@ -35,8 +36,27 @@ enum class TargetHive {
 // The target key of the name (printer name for kind 0, port name for kind 1), compared
 // without regard to case: kTargetFound and its path; kTargetNotFound or kTargetNoBaseKey
 // with the base path. The root is set for every result but kTargetBadArgument.
+//
+// The hive comes from the logon user's facts (GetLogonUserFacts), found again only when they
+// may have changed. A key found is remembered by root, base path and name, and its path is
+// taken again without walking the base key as long as the key there still carries that name
+// in its "Name"; otherwise (removed, rebuilt, renamed) the base key's subkeys are walked as
+// the first time. Thread-safe.
 int GetCurrentTargetPrnKey(const char* name, int kind, char* keyPath, HKEY* root,
                            TargetHive hive = TargetHive::kLogonUser);
+
+// The printer's target key (by its printer name, or by its port name when that is empty) in
+// the logon user's hive, found as GetCurrentTargetPrnKey finds it and opened in key with the
+// access: the remembered path is checked through the handle that is then handed out, so one
+// open serves the look-up and the work. kTargetFound with the key open, or with the key closed
+// when it exists but does not open with that access; any other result leaves it closed.
+// keyPath (kTargetKeyPathSize bytes) and root, each optional, as GetCurrentTargetPrnKey.
+int OpenTargetKey(const char* printerName, const char* portName, REGSAM access, Registry* key,
+                  char* keyPath = nullptr, HKEY* root = nullptr);
+
+// OpenTargetKey for the status values: all access, or read access only when the key allows
+// no more (writes then fail, reads still answer).
+int OpenTargetKeyToWrite(const char* printerName, const char* portName, Registry* key);
 
 // A new key under basePath with the lowest free number, holding "Name" = name, "Setting" =
 // 0 and "Timer" = 10; basePath (kTargetKeyPathSize bytes) then holds the new key's path.
@@ -83,3 +103,9 @@ int SetComStatus(const char* printerName, const char* portName, DWORD value);
 // "ComStatus", or kComStatusDefault when it (or the printer's key) is missing.
 constexpr int kComStatusDefault = 2;
 int GetComStatus(const char* printerName, const char* portName);
+
+// The same on a target key that the caller has found and opened (OpenTargetKeyToWrite): 0
+// written, 2 the key is closed or the write fails.
+int SetTargetStatus(Registry& target, const BYTE* reply, DWORD length, DWORD channel);
+int SetComStatus(Registry& target, DWORD value);
+int GetComStatus(const Registry& target);

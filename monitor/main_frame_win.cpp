@@ -1,13 +1,12 @@
 #include "monitor/main_frame_win.h"
 
-#include <process.h>
-
 #include <cstdio>
 #include <cstdlib>
 #include <string>
 #include <vector>
 
 #include "common/debug_log_win.h"
+#include "common/exception_guard_win.h"
 #include "common/install_profile_win.h"
 #include "common/instance_names.h"
 #include "common/kv_open_printer_win.h"
@@ -49,9 +48,9 @@ std::string SpoolerDriverName(const char* printer) {
 CMainFrame::CMainFrame() { VgLogWrite("CMainFrame::CMainFrame"); }
 
 CMainFrame::~CMainFrame() {
+  m_cWorker.RequestStop();
+  m_cWorker.Join();
   delete m_pcQv;
-  if (m_hStopEvent) ::CloseHandle(m_hStopEvent);
-  if (m_hSyncEvent) ::CloseHandle(m_hSyncEvent);
 }
 
 void CMainFrame::FreeLibraries() {
@@ -69,8 +68,8 @@ void CMainFrame::ShowStartError(UINT stringId, const char* fallback) const {
 
 int CMainFrame::ProfileInt(const char* key, int defaultValue) const {
   if (m_szProfilePath[0] == '\0') return defaultValue;
-  return static_cast<int>(::GetPrivateProfileIntA(m_szModelID, key, defaultValue,
-                                                  m_szProfilePath));
+  // Asked on every poll: kept while the profile file is unchanged.
+  return GetProfileIntOf(m_szModelID, key, defaultValue, m_szProfilePath);
 }
 
 int CMainFrame::Init(bool alreadyRunning) {
@@ -153,24 +152,27 @@ int CMainFrame::Init(bool alreadyRunning) {
 
   const std::string eventName = vgnames::SynchroEventName(m_szPrinterName, m_szPortName);
   VgLogWrite("EventName ", eventName.c_str());
-  m_hSyncEvent = ::CreateEventA(nullptr, TRUE, FALSE, eventName.c_str());
-  if (m_hSyncEvent == nullptr) return 0;
+  m_hSyncEvent.Reset(::CreateEventA(nullptr, TRUE, FALSE, eventName.c_str()));
+  if (!m_hSyncEvent.IsValid()) return 0;
   VgLogWrite("Reset Synchro Event");
-  ::ResetEvent(m_hSyncEvent);
+  ::ResetEvent(m_hSyncEvent.Get());
 
-  m_hStopEvent = ::CreateEventA(nullptr, TRUE, FALSE, nullptr);
-  if (m_hStopEvent == nullptr) return 0;
-  m_hThread = reinterpret_cast<HANDLE>(
-      ::_beginthreadex(nullptr, 0, &CMainFrame::MonitoringThread, this, 0, nullptr));
-  if (m_hThread == nullptr) {
-    ::CloseHandle(m_hSyncEvent);
-    m_hSyncEvent = nullptr;
+  // The printer view exists before the worker, so that the window thread never sees it
+  // appear or go while the worker runs.
+  m_pcQv = new (std::nothrow) CQv(m_szModelID);
+  if (m_pcQv == nullptr) {
+    ShowResOrFallback(m_hResLib, 1216, "Cannot allocate memory.");
+    m_hSyncEvent.Close();
+    return 0;
+  }
+  if (!m_cWorker.Start("CMainFrame::MonitoringThread", [this] { MonitoringThread(); })) {
+    m_hSyncEvent.Close();
     return 0;
   }
   return 1;
 }
 
-void CMainFrame::CreateMainWindow() {
+bool CMainFrame::CreateMainWindow() {
   VgLogWrite("CMainFrame::CreateMainWindow");
   HINSTANCE instance = ::GetModuleHandleA(nullptr);
   WNDCLASSA windowClass = {};
@@ -179,81 +181,92 @@ void CMainFrame::CreateMainWindow() {
   windowClass.hInstance = instance;
   windowClass.hbrBackground = reinterpret_cast<HBRUSH>(static_cast<INT_PTR>(COLOR_SCROLLBAR + 1));
   windowClass.lpszClassName = kWindowClass;
-  ::RegisterClassA(&windowClass);
-  ::CreateWindowExA(0, kWindowClass, kWindowTitle, WS_OVERLAPPED | WS_MINIMIZE, 0, 0, 100, 100,
-                    nullptr, nullptr, instance, this);
+  if (::RegisterClassA(&windowClass) == 0 ||
+      ::CreateWindowExA(0, kWindowClass, kWindowTitle, WS_OVERLAPPED | WS_MINIMIZE, 0, 0, 100,
+                        100, nullptr, nullptr, instance, this) == nullptr) {
+    VgLogWrite("Cannot create the main window : error", static_cast<long>(::GetLastError()));
+    return false;
+  }
+  return true;
 }
 
 int CMainFrame::OnCreate() {
   VgLogWrite("CMainFrame::OnCreate");
   VgLogWrite("Set Synchro Event");
-  if (m_hSyncEvent) ::SetEvent(m_hSyncEvent);
+  if (m_hSyncEvent.IsValid()) ::SetEvent(m_hSyncEvent.Get());
   return 0;
 }
 
 LRESULT CALLBACK CMainFrame::WindowProc(HWND window, UINT message, WPARAM wParam,
                                         LPARAM lParam) {
-  if (message == WM_CREATE) {
-    auto* create = reinterpret_cast<CREATESTRUCTA*>(lParam);
-    auto* self = static_cast<CMainFrame*>(create->lpCreateParams);
-    ::SetWindowLongPtrA(window, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(self));
-    self->m_hWnd = window;
-    return self->OnCreate();
-  }
-  auto* self = reinterpret_cast<CMainFrame*>(::GetWindowLongPtrA(window, GWLP_USERDATA));
-  if (self != nullptr) {
-    switch (message) {
-      case WM_DESTROY:
-        self->DestroyWindow();
-        break;
-      case WM_COMMAND:
-        if (LOWORD(wParam) == 1 || LOWORD(wParam) == 2) ::PostQuitMessage(0);
-        break;
-      case WM_CLOSE:
-        ::PostQuitMessage(0);
-        break;
-      case WM_TIMER:
-        if (lParam != 0) {
-          reinterpret_cast<TIMERPROC>(lParam)(window, WM_TIMER, wParam, ::GetTickCount());
-        } else if (wParam == kQuitTimer) {
-          self->m_bQuitTimerFired = true;
-        }
-        break;
-      case kRestartQuitTimer:
-        self->RestartQuitTimer();
-        break;
-      default:
-        break;
+  return vg::Guarded("CMainFrame::WindowProc", LRESULT{0}, [&]() -> LRESULT {
+    if (message == WM_CREATE) {
+      auto* create = reinterpret_cast<CREATESTRUCTA*>(lParam);
+      auto* self = static_cast<CMainFrame*>(create->lpCreateParams);
+      ::SetWindowLongPtrA(window, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(self));
+      self->m_hWnd = window;
+      // This thread owns the window, so only it may set the window's timers.
+      self->m_cQuitTimer.Attach(window);
+      return self->OnCreate();
     }
+    auto* self = reinterpret_cast<CMainFrame*>(::GetWindowLongPtrA(window, GWLP_USERDATA));
+    if (self == nullptr) return ::DefWindowProcA(window, message, wParam, lParam);
+    return self->HandleMessage(window, message, wParam, lParam);
+  });
+}
+
+LRESULT CMainFrame::HandleMessage(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
+  switch (message) {
+    case WM_DESTROY:
+      DestroyWindow();
+      break;
+    case WM_COMMAND:
+      // The loop ends; EndMonitoring then closes as WM_CLOSE does.
+      if (LOWORD(wParam) == 1 || LOWORD(wParam) == 2) ::PostQuitMessage(0);
+      break;
+    case WM_CLOSE:
+      ::PostQuitMessage(0);
+      break;
+    case WM_TIMER:
+      if (lParam != 0) {
+        reinterpret_cast<TIMERPROC>(lParam)(window, WM_TIMER, wParam, ::GetTickCount());
+      } else if (m_cQuitTimer.IsFiring(wParam)) {
+        m_bQuitTimerFired = true;
+      }
+      break;
+    case kRestartQuitTimer:
+      RestartQuitTimer();
+      break;
+    case CQuitTimer::kApplyMessage:
+      m_cQuitTimer.Apply();
+      break;
+    default:
+      break;
   }
   return ::DefWindowProcA(window, message, wParam, lParam);
 }
 
-unsigned __stdcall CMainFrame::MonitoringThread(void* self) {
+int CMainFrame::MonitoringThread() {
   VgLogWrite("CMainFrame::MonitoringThread");
-  static_cast<CMainFrame*>(self)->MonitoringMain();
-  return 0;
-}
-
-void CMainFrame::SleepUnlessStopped(DWORD milliseconds) {
-  ::WaitForSingleObject(m_hStopEvent, milliseconds);
+  return MonitoringMain();
 }
 
 int CMainFrame::MonitoringMain() {
   VgLogWrite("CMainFrame::MonitoringMain");
   VgLogWrite("Before : Wait Synchro Event");
-  ::WaitForSingleObject(m_hSyncEvent, INFINITE);
+  // Without a window the event never comes: the stop request ends the wait.
+  const bool windowCreated = m_cWorker.WaitFor(m_hSyncEvent.Get(), INFINITE);
   VgLogWrite("After : Wait Synchro Event");
-  ::CloseHandle(m_hSyncEvent);
-  m_hSyncEvent = nullptr;
+  m_hSyncEvent.Close();
 
-  const int initTime = ProfileInt("MonitorInitTime", 1000);
-  SleepUnlessStopped(static_cast<DWORD>(initTime));
-  if (!m_bStop && MonitorStart() == 1) {
+  // Whatever ends the polling, a failure included, monitoring ends in order after it.
+  vg::Guarded("CMainFrame::MonitoringMain", [&] {
+    if (!windowCreated) return;
+    const int initTime = ProfileInt("MonitorInitTime", 1000);
+    // A close during the first delay ends monitoring before a session starts.
+    if (!m_cWorker.Sleep(static_cast<DWORD>(initTime)) || MonitorStart() != 1) return;
     DWORD interval = static_cast<DWORD>(initTime);
-    for (;;) {
-      SleepUnlessStopped(interval);
-      if (m_bStop) break;
+    while (m_cWorker.Sleep(interval)) {
       if (m_bQuitTimerFired) {
         if (MonitorQuit() != 0) break;
         m_bQuitTimerFired = false;
@@ -261,7 +274,7 @@ int CMainFrame::MonitoringMain() {
       if (MonitorStatus() != 0) break;
       interval = static_cast<DWORD>(GetTimerValue()) * 1000;
     }
-  }
+  });
   MonitorEnd();
   return 0;
 }
@@ -271,6 +284,7 @@ int CMainFrame::MonitorStart() {
   std::vector<uint8_t> block;
   if (m_bFilePort) block = vgmon::BuildMonitorParamBlock(vgmon::kCodeToLibrary, m_szJobID, m_szKVM);
   if (m_pfnPrMonitoringStart != nullptr) {
+    m_bSessionStarted = true;
     VgLogWrite("Call PrMonitoringStart");
     const int result = m_pfnPrMonitoringStart(
         m_hWnd, m_szPrinterName, m_szDriverName, m_szPortName, m_szModelID, m_szProfilePath,
@@ -279,11 +293,6 @@ int CMainFrame::MonitorStart() {
   }
   if (m_bFilePort) return 0;  // the job goes to a file: nothing is polled
 
-  m_pcQv = new (std::nothrow) CQv(m_szModelID);
-  if (m_pcQv == nullptr) {
-    ShowResOrFallback(m_hResLib, 1216, "Cannot allocate memory.");
-    return 0;
-  }
   const char* missing = m_pcQv->Bind(m_hPrnLib);
   if (missing != nullptr) {
     ::MessageBoxA(nullptr, missing, "ERROR", MB_OK);
@@ -300,8 +309,9 @@ void CMainFrame::MonitorEnd() {
     VgLogWrite("Reset MapFile");
     ::InterlockedExchange(m_pInstanceMap, 0);
   }
-  ::PostMessageA(m_hWnd, WM_CLOSE, 0, 0);
-  if (m_pfnPrMonitoringEnd != nullptr) {
+  if (m_hWnd != nullptr) ::PostMessageA(m_hWnd, WM_CLOSE, 0, 0);
+  // Only a session that was started is ended.
+  if (m_pfnPrMonitoringEnd != nullptr && m_bSessionStarted) {
     VgLogWrite("Call PrMonitoringEnd");
     const int result = m_pfnPrMonitoringEnd(0, 0);
     VgLogWrite("Returned from PrMonitoringEnd : nRet", result);
@@ -309,11 +319,11 @@ void CMainFrame::MonitorEnd() {
 }
 
 int CMainFrame::GetTimerValue() {
+  VgLogWrite("CMainFrame::GetTimerValue");
   auto getTimer = GetProcAs<PFN_PrGetTimerValue>(m_hPrnLib, "PrGetTimerValue");
   if (getTimer != nullptr) {
     int network = 0;
-    const int seconds =
-        vgmon::LibraryPollInterval(getTimer(m_pcQv ? m_pcQv->m_dwStatusChannel : 0, &network));
+    const int seconds = vgmon::LibraryPollInterval(getTimer(m_pcQv->m_dwStatusChannel, &network));
     if (seconds != -1) {
       Registry target(m_hTargetRoot, m_szTargetKey, false, KEY_ALL_ACCESS);
       target.SetDWord("Timer", static_cast<DWORD>(seconds));
@@ -338,25 +348,9 @@ int CMainFrame::GetQuitTimeout() const {
   return ProfileInt("TIMEOUT", 0);
 }
 
-bool CMainFrame::QuitTimerRunning() const {
-  std::lock_guard<std::recursive_mutex> guard(m_quitLock);
-  return m_nQuitTimerId != 0;
-}
-
-void CMainFrame::StartQuitTimer(int seconds) {
-  std::lock_guard<std::recursive_mutex> guard(m_quitLock);
-  m_nQuitTimerId = ::SetTimer(m_hWnd, kQuitTimer, static_cast<UINT>(seconds) * 1000, nullptr);
-}
-
-void CMainFrame::KillQuitTimer() {
-  std::lock_guard<std::recursive_mutex> guard(m_quitLock);
-  if (m_nQuitTimerId != 0) ::KillTimer(m_hWnd, m_nQuitTimerId);
-  m_nQuitTimerId = 0;
-}
-
 void CMainFrame::StopQuitTimer() {
   std::lock_guard<std::recursive_mutex> guard(m_quitLock);
-  KillQuitTimer();
+  m_cQuitTimer.Stop();
   m_nQuitCount = 0;
 }
 
@@ -365,30 +359,33 @@ void CMainFrame::ResetInstanceMap() {
 }
 
 int CMainFrame::RestartQuitTimer() {
+  VgLogWrite("CMainFrame::RestartQuitTimer");
   std::lock_guard<std::recursive_mutex> guard(m_quitLock);
   m_bComplete = FALSE;
   if (m_pcQv) m_pcQv->m_nPrintState = 1;
-  if (m_nQuitTimerId == 0) return 0;
+  if (!m_cQuitTimer.Running()) return 0;
   const int timeout = GetQuitTimeout();
-  ::KillTimer(m_hWnd, m_nQuitTimerId);
+  m_cQuitTimer.Stop();
   m_nQuitCount = 0;
-  m_nQuitTimerId = ::SetTimer(m_hWnd, kQuitTimer, static_cast<UINT>(timeout) * 1000, nullptr);
+  m_cQuitTimer.Start(timeout);
   return 0;
 }
 
 int CMainFrame::DestroyWindow() {
   VgLogWrite("CMainFrame::DestroyWindow");
   StopQuitTimer();
-  m_bStop = true;
-  if (m_hStopEvent) ::SetEvent(m_hStopEvent);
+  m_cWorker.RequestStop();
   VgLogWrite("Before : Wait Monitoring Thread");
-  if (m_hThread) {
-    ::WaitForSingleObject(m_hThread, INFINITE);
-    ::CloseHandle(m_hThread);
-    m_hThread = nullptr;
-  }
+  m_cWorker.Join();
   VgLogWrite("After : Wait Monitoring Thread");
   delete m_pcQv;
   m_pcQv = nullptr;
   return 0;
+}
+
+void CMainFrame::EndMonitoring() {
+  if (m_hWnd != nullptr && ::IsWindow(m_hWnd)) ::DestroyWindow(m_hWnd);
+  // Without a window (it was never made) the worker is stopped and joined here.
+  m_cWorker.RequestStop();
+  m_cWorker.Join();
 }

@@ -6,7 +6,10 @@
 #include <atomic>
 #include <mutex>
 
+#include "common/unique_handle.h"
 #include "common/win.h"
+#include "common/worker_thread_win.h"
+#include "monitor/quit_timer_win.h"
 #include "printer/vgprn_exports.h"
 
 class CQv;
@@ -24,10 +27,16 @@ class CMainFrame {
   // 1 when the worker thread runs, else 0. With another monitor running it only hands the
   // job on and returns 0.
   int Init(bool alreadyRunning);
-  void CreateMainWindow();
+  // False when the window class or the window cannot be made; the worker then still waits
+  // and the caller ends it with EndMonitoring.
+  bool CreateMainWindow();
   int OnCreate();
   int RestartQuitTimer();
   int DestroyWindow();
+  // The one way out, whatever ended the message loop (or kept it from starting): the window
+  // is destroyed if it still exists, which stops and joins the worker; the worker ends the
+  // session it started. Nothing the worker uses may be freed before this returns.
+  void EndMonitoring();
 
   HWND Window() const { return m_hWnd; }
   // The instance mapping's view (owned by the application object).
@@ -56,9 +65,9 @@ class CMainFrame {
   class PollEnvironmentImpl;
 
   static LRESULT CALLBACK WindowProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam);
-  static unsigned __stdcall MonitoringThread(void* self);
+  LRESULT HandleMessage(HWND window, UINT message, WPARAM wParam, LPARAM lParam);
+  int MonitoringThread();
   int MonitoringMain();
-  void SleepUnlessStopped(DWORD milliseconds);
   int MonitorStart();
   void MonitorEnd();
   int GetTimerValue();
@@ -79,10 +88,10 @@ class CMainFrame {
   LRESULT SendParamBlock(HWND window);
   int StartExe(const char* programPath, const char* arguments);
 
-  bool QuitTimerRunning() const;
-  void StartQuitTimer(int seconds);
+  bool QuitTimerRunning() const { return m_cQuitTimer.Running(); }
+  void StartQuitTimer(int seconds) { m_cQuitTimer.Start(seconds); }
   // Kills the quit timer and clears its identifier.
-  void KillQuitTimer();
+  void KillQuitTimer() { m_cQuitTimer.Stop(); }
   // KillQuitTimer, and the count of its firings goes back to 0.
   void StopQuitTimer();
   void ResetInstanceMap();
@@ -93,25 +102,28 @@ class CMainFrame {
   PFN_PrMonitoringStart m_pfnPrMonitoringStart = nullptr;
   PFN_PrMonitoringEnd m_pfnPrMonitoringEnd = nullptr;
   int m_nLastPopup = 0;
+  // Made by Init before the worker starts and deleted after it was joined, so that both
+  // threads may use it while the worker runs.
   CQv* m_pcQv = nullptr;
   char m_szTargetKey[MAX_PATH] = {};
   char m_szDriverKey[MAX_PATH] = {};
   HKEY m_hTargetRoot = HKEY_CURRENT_USER;
   HINSTANCE m_hResLib = nullptr;
   HINSTANCE m_hPrnLib = nullptr;
-  HANDLE m_hThread = nullptr;
-  HANDLE m_hSyncEvent = nullptr;
-  UINT_PTR m_nQuitTimerId = 0;
+  // The worker; its stop request is the window's m_bStop.
+  CWorkerThread m_cWorker;
+  ScopedHandle m_hSyncEvent;
   int m_nEnableGetStatusErr = 0;
+  // PrMonitoringStart was called: only then does PrMonitoringEnd end the session.
+  bool m_bSessionStarted = false;
 
   volatile LONG* m_pInstanceMap = nullptr;
-  // The quit timer, its counter and the restart request are touched by the window thread and
-  // the worker.
+  // Guards what the window thread and the worker share: m_bComplete, m_nQuitCount and the
+  // quit timer's requests (the restart request runs on the window thread, the poll decisions
+  // on the worker). The print state of m_pcQv is guarded by the CQv itself.
   mutable std::recursive_mutex m_quitLock;
-  // Set by the window's destruction; the worker stops after its current sleep.
-  std::atomic<bool> m_bStop{false};
+  // The quit timer (identifier 9) of the main window.
+  CQuitTimer m_cQuitTimer;
   // Set when the quit timer fires; the worker then runs MonitorQuit.
   std::atomic<bool> m_bQuitTimerFired{false};
-  // Wakes the worker's sleep when the window goes, so closing is prompt.
-  HANDLE m_hStopEvent = nullptr;
 };

@@ -24,6 +24,8 @@ CMTApp::CMTApp() {
 }
 
 CMTApp::~CMTApp() {
+  // The worker uses the mapping and the libraries: it has ended before they go.
+  if (m_pMainFrame) m_pMainFrame->EndMonitoring();
   if (m_pMapView) ::UnmapViewOfFile(const_cast<LONG*>(m_pMapView));
   if (m_hMapFile) ::CloseHandle(m_hMapFile);
   if (m_pMainFrame) {
@@ -37,13 +39,20 @@ CMTApp::~CMTApp() {
 int CMTApp::Run(HINSTANCE instance, const char* commandLine) {
   m_hInstance = instance;
   m_pszCmdLine = commandLine ? commandLine : "";
-  if (InitInstance() != 1) return 0;
-  MSG message;
-  while (::GetMessageA(&message, nullptr, 0, 0) > 0) {
+  if (InitInstance() != 1) {
+    if (m_pMainFrame) m_pMainFrame->EndMonitoring();
+    return 0;
+  }
+  MSG message = {};
+  BOOL got;
+  while ((got = ::GetMessageA(&message, nullptr, 0, 0)) > 0) {
     ::TranslateMessage(&message);
     ::DispatchMessageA(&message);
   }
-  return static_cast<int>(message.wParam);
+  // However the loop ended (WM_CLOSE, WM_COMMAND 1 or 2, a quit message from elsewhere, a
+  // failed loop), monitoring ends the same way before anything is freed.
+  m_pMainFrame->EndMonitoring();
+  return got == 0 ? static_cast<int>(message.wParam) : 0;
 }
 
 int CMTApp::InitInstance() {
@@ -113,7 +122,8 @@ int CMTApp::InitInstance() {
 
   if (!frame.Init(m_bAlreadyRunning != FALSE)) return 0;
 
-  frame.CreateMainWindow();
+  // Without a window the worker would wait forever: the process ends as when Init fails.
+  if (!frame.CreateMainWindow()) return 0;
   HWND window = frame.Window();
   if (m_pMapView) ::InterlockedExchange(m_pMapView, HandleToLong(window));
   ::ShowWindow(window, SW_HIDE);

@@ -60,6 +60,7 @@ void CMainFrame::ApplyPollState(const vgmon::PollState& state) {
 }
 
 int CMainFrame::CheckCommonErrors() {
+  VgLogWrite("CMainFrame::CheckCommonErrors");
   Registry common(HKEY_LOCAL_MACHINE, "software\\KORVA\\VGL3\\VGLCommon");
   const struct {
     const char* name;

@@ -86,9 +86,11 @@ int CQv::QueryStatus(int& nPopup) {
 
   VgLogWrite("Call PrGetStatus");
   int soundPlay = 0;
+  // The library writes a copy: the window thread may set the print state meanwhile.
+  int printState = m_nPrevPrintState;
   int result = 0;
   if (m_pfnPrGetStatus != nullptr) {
-    result = m_pfnPrGetStatus(m_iEnableGetStatusErr, &nPopup, &soundPlay, &m_nPrintState,
+    result = m_pfnPrGetStatus(m_iEnableGetStatusErr, &nPopup, &soundPlay, &printState,
                               &m_nFineStNum, &m_nStNum);
   }
   VgLogWrite("Returned from PrGetStatus : nRet", result);
@@ -96,10 +98,11 @@ int CQv::QueryStatus(int& nPopup) {
   std::snprintf(line, sizeof line,
                 "nPopup = %d, bSoundPlay = %d, m_nPrintState = %d, m_nFineStNum = %d, "
                 "m_nStNum = %d",
-                nPopup, soundPlay, m_nPrintState, m_nFineStNum, m_nStNum);
+                nPopup, soundPlay, printState, m_nFineStNum, m_nStNum);
   VgLogWrite(line);
 
-  if (m_nPrintState == 0) m_nPrintState = m_nPrevPrintState;
+  // 0 is "not reported": the state stays as it was.
+  if (printState != 0) m_nPrintState = printState;
   if (result < 0) {
     m_bLastCallSucceeded = result == -1 ? TRUE : FALSE;
   } else if (result == 0) {

@@ -1,6 +1,8 @@
 #pragma once
 // CQv: the monitor's view of the printer through the printer library's exports: model check,
 // channel acquisition and the status query of each poll.
+#include <atomic>
+
 #include "common/win.h"
 #include "printer/vgprn_exports.h"
 
@@ -27,7 +29,8 @@ class CQv {
   DWORD m_dwStatusChannel = 0;
   int m_iEnableGetStatusErr = 0;
   BOOL m_bError = FALSE;
-  int m_nPrintState = 0;
+  // Written by the worker's status query and by the window thread's restart request.
+  std::atomic<int> m_nPrintState{0};
   int m_nPrevPrintState = 0;
   DWORD m_dwComStatus = 0;
   int m_nStNum = 1;

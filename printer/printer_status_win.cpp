@@ -6,18 +6,23 @@
 #include "printer/status_decode.h"
 
 CPrinterStatus::CPrinterStatus(bool hasReply, const StatusReply& reply, const CategoryRow* category,
-                               const HelpLink& help, const StatusRecord& record,
+                               const HelpSource& help, const StatusRecord& record,
                                HMODULE resourceModule)
     : m_bHasReply(hasReply ? TRUE : FALSE),
-      m_nHelpType(help.type),
-      m_hHelpResource(help.resource),
+      m_stHelpSource(help),
       m_stRecord(record),
       m_hResource(resourceModule) {
   m_stReply = hasReply ? reply : ZeroedStatusReply();
   std::memset(&m_stCategory, 0, sizeof(m_stCategory));
   if (category != nullptr) m_stCategory = *category;
-  vgtext::CopyBounded(m_szHelpPath, sizeof(m_szHelpPath),
-                      vgtext::BoundedView(help.path, sizeof(help.path)));
+}
+
+const HelpLink& CPrinterStatus::Help() const {
+  if (!m_bHelpFound) {
+    m_stHelp = FindHelpLink(m_stHelpSource, m_stRecord.helpNo);
+    m_bHelpFound = true;
+  }
+  return m_stHelp;
 }
 
 CPrinterStatus::~CPrinterStatus() = default;

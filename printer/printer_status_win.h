@@ -4,26 +4,17 @@
 #include <cstdint>
 
 #include "common/win.h"
+#include "printer/help_link_win.h"
 #include "printer/status_reply.h"
 #include "printer/status_tables.h"
-
-// Kinds of help a status can carry.
-constexpr int kHelpNone = 0;
-constexpr int kHelpFile = 1;      // a troubleshooting file of the installation
-constexpr int kHelpResource = 2;  // a trouble resource (RCDATA) of the resource library
-
-struct HelpLink {
-  int type = kHelpNone;
-  char path[MAX_PATH] = {};
-  HRSRC resource = nullptr;
-};
 
 class CPrinterStatus {
  public:
   // reply is ignored (kept zero-filled) when hasReply is false; a missing category row gives
-  // six zeros. resourceModule serves the texts that are string resource ids.
+  // six zeros. The help link is found from help (the record's help number) when it is first
+  // asked for. resourceModule serves the texts that are string resource ids.
   CPrinterStatus(bool hasReply, const StatusReply& reply, const CategoryRow* category,
-                 const HelpLink& help, const StatusRecord& record, HMODULE resourceModule);
+                 const HelpSource& help, const StatusRecord& record, HMODULE resourceModule);
   virtual ~CPrinterStatus();
   CPrinterStatus(const CPrinterStatus&) = delete;
   CPrinterStatus& operator=(const CPrinterStatus&) = delete;
@@ -46,9 +37,11 @@ class CPrinterStatus {
   // The six numbers of the display category's row.
   const CategoryRow& GetCategoryRow() const { return m_stCategory; }
 
-  int GetHelpType() const { return m_nHelpType; }
-  const char* GetHelpPath() const { return m_szHelpPath; }
-  HRSRC GetHelpResource() const { return m_hHelpResource; }
+  // The help link, found on the first of these calls (the resource library must still be
+  // loaded then).
+  int GetHelpType() const { return Help().type; }
+  const char* GetHelpPath() const { return Help().path; }
+  HRSRC GetHelpResource() const { return Help().resource; }
 
   bool HasReply() const { return m_bHasReply != FALSE; }
   const StatusReply& GetReply() const { return m_stReply; }
@@ -57,13 +50,14 @@ class CPrinterStatus {
 
  private:
   int GetText(const char (&text)[kStatusTextSize], char* out, int size) const;
+  const HelpLink& Help() const;
 
   BOOL m_bHasReply;
   StatusReply m_stReply;
   CategoryRow m_stCategory;
-  int m_nHelpType;
-  char m_szHelpPath[MAX_PATH];
-  HRSRC m_hHelpResource;
+  HelpSource m_stHelpSource;
+  mutable HelpLink m_stHelp;
+  mutable bool m_bHelpFound = false;
   StatusRecord m_stRecord;
   HMODULE m_hResource;
 };

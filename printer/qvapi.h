@@ -32,7 +32,50 @@ typedef int32_t(QVAPI_CALL* PFN_QVReceive)(int32_t handle, void* buffer, int32_t
 typedef int32_t(QVAPI_CALL* PFN_QVSend)(int32_t handle, const void* data, int32_t* size);
 }
 
+// The twelve functions, in the order the system binds them, each with its pointer type. This
+// one list makes the binding's function table, binds it by name, and checks the simulated
+// printer's exports: X(name, type) is expanded once per function.
+#define QVAPI_FUNCTIONS(X)                            \
+  X(QVInitialize, PFN_QVInitialize)                   \
+  X(QVRelease, PFN_QVRelease)                         \
+  X(QVGetDeviceID, PFN_QVGetDeviceID)                 \
+  X(QVGetAvailableChannel, PFN_QVGetAvailableChannel) \
+  X(QVOpenChannel, PFN_QVOpenChannel)                 \
+  X(QVCloseChannel, PFN_QVCloseChannel)               \
+  X(QVSetOption, PFN_QVSetOption)                     \
+  X(QVGetOption, PFN_QVGetOption)                     \
+  X(QVReceiveCancel, PFN_QVReceiveCancel)             \
+  X(QVGetStatus, PFN_QVGetStatus)                     \
+  X(QVReceive, PFN_QVReceive)                         \
+  X(QVSend, PFN_QVSend)
+
 namespace qvapi {
+
+// The bound functions, one member per function, named as the function.
+struct FunctionTable {
+#define QVAPI_TABLE_MEMBER(name, type) type name = nullptr;
+  QVAPI_FUNCTIONS(QVAPI_TABLE_MEMBER)
+#undef QVAPI_TABLE_MEMBER
+};
+
+// Binds every function through lookup(name), which gives the function's address or null (the
+// system's procedure lookup in the shell). Returns null when all are bound; otherwise the name
+// of the first one missing, and the table is left empty.
+template <typename Lookup>
+const char* BindFunctions(FunctionTable* table, Lookup&& lookup) {
+  FunctionTable bound;
+#define QVAPI_BIND_MEMBER(name, type)                \
+  if (void* address = lookup(#name)) {               \
+    bound.name = reinterpret_cast<type>(address);    \
+  } else {                                           \
+    *table = FunctionTable();                        \
+    return #name;                                    \
+  }
+  QVAPI_FUNCTIONS(QVAPI_BIND_MEMBER)
+#undef QVAPI_BIND_MEMBER
+  *table = bound;
+  return nullptr;
+}
 
 // One record of QVGetAvailableChannel: the channel number and a second word whose low
 // 16 bits are the mode word.

@@ -76,21 +76,51 @@ CQvApiBase::CQvApiBase(bool initialize) {
   if (initialize) Initialize();
 }
 
-CQvApiBase::~CQvApiBase() {
-  m_nUsers = 0;
-  Destroy();
-}
+CQvApiBase::~CQvApiBase() = default;
 
 CQvApiBase& CQvApiBase::Instance() {
   static CQvApiBase base;
   return base;
 }
 
+BOOL CQvApiBase::IsEnabled() const {
+  std::lock_guard<std::recursive_mutex> guard(m_lock);
+  return m_bEnable;
+}
+
+int CQvApiBase::AddUser() {
+  std::lock_guard<std::recursive_mutex> guard(m_lock);
+  return ++m_nUsers;
+}
+
 int CQvApiBase::RemoveUser() {
-  int count = m_nUsers.load();
-  while (count > 0 && !m_nUsers.compare_exchange_weak(count, count - 1)) {
-  }
-  return count > 0 ? count - 1 : 0;
+  std::lock_guard<std::recursive_mutex> guard(m_lock);
+  if (m_nUsers > 0) --m_nUsers;
+  return m_nUsers;
+}
+
+int CQvApiBase::Users() const {
+  std::lock_guard<std::recursive_mutex> guard(m_lock);
+  return m_nUsers;
+}
+
+HMODULE CQvApiBase::Module() const {
+  std::lock_guard<std::recursive_mutex> guard(m_lock);
+  return m_hModule;
+}
+
+BOOL CQvApiBase::AddUserAndBind(qvapi::FunctionTable* table) {
+  std::lock_guard<std::recursive_mutex> guard(m_lock);
+  if (!m_bEnable) Initialize();
+  ++m_nUsers;  // only once nothing can throw: a failed start leaves the count as it was
+  *table = m_bEnable ? m_fn : qvapi::FunctionTable();
+  return m_bEnable;
+}
+
+void CQvApiBase::RemoveUserAndRelease() {
+  std::lock_guard<std::recursive_mutex> guard(m_lock);
+  RemoveUser();
+  Destroy();
 }
 
 void CQvApiBase::LoadLibraryOfCurrentPrinter() {
@@ -103,48 +133,6 @@ void CQvApiBase::LoadLibraryOfCurrentPrinter() {
   m_hModule = ::LoadLibraryA(path);
 }
 
-bool CQvApiBase::ResolveFunctions() {
-  struct Entry {
-    const char* name;
-    void** slot;
-  };
-  const Entry entries[] = {
-      {"QVInitialize", reinterpret_cast<void**>(&m_pfnQVInitialize)},
-      {"QVRelease", reinterpret_cast<void**>(&m_pfnQVRelease)},
-      {"QVGetDeviceID", reinterpret_cast<void**>(&m_pfnQVGetDeviceID)},
-      {"QVGetAvailableChannel", reinterpret_cast<void**>(&m_pfnQVGetAvailableChannel)},
-      {"QVOpenChannel", reinterpret_cast<void**>(&m_pfnQVOpenChannel)},
-      {"QVCloseChannel", reinterpret_cast<void**>(&m_pfnQVCloseChannel)},
-      {"QVSetOption", reinterpret_cast<void**>(&m_pfnQVSetOption)},
-      {"QVGetOption", reinterpret_cast<void**>(&m_pfnQVGetOption)},
-      {"QVReceiveCancel", reinterpret_cast<void**>(&m_pfnQVReceiveCancel)},
-      {"QVGetStatus", reinterpret_cast<void**>(&m_pfnQVGetStatus)},
-      {"QVReceive", reinterpret_cast<void**>(&m_pfnQVReceive)},
-      {"QVSend", reinterpret_cast<void**>(&m_pfnQVSend)},
-  };
-  for (const Entry& entry : entries) {
-    void* proc = GetProcAs<void*>(m_hModule, entry.name);
-    if (proc == nullptr) return false;  // the first missing name leaves the binding off
-    *entry.slot = proc;
-  }
-  return true;
-}
-
-void CQvApiBase::ClearFunctions() {
-  m_pfnQVInitialize = nullptr;
-  m_pfnQVRelease = nullptr;
-  m_pfnQVGetDeviceID = nullptr;
-  m_pfnQVGetAvailableChannel = nullptr;
-  m_pfnQVOpenChannel = nullptr;
-  m_pfnQVCloseChannel = nullptr;
-  m_pfnQVSetOption = nullptr;
-  m_pfnQVGetOption = nullptr;
-  m_pfnQVReceiveCancel = nullptr;
-  m_pfnQVGetStatus = nullptr;
-  m_pfnQVReceive = nullptr;
-  m_pfnQVSend = nullptr;
-}
-
 BOOL CQvApiBase::Initialize() {
   std::lock_guard<std::recursive_mutex> guard(m_lock);
   CTraceScope trace("CQvApiBase::Initialize");
@@ -154,12 +142,15 @@ BOOL CQvApiBase::Initialize() {
   }
   // Any result but 0 left the library unready: it is asked again on every later call.
   if (m_nInitResult != 0 && m_hModule != nullptr) {
-    if (!ResolveFunctions()) {
-      ClearFunctions();
+    HMODULE module = m_hModule;
+    // The first missing name leaves the binding off.
+    if (qvapi::BindFunctions(&m_fn, [module](const char* name) {
+          return GetProcAs<void*>(module, name);
+        }) != nullptr) {
       return m_bEnable;
     }
     trace.Write("Before:QVInitialize()\n");
-    m_nInitResult = m_pfnQVInitialize();
+    m_nInitResult = m_fn.QVInitialize();
     m_bEnable = m_nInitResult == 0 ? TRUE : FALSE;
     trace.Write("After:QVInitialize(), m_bEnable : %d\n", m_bEnable);
   }
@@ -172,9 +163,9 @@ void CQvApiBase::Destroy() {
   CTraceScope trace("CQvApiBase::Destroy");
   m_cChannels.Free();
   m_nChannelCount = -1;
-  if (m_nInitResult >= 0 && m_pfnQVRelease != nullptr) {
+  if (m_nInitResult >= 0 && m_fn.QVRelease != nullptr) {
     trace.Write("Before:QVRelease()\n");
-    if (m_pfnQVRelease() >= 0) m_nInitResult = -1;
+    if (m_fn.QVRelease() >= 0) m_nInitResult = -1;
     trace.Write("After:QVRelease()\n");
   }
   if (m_hModule != nullptr) ::FreeLibrary(m_hModule);
@@ -182,28 +173,33 @@ void CQvApiBase::Destroy() {
   // Nothing of an unloaded library may be called again: the next user loads it afresh.
   m_nInitResult = -1;
   m_bEnable = FALSE;
-  ClearFunctions();
+  m_fn = qvapi::FunctionTable();
 }
 
-int CQvApiBase::QVGetAvailableChannel(int kind, const char* name) {
+int CQvApiBase::QVGetAvailableChannel(int kind, const char* name,
+                                      const qvapi::ChannelRecord** records) {
   std::lock_guard<std::recursive_mutex> guard(m_lock);
   CTraceScope trace("CQvApiBase::QVGetAvailableChannel");
+  if (records) *records = nullptr;
   if (name == nullptr) return 0;
-  if (m_cChannels.Get() != nullptr && m_nChannelCount >= 1) return m_nChannelCount;
+  if (m_cChannels.Get() != nullptr && m_nChannelCount >= 1) {
+    if (records) *records = m_cChannels.As<qvapi::ChannelRecord>();
+    return m_nChannelCount;
+  }
   m_cChannels.Free();
   m_nChannelCount = -1;
-  if (!m_bEnable || m_pfnQVGetAvailableChannel == nullptr) return -1;
+  if (!m_bEnable || m_fn.QVGetAvailableChannel == nullptr) return -1;
 
   int32_t size = 0;
   trace.Write("Before:QVGetAvailableChannel(1st)\n");
-  int32_t result = m_pfnQVGetAvailableChannel(kind, name, nullptr, &size);
+  int32_t result = m_fn.QVGetAvailableChannel(kind, name, nullptr, &size);
   trace.Write("After :QVGetAvailableChannel(1st) : %d\n", static_cast<int>(result));
   if (result != qvapi::kBufferTooSmall || size <= 0) return -1;
 
   if (m_cChannels.Alloc(static_cast<size_t>(size) + 1) == nullptr) return -1;
   const int32_t allocated = size;
   trace.Write("Before:QVGetAvailableChannel(2nd)\n");
-  result = m_pfnQVGetAvailableChannel(kind, name, m_cChannels.Get(), &size);
+  result = m_fn.QVGetAvailableChannel(kind, name, m_cChannels.Get(), &size);
   trace.Write("After :QVGetAvailableChannel(2nd) : %d\n", static_cast<int>(result));
   if (result <= 0) {
     m_cChannels.Free();
@@ -213,41 +209,23 @@ int CQvApiBase::QVGetAvailableChannel(int kind, const char* name) {
   // A count beyond the buffer would make every later scan read past it.
   const int fits = static_cast<int>(allocated / static_cast<int32_t>(sizeof(qvapi::ChannelRecord)));
   m_nChannelCount = result < fits ? result : fits;
-  const qvapi::ChannelRecord* records = Channels();
+  const qvapi::ChannelRecord* list = m_cChannels.As<qvapi::ChannelRecord>();
   for (int i = 0; i < m_nChannelCount; ++i) {
     trace.Write("Channel info[%d], Channel : %#x, Mode : %#x\n", i,
-                static_cast<unsigned>(records[i].channel),
-                static_cast<unsigned>(qvapi::ModeOf(records[i])));
+                static_cast<unsigned>(list[i].channel),
+                static_cast<unsigned>(qvapi::ModeOf(list[i])));
   }
+  if (records) *records = list;
   return m_nChannelCount;
 }
 
 CQvApi::CQvApi() : m_pBase(&CQvApiBase::Instance()) {
-  m_pBase->AddUser();
-  if (!m_pBase->IsEnabled()) m_pBase->Initialize();
-  if (!m_pBase->IsEnabled()) return;
-  m_pfnQVInitialize = m_pBase->m_pfnQVInitialize;
-  m_pfnQVRelease = m_pBase->m_pfnQVRelease;
-  m_pfnQVGetDeviceID = m_pBase->m_pfnQVGetDeviceID;
-  m_pfnQVOpenChannel = m_pBase->m_pfnQVOpenChannel;
-  m_pfnQVCloseChannel = m_pBase->m_pfnQVCloseChannel;
-  m_pfnQVSetOption = m_pBase->m_pfnQVSetOption;
-  m_pfnQVGetOption = m_pBase->m_pfnQVGetOption;
-  m_pfnQVReceiveCancel = m_pBase->m_pfnQVReceiveCancel;
-  m_pfnQVGetStatus = m_pBase->m_pfnQVGetStatus;
-  m_pfnQVReceive = m_pBase->m_pfnQVReceive;
-  m_pfnQVSend = m_pBase->m_pfnQVSend;
-  m_bEnable = m_pfnQVInitialize && m_pfnQVRelease && m_pfnQVGetDeviceID && m_pfnQVOpenChannel &&
-              m_pfnQVCloseChannel && m_pfnQVSetOption && m_pfnQVGetOption &&
-              m_pfnQVReceiveCancel && m_pfnQVGetStatus && m_pfnQVReceive && m_pfnQVSend;
+  m_bEnable = m_pBase->AddUserAndBind(&m_fn);
 }
 
-CQvApi::~CQvApi() {
-  m_pBase->RemoveUser();
-  m_pBase->Destroy();
-}
+CQvApi::~CQvApi() { m_pBase->RemoveUserAndRelease(); }
 
-BOOL CQvApi::IsEnabled() const { return m_pBase ? (m_pBase->IsEnabled() && m_bEnable) : FALSE; }
+BOOL CQvApi::IsEnabled() const { return m_pBase ? (m_bEnable && m_pBase->IsEnabled()) : FALSE; }
 
 int CQvApi::AddUser() { return m_pBase->AddUser(); }
 
@@ -255,8 +233,9 @@ int CQvApi::RemoveUser() { return m_pBase->RemoveUser(); }
 
 int CQvApi::GetChannels(int kind, const char* name) {
   if (name == nullptr) return -15;
-  const int count = m_pBase->QVGetAvailableChannel(kind, name);
-  m_pChannels = m_pBase->Channels();
+  const qvapi::ChannelRecord* records = nullptr;
+  const int count = m_pBase->QVGetAvailableChannel(kind, name, &records);
+  m_pChannels = records;
   m_nChannelCount = count > 0 ? count : -1;
   return count;
 }
@@ -300,57 +279,57 @@ int CQvApiChannel::SelectChannel(DWORD channel, WORD modeMask) {
 
 int CQvApiChannel::OpenChannel() {
   if (!m_bSelected || !IsEnabled()) return 0;
-  const int handle = m_pfnQVOpenChannel(m_nKind, Name(), m_dwChannel);
+  const int handle = m_fn.QVOpenChannel(m_nKind, Name(), m_dwChannel);
   // A failed open stays closed, so the next attempt opens again.
   m_hChannel = handle > 0 ? handle : -1;
   return handle;
 }
 
 void CQvApiChannel::CloseChannel() {
-  if (m_hChannel >= 0 && IsEnabled()) m_pfnQVCloseChannel(m_hChannel);
+  if (m_hChannel >= 0 && IsEnabled()) m_fn.QVCloseChannel(m_hChannel);
   m_hChannel = -1;
 }
 
 int CQvApiChannel::OpenChannelNumber(DWORD channel) {
   if (!IsEnabled() || m_cName.Get() == nullptr) return 0;
-  return m_pfnQVOpenChannel(m_nKind, Name(), channel);
+  return m_fn.QVOpenChannel(m_nKind, Name(), channel);
 }
 
 void CQvApiChannel::CloseChannelHandle(int handle) {
-  if (handle > 0 && IsEnabled()) m_pfnQVCloseChannel(handle);
+  if (handle > 0 && IsEnabled()) m_fn.QVCloseChannel(handle);
 }
 
 int CQvApiChannel::GetStatusOf(int handle, void* buffer, int32_t* size) {
   if (!IsEnabled()) return -1;
-  return m_pfnQVGetStatus(handle, buffer, size);
+  return m_fn.QVGetStatus(handle, buffer, size);
 }
 
 int CQvApiChannel::GetStatus(void* buffer, int32_t* size) {
   if (!IsEnabled()) return -1;
-  return m_pfnQVGetStatus(m_hChannel, buffer, size);
+  return m_fn.QVGetStatus(m_hChannel, buffer, size);
 }
 
 int CQvApiChannel::GetDeviceID(char* buffer, int32_t* size) {
   if (!IsEnabled() || m_cName.Get() == nullptr) return -1;
-  return m_pfnQVGetDeviceID(m_nKind, Name(), buffer, size);
+  return m_fn.QVGetDeviceID(m_nKind, Name(), buffer, size);
 }
 
 int CQvApiChannel::ReceiveCancel() {
   if (!IsEnabled()) return -1;
-  return m_pfnQVReceiveCancel(m_hChannel);
+  return m_fn.QVReceiveCancel(m_hChannel);
 }
 
 int CQvApiChannel::SetOption(int option, void* data, int32_t* size) {
   if (!IsEnabled()) return -1;
-  return m_pfnQVSetOption(m_hChannel, option, data, size);
+  return m_fn.QVSetOption(m_hChannel, option, data, size);
 }
 
 int CQvApiChannel::Send(const void* data, int32_t* size) {
   if (!IsEnabled()) return -1;
-  return m_pfnQVSend(m_hChannel, data, size);
+  return m_fn.QVSend(m_hChannel, data, size);
 }
 
 int CQvApiChannel::Receive(void* buffer, int32_t* size) {
   if (!IsEnabled()) return -1;
-  return m_pfnQVReceive(m_hChannel, buffer, size);
+  return m_fn.QVReceive(m_hChannel, buffer, size);
 }

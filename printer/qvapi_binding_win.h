@@ -3,7 +3,6 @@
 // printer data "QVAPIB6Namex86" names the file, which lies in the folder of the driver's data
 // file), loaded lazily, initialised once and shared by a user count. Callers hold short-lived
 // handle objects (CQvApi, CQvApiChannel) for the span of one operation.
-#include <atomic>
 #include <mutex>
 
 #include "common/win.h"
@@ -15,6 +14,8 @@ class CQvApiBase {
   // The library's one instance is built without initialising; Initialize runs when the first
   // handle object finds the binding disabled.
   explicit CQvApiBase(bool initialize = false);
+  // Calls nothing of the bidirectional library and unloads nothing: it runs while the system
+  // unloads this library, under its loader lock. The library's last user has released it.
   virtual ~CQvApiBase();
   CQvApiBase(const CQvApiBase&) = delete;
   CQvApiBase& operator=(const CQvApiBase&) = delete;
@@ -27,44 +28,38 @@ class CQvApiBase {
   BOOL Initialize();
   // Releases and unloads the library when no user is left.
   void Destroy();
-  // The channel count (cached once fetched), 0 for a null name, or -1.
-  int QVGetAvailableChannel(int kind, const char* name);
+  // One locked step for a new handle object: adds a user, initialises the binding when it is
+  // off, and copies the function table (emptied when the binding stays off). The library
+  // cannot be released between these steps. Returns m_bEnable.
+  BOOL AddUserAndBind(qvapi::FunctionTable* table);
+  // One locked step for a leaving handle object: removes a user and releases the library when
+  // it was the last.
+  void RemoveUserAndRelease();
+  // The channel count (cached once fetched), 0 for a null name, or -1; with the records of
+  // the cached list, which stay valid while any user is left.
+  int QVGetAvailableChannel(int kind, const char* name,
+                            const qvapi::ChannelRecord** records = nullptr);
 
-  BOOL IsEnabled() const { return m_bEnable; }
-  int AddUser() { return ++m_nUsers; }
+  BOOL IsEnabled() const;
+  int AddUser();
   int RemoveUser();
-  int Users() const { return m_nUsers; }
-  const qvapi::ChannelRecord* Channels() const { return m_cChannels.As<qvapi::ChannelRecord>(); }
-  int ChannelCount() const { return m_nChannelCount; }
-  HMODULE Module() const { return m_hModule; }
-
-  // The twelve entries, valid while m_bEnable is set.
-  PFN_QVInitialize m_pfnQVInitialize = nullptr;
-  PFN_QVRelease m_pfnQVRelease = nullptr;
-  PFN_QVGetDeviceID m_pfnQVGetDeviceID = nullptr;
-  PFN_QVGetAvailableChannel m_pfnQVGetAvailableChannel = nullptr;
-  PFN_QVOpenChannel m_pfnQVOpenChannel = nullptr;
-  PFN_QVCloseChannel m_pfnQVCloseChannel = nullptr;
-  PFN_QVSetOption m_pfnQVSetOption = nullptr;
-  PFN_QVGetOption m_pfnQVGetOption = nullptr;
-  PFN_QVReceiveCancel m_pfnQVReceiveCancel = nullptr;
-  PFN_QVGetStatus m_pfnQVGetStatus = nullptr;
-  PFN_QVReceive m_pfnQVReceive = nullptr;
-  PFN_QVSend m_pfnQVSend = nullptr;
+  int Users() const;
+  HMODULE Module() const;
 
  private:
   void LoadLibraryOfCurrentPrinter();
-  bool ResolveFunctions();
-  void ClearFunctions();
 
+  // Every field below is read and written under this lock: handle objects live on the
+  // monitor's worker, a status window's worker and the window thread alike.
+  mutable std::recursive_mutex m_lock;
   HMODULE m_hModule = nullptr;
   int m_nInitResult = -1;
   BOOL m_bEnable = FALSE;
-  // Handle objects live on the status worker and the window thread alike.
-  std::atomic<int> m_nUsers{0};
+  int m_nUsers = 0;
   CAppMem m_cChannels;
   int m_nChannelCount = -1;
-  std::recursive_mutex m_lock;
+  // The twelve entries, valid while m_bEnable is set.
+  qvapi::FunctionTable m_fn;
 };
 
 // A handle object for the span of one operation: it keeps the library loaded while it lives.
@@ -86,17 +81,8 @@ class CQvApi {
   const qvapi::ChannelRecord* m_pChannels = nullptr;
   int m_nChannelCount = -1;
   BOOL m_bEnable = FALSE;
-  PFN_QVInitialize m_pfnQVInitialize = nullptr;
-  PFN_QVRelease m_pfnQVRelease = nullptr;
-  PFN_QVGetDeviceID m_pfnQVGetDeviceID = nullptr;
-  PFN_QVOpenChannel m_pfnQVOpenChannel = nullptr;
-  PFN_QVCloseChannel m_pfnQVCloseChannel = nullptr;
-  PFN_QVSetOption m_pfnQVSetOption = nullptr;
-  PFN_QVGetOption m_pfnQVGetOption = nullptr;
-  PFN_QVReceiveCancel m_pfnQVReceiveCancel = nullptr;
-  PFN_QVGetStatus m_pfnQVGetStatus = nullptr;
-  PFN_QVReceive m_pfnQVReceive = nullptr;
-  PFN_QVSend m_pfnQVSend = nullptr;
+  // The base's function table as it was when this object became a user.
+  qvapi::FunctionTable m_fn;
 };
 
 // One channel of one printer (kind 1: printer name, kind 0: port name).

@@ -7,6 +7,7 @@
 #include <string>
 
 #include "common/debug_log_win.h"
+#include "common/exception_guard_win.h"
 #include "common/install_profile_win.h"
 #include "common/registry_win.h"
 #include "common/text_util.h"
@@ -53,171 +54,188 @@ extern "C" int __cdecl PrMonitoringStart(HWND window, const char* printerName,
                                          const char* driverName, const char* portName,
                                          const char* modelId, const char* datFileName,
                                          const char* resDllName) {
-  CTraceScope trace("PrMonitoringStart()");
-  auto text = [](const char* value) { return value ? value : ""; };
-  trace.Write("PrinterName : %s, DriverName : %s, PortName : %s, ModelID : %s, DatFileName : %s\n",
-              text(printerName), text(driverName), text(portName), text(modelId),
-              text(datFileName));
-  CVG_PxxxxApp& app = TheApp();
-  app.BaseInfo().Set(printerName, driverName, portName, modelId, datFileName, resDllName);
+  return vg::Guarded("PrMonitoringStart()", 1, [&]() -> int {
+    CTraceScope trace("PrMonitoringStart()");
+    auto text = [](const char* value) { return value ? value : ""; };
+    trace.Write(
+        "PrinterName : %s, DriverName : %s, PortName : %s, ModelID : %s, DatFileName : %s\n",
+        text(printerName), text(driverName), text(portName), text(modelId), text(datFileName));
+    CVG_PxxxxApp& app = TheApp();
+    app.BaseInfo().Set(printerName, driverName, portName, modelId, datFileName, resDllName);
 
-  CQvApi api;
-  if (!api.IsEnabled()) return 1;
-  // The library stays initialised for the whole session, until PrMonitoringEnd.
-  api.AddUser();
-  if (app.BaseInfo().IsValid() && app.Session() == nullptr) {
-    auto* session = new (std::nothrow) CMonitoringBuffer(window);
-    if (session == nullptr) return 1;
-    app.SetSession(session);
-  }
-  app.m_nComErrDisableNum = static_cast<int>(::GetPrivateProfileIntA(
-      app.BaseInfo().ModelID(), "ComErrDisableNum", 0, app.BaseInfo().ProfilePath()));
-  return app.BaseInfo().IsValid() ? 0 : 1;
+    CQvApi api;
+    if (!api.IsEnabled()) return 1;
+    // The library stays initialised for the whole session, until PrMonitoringEnd.
+    api.AddUser();
+    if (app.BaseInfo().IsValid() && app.Session() == nullptr) {
+      auto* session = new (std::nothrow) CMonitoringBuffer(window);
+      if (session == nullptr) return 1;
+      app.SetSession(session);
+    }
+    app.m_nComErrDisableNum = static_cast<int>(::GetPrivateProfileIntA(
+        app.BaseInfo().ModelID(), "ComErrDisableNum", 0, app.BaseInfo().ProfilePath()));
+    return app.BaseInfo().IsValid() ? 0 : 1;
+  });
 }
 
 extern "C" int __cdecl PrMonitoringEnd(void) {
-  CTraceScope trace("PrMonitoringEnd()");
-  CQvApi api;
-  if (!api.IsEnabled()) return 1;
-  // The session's channels go with the library, which its last user releases below.
-  api.RemoveUser();
-  TheApp().SetSession(nullptr);
-  return 0;
+  return vg::Guarded("PrMonitoringEnd()", 1, [&]() -> int {
+    CTraceScope trace("PrMonitoringEnd()");
+    CQvApi api;
+    if (!api.IsEnabled()) return 1;
+    // The session's channels go with the library, which its last user releases below.
+    api.RemoveUser();
+    TheApp().SetSession(nullptr);
+    return 0;
+  });
 }
 
 extern "C" int __cdecl PrGetChannel(DWORD* statusChannel, DWORD* dataChannel) {
-  CTraceScope trace("PrGetChannel()");
-  if (statusChannel) *statusChannel = 0;
-  if (dataChannel) *dataChannel = 0;
-  const PrinterAddress address = CurrentPrinterAddress();
-  CQvApiChannel channel(address.kind, address.name);
-  if (!SessionUsable(trace, "PrGetChannel : error : ", channel, true)) return 1;
+  return vg::Guarded("PrGetChannel()", 1, [&]() -> int {
+    CTraceScope trace("PrGetChannel()");
+    if (statusChannel) *statusChannel = 0;
+    if (dataChannel) *dataChannel = 0;
+    const PrinterAddress address = CurrentPrinterAddress();
+    CQvApiChannel channel(address.kind, address.name);
+    if (!SessionUsable(trace, "PrGetChannel : error : ", channel, true)) return 1;
 
-  DWORD status = 0;
-  for (int i = 0; (status = vgchan::SessionStatusCandidate(i)) != 0; ++i) {
-    // An unreadable channel list (-1) takes the candidate too.
-    if (channel.SelectChannel(status, qvapi::kModeStatus) != 0) break;
-  }
-  if (status == 0) {
-    trace.Write("PrGetChannel : error : 0 == dwStatusChannelNo\n");
-    return 1;
-  }
-  if (statusChannel) *statusChannel = status;
+    DWORD status = 0;
+    for (int i = 0; (status = vgchan::SessionStatusCandidate(i)) != 0; ++i) {
+      // An unreadable channel list (-1) takes the candidate too.
+      if (channel.SelectChannel(status, qvapi::kModeStatus) != 0) break;
+    }
+    if (status == 0) {
+      trace.Write("PrGetChannel : error : 0 == dwStatusChannelNo\n");
+      return 1;
+    }
+    if (statusChannel) *statusChannel = status;
 
-  DWORD data = 0;
-  for (int i = 0; (data = vgchan::SessionDataCandidate(i)) != 0; ++i) {
-    if (channel.SelectChannel(data, 0) != 0) break;
-  }
-  if (data == 0) return 1;
-  if (dataChannel) *dataChannel = data;
+    DWORD data = 0;
+    for (int i = 0; (data = vgchan::SessionDataCandidate(i)) != 0; ++i) {
+      if (channel.SelectChannel(data, 0) != 0) break;
+    }
+    if (data == 0) return 1;
+    if (dataChannel) *dataChannel = data;
 
-  CMonitoringBuffer* session = TheApp().Session();
-  // A repeated acquisition replaces the handles of the previous one.
-  channel.CloseChannelHandle(session->m_hStatusChannel);
-  channel.CloseChannelHandle(session->m_hDataChannel);
-  session->m_dwStatusChannel = status;
-  session->m_dwDataChannel = data;
-  session->m_hStatusChannel = channel.OpenChannelNumber(status);
-  session->m_hDataChannel = channel.OpenChannelNumber(data);
-  return 0;
+    CMonitoringBuffer* session = TheApp().Session();
+    // A repeated acquisition replaces the handles of the previous one.
+    channel.CloseChannelHandle(session->m_hStatusChannel);
+    channel.CloseChannelHandle(session->m_hDataChannel);
+    session->m_dwStatusChannel = status;
+    session->m_dwDataChannel = data;
+    session->m_hStatusChannel = channel.OpenChannelNumber(status);
+    session->m_hDataChannel = channel.OpenChannelNumber(data);
+    return 0;
+  });
 }
 
 extern "C" int __cdecl PrGetDeviceID(char* buffer, DWORD* size) {
-  CTraceScope trace("PrGetDeviceID()");
-  if (buffer) buffer[0] = '\0';
-  const PrinterAddress address = CurrentPrinterAddress();
-  CQvApiChannel channel(address.kind, address.name);
-  if (!SessionUsable(trace, "PrGetDeviceID : error : ", channel, false)) return 1;
-  if (size == nullptr) return 1;
+  return vg::Guarded("PrGetDeviceID()", 1, [&]() -> int {
+    CTraceScope trace("PrGetDeviceID()");
+    if (buffer) buffer[0] = '\0';
+    const PrinterAddress address = CurrentPrinterAddress();
+    CQvApiChannel channel(address.kind, address.name);
+    if (!SessionUsable(trace, "PrGetDeviceID : error : ", channel, false)) return 1;
+    if (size == nullptr) return 1;
 
-  int32_t needed = 0;
-  const int first = channel.GetDeviceID(nullptr, &needed);
-  trace.Write("PrGetDeviceID : QVGetDeviceID(1st) : %d\n", first);
-  if (needed < 0) needed = 0;
-  const DWORD given = *size;
-  if (buffer == nullptr || given < static_cast<DWORD>(needed)) {
+    int32_t needed = 0;
+    const int first = channel.GetDeviceID(nullptr, &needed);
+    trace.Write("PrGetDeviceID : QVGetDeviceID(1st) : %d\n", first);
+    if (needed < 0) needed = 0;
+    const DWORD given = *size;
+    if (buffer == nullptr || given < static_cast<DWORD>(needed)) {
+      *size = static_cast<DWORD>(needed);
+      return 1;  // the size query
+    }
     *size = static_cast<DWORD>(needed);
-    return 1;  // the size query
-  }
-  *size = static_cast<DWORD>(needed);
-  if (first != qvapi::kBufferTooSmall || needed <= 0) return 1;
-  int32_t room = needed;
-  const int second = channel.GetDeviceID(buffer, &room);
-  trace.Write("PrGetDeviceID : QVGetDeviceID(2nd) : %d\n", second);
-  if (second < 0) {
-    buffer[0] = '\0';
-    return 1;
-  }
-  // The text ends inside the caller's buffer even when the library counted no terminator.
-  const size_t length = vgtext::BoundedView(buffer, static_cast<size_t>(needed)).size();
-  if (length == static_cast<size_t>(needed)) {
-    buffer[given > static_cast<DWORD>(needed) ? needed : needed - 1] = '\0';
-  }
-  trace.Write("DeviceID : %s\n", buffer);
-  return 0;
+    if (first != qvapi::kBufferTooSmall || needed <= 0) return 1;
+    // The caller's buffer and size go to the library as they are: a library that counts no
+    // terminator fills the size exactly, and ending the text is the caller's job (the monitor
+    // gives one zeroed byte more). Whatever size the library writes back reaches the caller.
+    int32_t room = needed;
+    const int second = channel.GetDeviceID(buffer, &room);
+    *size = static_cast<DWORD>(room);
+    trace.Write("PrGetDeviceID : QVGetDeviceID(2nd) : %d\n", second);
+    trace.Write("DeviceID : %.*s\n", static_cast<int>(given < 0x7FFFFFFF ? given : 0x7FFFFFFF),
+                buffer);
+    if (second < 0) {
+      buffer[0] = '\0';
+      return 1;
+    }
+    return 0;
+  });
 }
 
 extern "C" int __cdecl PrGetTimerValue(DWORD channelNumber, int* networkFlag) {
-  CTraceScope trace("PrGetTimerValue()");
-  const CBaseInfo& identity = TheApp().BaseInfo();
-  if (!identity.IsValid()) return -1;
-  CQvApiChannel channel(qvapi::kKindPrinter, identity.PrinterName());
-  if (!channel.IsEnabled()) return -1;
-  // An unreadable channel list (-1) goes on without a selection: a local connection.
-  if (channel.SelectChannel(channelNumber, qvapi::kModeStatus) == 0) return -1;
-  const bool network = (channel.GetChannelMode() & qvapi::kModeNetwork) != 0;
+  return vg::Guarded("PrGetTimerValue()", -1, [&]() -> int {
+    CTraceScope trace("PrGetTimerValue()");
+    const CBaseInfo& identity = TheApp().BaseInfo();
+    if (!identity.IsValid()) return -1;
+    CQvApiChannel channel(qvapi::kKindPrinter, identity.PrinterName());
+    if (!channel.IsEnabled()) return -1;
+    // An unreadable channel list (-1) goes on without a selection: a local connection.
+    if (channel.SelectChannel(channelNumber, qvapi::kModeStatus) == 0) return -1;
+    const bool network = (channel.GetChannelMode() & qvapi::kModeNetwork) != 0;
 
-  std::string timer;
-  Registry driverKey(HKEY_LOCAL_MACHINE,
-                     (std::string("software\\KORVA\\VGL3\\Driver\\") + identity.DriverName()).c_str());
-  if (driverKey.IsOpen()) {
-    if (networkFlag) *networkFlag = network ? 1 : 0;
-    timer = driverKey.GetString(network ? "NetworkMonitoringTimer" : "LocalMonitoringTimer", "",
-                                MAX_PATH);
-  }
-  trace.Write("Get Timer String(for Registry) : %s\n", timer.c_str());
-  if (!timer.empty()) {
-    const int seconds = vgtimer::SecondsFromTimerString(timer);
-    if (seconds == -1) return -1;
-    trace.Write("Return, Timer Value(for Registry) : %d\n", seconds);
+    std::string timer;
+    const std::string driverKeyPath =
+        std::string("software\\KORVA\\VGL3\\Driver\\") + identity.DriverName();
+    Registry driverKey(HKEY_LOCAL_MACHINE, driverKeyPath.c_str());
+    if (driverKey.IsOpen()) {
+      if (networkFlag) *networkFlag = network ? 1 : 0;
+      timer = driverKey.GetString(network ? "NetworkMonitoringTimer" : "LocalMonitoringTimer", "",
+                                  MAX_PATH);
+    }
+    trace.Write("Get Timer String(for Registry) : %s\n", timer.c_str());
+    if (!timer.empty()) {
+      const int seconds = vgtimer::SecondsFromTimerString(timer);
+      if (seconds == -1) return -1;
+      trace.Write("Return, Timer Value(for Registry) : %d\n", seconds);
+      return seconds;
+    }
+
+    // The resource library by its full path in the installation, never by a bare name.
+    char resDll[MAX_PATH] = {};
+    if (!GetResDllPath(resDll, identity.DriverName(), identity.ModelID())) return -1;
+    ScopedModule resources(::LoadLibraryA(resDll));
+    if (!resources.IsValid()) return -1;
+    char text[32] = {};
+    if (::LoadStringA(resources.Get(), 1340, text, sizeof text) <= 0) return -1;
+    int seconds = std::atoi(text);
+    if (network) seconds *= 3;
+    trace.Write("Return, Timer Value(for Resource) : %d\n", seconds);
     return seconds;
-  }
-
-  // The resource library by its full path in the installation, never by a bare name.
-  char resDll[MAX_PATH] = {};
-  if (!GetResDllPath(resDll, identity.DriverName(), identity.ModelID())) return -1;
-  ScopedModule resources(::LoadLibraryA(resDll));
-  if (!resources.IsValid()) return -1;
-  char text[32] = {};
-  if (::LoadStringA(resources.Get(), 1340, text, sizeof text) <= 0) return -1;
-  int seconds = std::atoi(text);
-  if (network) seconds *= 3;
-  trace.Write("Return, Timer Value(for Resource) : %d\n", seconds);
-  return seconds;
+  });
 }
 
 extern "C" int __cdecl PrSendPrinterData(DWORD, DWORD*, void** data) {
-  CTraceScope trace("PrSendPrinterData()");
-  CMonitoringBuffer* session = TheApp().Session();
-  if (session == nullptr) return 1;
-  if (data) *data = session->m_pPrinterData;
-  return 0;
+  return vg::Guarded("PrSendPrinterData()", 1, [&]() -> int {
+    CTraceScope trace("PrSendPrinterData()");
+    CMonitoringBuffer* session = TheApp().Session();
+    if (session == nullptr) return 1;
+    if (data) *data = session->m_pPrinterData;
+    return 0;
+  });
 }
 
 extern "C" int __cdecl PrGetPrinterData(DWORD, DWORD*, void** data) {
-  CTraceScope trace("PrGetPrinterData()");
-  CMonitoringBuffer* session = TheApp().Session();
-  if (session == nullptr) return 1;
-  if (data) *data = session->m_pPrinterData;
-  return 0;
+  return vg::Guarded("PrGetPrinterData()", 1, [&]() -> int {
+    CTraceScope trace("PrGetPrinterData()");
+    CMonitoringBuffer* session = TheApp().Session();
+    if (session == nullptr) return 1;
+    if (data) *data = session->m_pPrinterData;
+    return 0;
+  });
 }
 
 extern "C" int __cdecl PrReleasePrinterData(void** data) {
-  CTraceScope trace("PrReleasePrinterData()");
-  CMonitoringBuffer* session = TheApp().Session();
-  if (session != nullptr) {
-    session->m_pPrinterData = nullptr;
-    if (data) *data = nullptr;
-  }
-  return 0;
+  return vg::Guarded("PrReleasePrinterData()", 0, [&]() -> int {
+    CTraceScope trace("PrReleasePrinterData()");
+    CMonitoringBuffer* session = TheApp().Session();
+    if (session != nullptr) {
+      session->m_pPrinterData = nullptr;
+      if (data) *data = nullptr;
+    }
+    return 0;
+  });
 }

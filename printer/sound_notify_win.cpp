@@ -10,6 +10,7 @@
 #include "common/registry_win.h"
 #include "common/target_keys_win.h"
 #include "common/text_util.h"
+#include "printer/play_sound_win.h"
 #include "printer/vgprn_app_win.h"
 
 namespace {
@@ -17,35 +18,41 @@ namespace {
 constexpr char kNotifyKey[] = "Notify";
 constexpr DWORD kPlayFlags = SND_RESOURCE | SND_NOWAIT | SND_NODEFAULT | SND_ASYNC;
 
-bool HasValue(const Registry& key, const char* name) {
-  return ::RegQueryValueExA(key.Key(), name, nullptr, nullptr, nullptr, nullptr) ==
-         ERROR_SUCCESS;
-}
-
 bool HasBuzzerSound(HMODULE module) {
   return ::FindResourceA(module, MAKEINTRESOURCEA(kBuzzerSoundId), "WAVE") != nullptr;
 }
 
 }  // namespace
 
-int GetSoundNotify(const char* printerName, const char* portName, int statusNo, int* soundFlag,
+bool NotifyItems::IsOpen() {
+  if (!m_bOpened) {
+    if (m_rTarget.IsOpen()) m_cKey.Open(m_rTarget.Key(), kNotifyKey);
+    m_bOpened = true;
+  }
+  return m_cKey.IsOpen();
+}
+
+DWORD NotifyItems::Item(int statusNo) {
+  if (!IsOpen()) return 0;
+  if (!m_bHasLast || m_nLastNo != statusNo) {
+    m_dwLastValue = m_cKey.GetDWordValue(vgnotify::NotifyValueName(statusNo).c_str(), 0);
+    m_nLastNo = statusNo;
+    m_bHasLast = true;
+  }
+  return m_dwLastValue;
+}
+
+int GetSoundNotify(const Registry& target, NotifyItems& notify, int statusNo, int* soundFlag,
                    int* itemFlag) {
   int sound = 0;
   int item = 0;
   int result = 1;
-  char keyPath[kTargetKeyPathSize] = {};
-  HKEY root = HKEY_CURRENT_USER;
-  if (FindTargetKey(printerName, portName, keyPath, &root) == kTargetFound) {
-    Registry target(root, keyPath);
-    if (target.IsOpen()) {
-      sound = static_cast<int>(target.GetDWordValue("SoundNotifyEnable", 0));
-      Registry notify(target.Key(), kNotifyKey);
-      if (notify.IsOpen()) {
-        item = static_cast<int>(
-            notify.GetDWordValue(vgnotify::NotifyValueName(statusNo).c_str(), 0));
-        sound &= item;
-        result = 0;
-      }
+  if (target.IsOpen()) {
+    sound = static_cast<int>(target.GetDWordValue("SoundNotifyEnable", 0));
+    if (notify.IsOpen()) {
+      item = static_cast<int>(notify.Item(statusNo));
+      sound &= item;
+      result = 0;
     }
   }
   if (soundFlag != nullptr) *soundFlag = sound;
@@ -53,16 +60,19 @@ int GetSoundNotify(const char* printerName, const char* portName, int statusNo, 
   return result;
 }
 
-int GetBeepBuzzer(const char* printerName, const char* portName, const char* modelId,
-                  int statusNo, int* buzzerFlag) {
+int GetSoundNotify(const char* printerName, const char* portName, int statusNo, int* soundFlag,
+                   int* itemFlag) {
+  Registry target;
+  OpenTargetKey(printerName, portName, KEY_READ, &target);
+  NotifyItems notify(target);
+  return GetSoundNotify(target, notify, statusNo, soundFlag, itemFlag);
+}
+
+int GetBeepBuzzer(const Registry& target, NotifyItems& notify, const char* modelId, int statusNo,
+                  int* buzzerFlag) {
   if (buzzerFlag != nullptr) *buzzerFlag = 0;
   const HMODULE resources = TheApp().ResourceModule();
   if (resources != nullptr && !HasBuzzerSound(resources)) return 1;
-
-  char keyPath[kTargetKeyPathSize] = {};
-  HKEY root = HKEY_CURRENT_USER;
-  if (FindTargetKey(printerName, portName, keyPath, &root) != kTargetFound) return 1;
-  Registry target(root, keyPath);
   if (!target.IsOpen()) return 1;
 
   char iniPath[kInstallPathSize] = {};
@@ -71,23 +81,33 @@ int GetBeepBuzzer(const char* printerName, const char* portName, const char* mod
       iniPath[0] == '\0') {
     return 1;
   }
-  const int modelBuzzer =
-      static_cast<int>(::GetPrivateProfileIntA(modelId, "BeepBuzzerEnable", -1, iniPath));
+  const int modelBuzzer = GetProfileIntOf(modelId, "BeepBuzzerEnable", -1, iniPath);
   if (modelBuzzer < 0) return 1;  // the model has no buzzer
 
-  int buzzer = HasValue(target, "BeepBuzzerEnable")
-                   ? static_cast<int>(target.GetDWordValue("BeepBuzzerEnable", 0))
-                   : modelBuzzer;
+  // One read tells whether the value is there and what it holds.
+  DWORD stored = 0;
+  int buzzer = target.QueryDWord("BeepBuzzerEnable", 0, &stored) ? static_cast<int>(stored)
+                                                                   : modelBuzzer;
   if (buzzer != 0 && buzzer != 1) buzzer = 0;
 
-  Registry notify(target.Key(), kNotifyKey);
   if (!notify.IsOpen()) {
     if (buzzerFlag != nullptr) *buzzerFlag = buzzer;
     return 1;
   }
-  buzzer &= static_cast<int>(notify.GetDWordValue(vgnotify::NotifyValueName(statusNo).c_str(), 0));
+  buzzer &= static_cast<int>(notify.Item(statusNo));
   if (buzzerFlag != nullptr) *buzzerFlag = buzzer;
   return 0;
+}
+
+int GetBeepBuzzer(const char* printerName, const char* portName, const char* modelId,
+                  int statusNo, int* buzzerFlag) {
+  if (buzzerFlag != nullptr) *buzzerFlag = 0;
+  const HMODULE resources = TheApp().ResourceModule();
+  if (resources != nullptr && !HasBuzzerSound(resources)) return 1;
+  Registry target;
+  OpenTargetKey(printerName, portName, KEY_READ, &target);
+  NotifyItems notify(target);
+  return GetBeepBuzzer(target, notify, modelId, statusNo, buzzerFlag);
 }
 
 CBeepBuzzer::CBeepBuzzer() : m_hModule(TheApp().ResourceModule()) {
@@ -99,10 +119,10 @@ CBeepBuzzer::~CBeepBuzzer() = default;
 BOOL CBeepBuzzer::Play(int mode) {
   if (!m_bReady) return FALSE;
   const DWORD flags = kPlayFlags | (mode == 1 ? SND_LOOP : 0);
-  return ::PlaySoundA(MAKEINTRESOURCEA(kBuzzerSoundId), m_hModule, flags);
+  return PlaySoundOnDemand(MAKEINTRESOURCEA(kBuzzerSoundId), m_hModule, flags);
 }
 
-BOOL CBeepBuzzer::Stop() { return ::PlaySoundA(nullptr, m_hModule, SND_PURGE); }
+BOOL CBeepBuzzer::Stop() { return PlaySoundOnDemand(nullptr, m_hModule, SND_PURGE); }
 
 CResSndNtfy::CResSndNtfy(const char* modelId) {
   const char* driverName = TheApp().BaseInfo().DriverName();
@@ -133,13 +153,13 @@ CResSndNtfy::~CResSndNtfy() {
   if (!m_bOwnsModule) return;
   // An asynchronous sound reads its WAVE data straight from the module: stop it (this
   // waits for the playing thread) before the module goes, or that thread reads freed memory.
-  ::PlaySoundA(nullptr, nullptr, 0);
+  if (IsSoundLibraryLoaded()) PlaySoundOnDemand(nullptr, nullptr, 0);
   ::FreeLibrary(m_hModule);
 }
 
 BOOL CResSndNtfy::Play(int resourceId) {
   if (!m_bReady) return FALSE;
-  return ::PlaySoundA(MAKEINTRESOURCEA(resourceId), m_hModule, kPlayFlags);
+  return PlaySoundOnDemand(MAKEINTRESOURCEA(resourceId), m_hModule, kPlayFlags);
 }
 
-BOOL CResSndNtfy::Stop() { return ::PlaySoundA(nullptr, nullptr, SND_PURGE); }
+BOOL CResSndNtfy::Stop() { return PlaySoundOnDemand(nullptr, nullptr, SND_PURGE); }

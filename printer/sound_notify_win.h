@@ -4,6 +4,7 @@
 // players of both. The sounds are WAVE resources: the buzzer is 17000 of the resource
 // library, the notification sounds come from the sound library that the profile's language
 // section names under "WAVRES", or else from the resource library.
+#include "common/registry_win.h"
 #include "common/win.h"
 
 constexpr int kBuzzerSoundId = 17000;
@@ -22,6 +23,34 @@ int GetSoundNotify(const char* printerName, const char* portName, int statusNo, 
 // cannot be opened (the flag then holds the switch alone).
 int GetBeepBuzzer(const char* printerName, const char* portName, const char* modelId,
                   int statusNo, int* buzzerFlag);
+
+// The "Notify" subkey of a printer's target key, opened on first use and then kept for the
+// switches of one status: an item asked for twice is read once.
+class NotifyItems {
+ public:
+  explicit NotifyItems(const Registry& target) : m_rTarget(target) {}
+  NotifyItems(const NotifyItems&) = delete;
+  NotifyItems& operator=(const NotifyItems&) = delete;
+
+  bool IsOpen();
+  // The item named by the status number ("%03d"), 0 when it is missing.
+  DWORD Item(int statusNo);
+
+ private:
+  const Registry& m_rTarget;
+  Registry m_cKey;
+  bool m_bOpened = false;
+  int m_nLastNo = 0;
+  bool m_bHasLast = false;
+  DWORD m_dwLastValue = 0;
+};
+
+// The same on the printer's target key as the caller found and opened it (OpenTargetKey) and
+// its "Notify" subkey: a closed key counts as a key that cannot be opened.
+int GetSoundNotify(const Registry& target, NotifyItems& notify, int statusNo, int* soundFlag,
+                   int* itemFlag);
+int GetBeepBuzzer(const Registry& target, NotifyItems& notify, const char* modelId, int statusNo,
+                  int* buzzerFlag);
 
 // Plays the buzzer sound of the application's resource library.
 class CBeepBuzzer {

@@ -1,7 +1,5 @@
 #include "printer/stat_channel_win.h"
 
-#include <process.h>
-
 #include "common/debug_log_win.h"
 #include "printer/channel_rules.h"
 
@@ -71,25 +69,10 @@ void CQvStatChannel::Post(UINT message, int value) const {
   if (window != nullptr) ::PostMessageA(window, message, static_cast<WPARAM>(value), 0);
 }
 
-unsigned __stdcall CQvStatChannel::ThreadEntry(void* self) {
-  static_cast<CQvStatChannel*>(self)->QvStatusThreadMain();
-  return 0;
-}
-
 int CQvStatChannel::StartStatusThread(HWND window) {
-  if (m_bRunning) return 0;
-  if (m_hThread != nullptr) {
-    // A worker that finished on its own was never joined; it is gone now.
-    ::WaitForSingleObject(m_hThread, INFINITE);
-    ::CloseHandle(m_hThread);
-    m_hThread = nullptr;
-  }
+  if (m_cWorker.Joinable()) return 0;  // running, or finished on its own and not yet ended
   m_hNotifyWindow = window;
-  m_bRunning = true;
-  m_hThread = reinterpret_cast<HANDLE>(
-      ::_beginthreadex(nullptr, 0, &CQvStatChannel::ThreadEntry, this, 0, nullptr));
-  if (m_hThread == nullptr) {
-    m_bRunning = false;
+  if (!m_cWorker.Start("CQvStatChannel::QvStatusThreadMain", [this] { QvStatusThreadMain(); })) {
     m_hNotifyWindow = nullptr;
     return 0;
   }
@@ -97,8 +80,7 @@ int CQvStatChannel::StartStatusThread(HWND window) {
 }
 
 void CQvStatChannel::QvStatusThreadMain() {
-  ::Sleep(500);
-  if (!m_bRunning) return;
+  if (!SleepWhileRunning(500)) return;
   if (!IsOpen()) {
     const int opened = OpenStatusChannel();
     if (opened < 1) {
@@ -106,21 +88,16 @@ void CQvStatChannel::QvStatusThreadMain() {
       return;
     }
   }
-  if (!m_bRunning) return;
+  if (!IsRunning()) return;
   const int result = GetPrinterStatus();
-  if (!m_bRunning) return;
-  Post(WM_RESULT_QVSTATUS, result);
+  if (IsRunning()) Post(WM_RESULT_QVSTATUS, result);
   VgTrace("CQvStatChannel::Status loop end\n");
 }
 
 void CQvStatChannel::EndStatusThread() {
   CTraceScope trace("Enter CQvStatChannel::EndStatusThread");
   m_hNotifyWindow = nullptr;
-  m_bRunning = false;
-  if (m_hThread != nullptr) {
-    ::WaitForSingleObject(m_hThread, INFINITE);
-    ::CloseHandle(m_hThread);
-    m_hThread = nullptr;
-  }
+  m_cWorker.RequestStop();
+  m_cWorker.Join();
   trace.Write("Exit CQvStatChannel::EndStatusThread\n");
 }

@@ -4,6 +4,7 @@
 // that reports to a window by posted messages.
 #include <atomic>
 
+#include "common/worker_thread_win.h"
 #include "printer/qvapi_binding_win.h"
 
 constexpr UINT WM_RESULT_DEVICEID_ERROR = WM_USER + 0x28;
@@ -23,7 +24,8 @@ class CQvStatChannel : public CQvApiChannel {
   virtual int GetPrinterStatus();
   // The index-th candidate status channel, 0 at the end.
   virtual DWORD EnumChannel(int index);
-  // One pass of the worker: open the channel when needed, fetch, post.
+  // One pass of the worker: open the channel when needed, fetch, post. A class that replaces
+  // it ends the thread in its own destructor, before its own members go.
   virtual void QvStatusThreadMain();
 
   // 1 opened, 0 the open failed, -1 no candidate channel exists.
@@ -31,11 +33,16 @@ class CQvStatChannel : public CQvApiChannel {
 
   const BYTE* GetReply() const { return m_cReply.As<BYTE>(); }
   int GetReplySize() const { return m_nReplySize; }
-  bool IsRunning() const { return m_bRunning; }
+  // The running flag: from a successful StartStatusThread until EndStatusThread. A thread
+  // that finished its pass on its own still counts until it is ended.
+  bool IsRunning() const { return m_cWorker.IsActive(); }
 
  protected:
   HWND NotifyWindow() const { return m_hNotifyWindow; }
   void Post(UINT message, int value) const;
+  // For the thread's body: sleeps up to the given time; false, at once, when the owner ends
+  // the thread.
+  bool SleepWhileRunning(DWORD milliseconds) const { return m_cWorker.Sleep(milliseconds); }
   // Keeps a new reply (the object owns it from now on).
   void KeepReply(CAppMem&& reply, int size);
 
@@ -43,10 +50,7 @@ class CQvStatChannel : public CQvApiChannel {
   int m_nReplySize = 0;
 
  private:
-  static unsigned __stdcall ThreadEntry(void* self);
-
+  // Cleared by the owner before it joins; the worker posts nothing once it is clear.
   std::atomic<HWND> m_hNotifyWindow{nullptr};
-  HANDLE m_hThread = nullptr;
-  // Cleared by the owner before it joins; the worker reads it between steps.
-  std::atomic<bool> m_bRunning{false};
+  CWorkerThread m_cWorker;
 };

@@ -1,10 +1,13 @@
 #include "printer/status_info_win.h"
 
 #include <cstdio>
+#include <mutex>
 #include <new>
 #include <string>
 #include <string_view>
+#include <vector>
 
+#include "common/change_watch_win.h"
 #include "common/debug_log_win.h"
 #include "common/install_profile_win.h"
 #include "common/profile_paths.h"
@@ -42,8 +45,6 @@ class TracedLookup final : public StatusLookup {
   const CTraceScope& m_trace;
 };
 
-bool ValidResourceId(int id) { return id > 0 && id <= 0xFFFF; }
-
 }  // namespace
 
 bool ReadTextFile(const char* path, std::string* text, DWORD maxBytes) {
@@ -68,52 +69,104 @@ bool ReadTextFile(const char* path, std::string* text, DWORD maxBytes) {
   return true;
 }
 
+namespace {
+
+// The tables of one profile, as they were built from it.
+struct KeptTables {
+  std::string profilePath;
+  std::string section;
+  ChangeWatch file;
+  std::shared_ptr<const CStatusCtrl> tables;
+  int loadResult = kBuildNoRecords;
+};
+
+// The built-in rows alone, shared by every decoder without a usable profile.
+std::shared_ptr<const CStatusCtrl> BuiltInTables(int* loadResult) {
+  static const std::shared_ptr<const CStatusCtrl> tables = [] {
+    auto built = std::make_shared<CStatusCtrl>();
+    built->LoadProfile(std::string_view(), std::string_view());
+    return std::shared_ptr<const CStatusCtrl>(std::move(built));
+  }();
+  *loadResult = kBuildNoRecords;
+  return tables;
+}
+
+// The tables of a profile INI's language section, built once per state of the file.
+std::shared_ptr<const CStatusCtrl> TablesOf(const char* profileIniPath, int* loadResult) {
+  if (profileIniPath == nullptr || profileIniPath[0] == '\0') return BuiltInTables(loadResult);
+  char section[MAX_PATH] = {};
+  DWORD sectionSize = sizeof(section);
+  const bool hasSection = GetLanguageSection(section, &sectionSize, profileIniPath) == 0 &&
+                          section[0] != '\0';
+
+  static std::mutex lock;
+  static std::vector<std::unique_ptr<KeptTables>> kept;
+  std::lock_guard<std::mutex> guard(lock);
+  for (auto it = kept.begin(); it != kept.end(); ++it) {
+    KeptTables& entry = **it;
+    if (entry.profilePath != profileIniPath) continue;
+    if (entry.section == section && entry.file.StillTrue()) {
+      *loadResult = entry.loadResult;
+      return entry.tables;
+    }
+    kept.erase(it);
+    break;
+  }
+
+  auto entry = std::make_unique<KeptTables>();
+  entry->profilePath = profileIniPath;
+  entry->section = section;
+  entry->file.WatchFile(profileIniPath);  // before the read: a change during it still counts
+  std::string text;
+  // Without the section's lines the tables keep the built-in rows only.
+  if (!hasSection || !ReadTextFile(profileIniPath, &text)) text.clear();
+  auto tables = std::make_shared<CStatusCtrl>();
+  entry->loadResult = hasSection && !text.empty() ? tables->LoadProfile(text, section)
+                                                  : tables->LoadProfile(std::string_view(),
+                                                                        std::string_view());
+  entry->tables = std::move(tables);
+  *loadResult = entry->loadResult;
+  std::shared_ptr<const CStatusCtrl> result = entry->tables;
+  constexpr size_t kProfiles = 8;
+  if (kept.size() >= kProfiles) kept.erase(kept.begin());
+  kept.push_back(std::move(entry));
+  return result;
+}
+
+}  // namespace
+
 CStatusInfo::CStatusInfo(const char* profileIniPath) {
-  m_nLoadResult = LoadProfile(profileIniPath);
+  m_pStatusCtrl = TablesOf(profileIniPath, &m_nLoadResult);
 }
 
 CStatusInfo::~CStatusInfo() = default;
 
-int CStatusInfo::LoadProfile(const char* profileIniPath) {
-  char section[MAX_PATH] = {};
-  DWORD sectionSize = sizeof(section);
-  std::string text;
-  const bool readable = profileIniPath != nullptr && profileIniPath[0] != '\0' &&
-                        GetLanguageSection(section, &sectionSize, profileIniPath) == 0 &&
-                        section[0] != '\0' && ReadTextFile(profileIniPath, &text);
-  // Without the section's lines the tables keep the built-in rows only.
-  if (!readable) return m_cStatusCtrl.LoadProfile(std::string_view(), std::string_view());
-  return m_cStatusCtrl.LoadProfile(text, section);
-}
-
 int CStatusInfo::SetDatFile(const char* name) {
-  m_szDatFile[0] = '\0';
-  m_bHtmlHelp = FALSE;
+  m_stHelp.datFile[0] = '\0';
   if (name == nullptr) return 1;
   // A name that does not fit would name another file: keep none.
-  if (std::string_view(name).size() >= sizeof(m_szDatFile)) return 1;
-  vgtext::CopyBounded(m_szDatFile, sizeof(m_szDatFile), name);
-  Registry htmlClass(HKEY_CLASSES_ROOT, ".HTM");
-  m_bHtmlHelp = htmlClass.IsOpen() ? TRUE : FALSE;
+  if (std::string_view(name).size() >= sizeof(m_stHelp.datFile)) return 1;
+  vgtext::CopyBounded(m_stHelp.datFile, sizeof(m_stHelp.datFile), name);
   return 1;
 }
 
 void CStatusInfo::SetDriverName(const char* driverName) {
-  m_szDriverKey[0] = '\0';
+  m_stHelp.driverKey[0] = '\0';
   if (driverName == nullptr || driverName[0] == '\0') return;
-  vgprofile::JoinBounded(m_szDriverKey, sizeof(m_szDriverKey), kDriverKeyPrefix, driverName);
+  vgprofile::JoinBounded(m_stHelp.driverKey, sizeof(m_stHelp.driverKey), kDriverKeyPrefix,
+                         driverName);
 }
 
 int CStatusInfo::GetStatusNo(const StatusReply& reply) {
   CTraceScope trace("CStatusInfo::GetStatusNo");
   TraceLog log(trace);
-  return MatchStatusNo(m_cStatusCtrl, reply, &log);
+  return MatchStatusNo(*m_pStatusCtrl, reply, &log);
 }
 
 int CStatusInfo::SearchStatusInfo(int kind, int statusNo) {
   CTraceScope trace("CStatusInfo::SearchStatusInfo");
   TraceLog log(trace);
-  return SearchStatusRecord(m_cStatusCtrl, kind, statusNo, &log);
+  return SearchStatusRecord(*m_pStatusCtrl, kind, statusNo, &log);
 }
 
 CPrinterStatus* CStatusInfo::CreateStatusObject(DWORD channel, const void* reply, int size,
@@ -131,58 +184,10 @@ CPrinterStatus* CStatusInfo::CreateStatusObject(DWORD channel, const void* reply
   TracedLookup lookup(*this, trace);
   DecodedStatus decoded;
   if (!DecodeStatus(lookup, channel, reply, replySize, forcedStatusNo, &decoded)) return nullptr;
-  const StatusRecord* record = m_cStatusCtrl.GetRecord(decoded.recordIndex);
+  const StatusRecord* record = m_pStatusCtrl->GetRecord(decoded.recordIndex);
   if (record == nullptr) return nullptr;
 
-  const HelpLink help = FindHelpLink(record->helpNo);
-  return new (std::nothrow)
-      CPrinterStatus(decoded.hasReply, decoded.reply, FindCategoryRow(record->category), help,
-                     *record, m_hResource);
-}
-
-bool CStatusInfo::FindHelpFile(int helpNo, char (&path)[MAX_PATH]) const {
-  char key[16];
-  std::snprintf(key, sizeof(key), "TSF%03d", helpNo);
-  char file[MAX_PATH] = {};
-  if (GetLangProfileString(key, file, sizeof(file), m_szDatFile) != 0 || file[0] == '\0') {
-    return false;
-  }
-  std::string folder;
-  if (m_szDriverKey[0] != '\0') {
-    Registry driver(HKEY_LOCAL_MACHINE, m_szDriverKey);
-    folder = driver.GetString("InstallPath", "", MAX_PATH);
-  }
-  if (folder.empty()) folder = ".\\";
-  if (folder.back() != '\\') folder += '\\';
-  if (!vgprofile::JoinBounded(path, sizeof(path), folder, file)) return false;
-  OFSTRUCT info = {};
-  info.cBytes = sizeof(info);
-  if (::OpenFile(path, &info, OF_EXIST) == HFILE_ERROR) {
-    path[0] = '\0';
-    return false;
-  }
-  return true;
-}
-
-HelpLink CStatusInfo::FindHelpLink(int helpNo) const {
-  HelpLink link;
-  if (m_szDatFile[0] == '\0') return link;
-  char key[16];
-  std::snprintf(key, sizeof(key), "TSS%03d", helpNo);
-  char value[MAX_PATH] = {};
-  if (GetLangProfileString(key, value, sizeof(value), m_szDatFile) != 0) return link;
-
-  if (m_bHtmlHelp && FindHelpFile(helpNo, link.path)) {
-    link.type = kHelpFile;
-    return link;
-  }
-  const int resourceId = kTroubleResourceBase + helpNo;
-  if (m_hResource != nullptr && ValidResourceId(resourceId)) {
-    HRSRC resource = ::FindResourceA(m_hResource, MAKEINTRESOURCEA(resourceId), RT_RCDATA);
-    if (resource != nullptr) {
-      link.type = kHelpResource;
-      link.resource = resource;
-    }
-  }
-  return link;
+  return new (std::nothrow) CPrinterStatus(decoded.hasReply, decoded.reply,
+                                           FindCategoryRow(record->category), m_stHelp, *record,
+                                           m_stHelp.resource);
 }

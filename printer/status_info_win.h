@@ -1,16 +1,19 @@
 #pragma once
-// CStatusInfo: the decoder. It owns the status tables, filled from the STATUS lines of the
+// CStatusInfo: the decoder. It holds the status tables, filled from the STATUS lines of the
 // model's profile when it is built, and turns a status reply (or a forced status number)
 // into a CPrinterStatus with texts, category row and help link.
+//
+// The tables built from a profile are kept for the process and shared by every decoder of
+// that profile, read-only, while the profile file keeps its last-write time and size and its
+// language section stays the same; a changed profile gets new tables. Thread-safe.
 #include <cstdint>
+#include <memory>
 #include <string>
 
 #include "common/win.h"
+#include "printer/help_link_win.h"
 #include "printer/printer_status_win.h"
 #include "printer/status_ctrl.h"
-
-// The trouble resources of the resource library: this id plus the record's help number.
-constexpr int kTroubleResourceBase = 11010;
 
 class CStatusInfo {
  public:
@@ -22,11 +25,10 @@ class CStatusInfo {
   CStatusInfo(const CStatusInfo&) = delete;
   CStatusInfo& operator=(const CStatusInfo&) = delete;
 
-  // The model's data file, which serves the help links; also notes whether HTML files have
-  // a class under HKEY_CLASSES_ROOT (".HTM"). Null clears the name. Always 1.
+  // The model's data file, which serves the help links. Null clears the name. Always 1.
   int SetDatFile(const char* name);
   // The resource library: string resources of the built-in texts and trouble resources.
-  void SetResourceModule(HMODULE module) { m_hResource = module; }
+  void SetResourceModule(HMODULE module) { m_stHelp.resource = module; }
   // The driver whose Driver key holds "InstallPath", the folder of troubleshooting files.
   void SetDriverName(const char* driverName);
 
@@ -43,22 +45,17 @@ class CStatusInfo {
   // The index of the record of that kind and number, or -1.
   int SearchStatusInfo(int kind, int statusNo);
 
-  const char* GetDatFile() const { return m_szDatFile; }
-  bool IsHtmlHelp() const { return m_bHtmlHelp != FALSE; }
-  const CStatusCtrl& GetStatusCtrl() const { return m_cStatusCtrl; }
+  const char* GetDatFile() const { return m_stHelp.datFile; }
+  // Whether help files can be shown: a data file is set and HTML files have a class under
+  // HKEY_CLASSES_ROOT (".HTM"), asked when this is asked (as the help links ask it).
+  bool IsHtmlHelp() const { return m_stHelp.datFile[0] != '\0' && HtmlClassExists(); }
+  const CStatusCtrl& GetStatusCtrl() const { return *m_pStatusCtrl; }
   // The result of loading the profile rows (see kBuild*; 1 = all rows built).
   int GetLoadResult() const { return m_nLoadResult; }
 
  private:
-  int LoadProfile(const char* profileIniPath);
-  HelpLink FindHelpLink(int helpNo) const;
-  bool FindHelpFile(int helpNo, char (&path)[MAX_PATH]) const;
-
-  CStatusCtrl m_cStatusCtrl;
-  char m_szDatFile[MAX_PATH] = {};
-  BOOL m_bHtmlHelp = FALSE;
-  HMODULE m_hResource = nullptr;
-  char m_szDriverKey[MAX_PATH] = {};
+  std::shared_ptr<const CStatusCtrl> m_pStatusCtrl;
+  HelpSource m_stHelp;  // data file, Driver key and resource library of the help links
   int m_nLoadResult = kBuildNoRecords;
 };
 

@@ -1,12 +1,16 @@
 // PrGetStatus: the monitor's poll. One status reply from the session's status channel,
 // decoded into the status numbers and the pop-up and sound flags, and stored in the printer's
 // target key for the status window; an unreachable printer gets a substitute
-// communication-error status instead.
+// communication-error status instead. The target key is found and opened once per call and
+// serves every write and switch of the call.
 #include <memory>
 #include <string>
 
 #include "common/app_mem_win.h"
+#include "common/change_watch_win.h"
 #include "common/debug_log_win.h"
+#include "common/exception_guard_win.h"
+#include "common/registry_win.h"
 #include "common/target_keys_win.h"
 #include "printer/channel_rules.h"
 #include "printer/monitoring_buffer_win.h"
@@ -42,8 +46,12 @@ class StatusQuery {
       : enable_(enableGetStatusErr), out_(out), app_(TheApp()), identity_(app_.BaseInfo()) {}
 
   int Run(const CTraceScope& trace);
+  // No session, no valid printer or no usable library: the printer cannot be reached, and the
+  // outputs say so as for a failed read (the substitute status), never a status not read.
+  int RunUnreachable(const CTraceScope& trace);
 
  private:
+  void Prepare();
   ReadOutcome Classify(int result, bool firstRead);
   // The query's result for a read that did not deliver a reply.
   int Conclude(const CTraceScope& trace, ReadOutcome outcome);
@@ -51,6 +59,8 @@ class StatusQuery {
   int Substitute(const CTraceScope& trace);
   void Notify(int notifyNo, int simpleNo);
   void LogValues(const CTraceScope& trace) const;
+  // The printer's target key, found and opened on first use (closed when there is none).
+  Registry& Target();
 
   int enable_;
   Outputs out_;
@@ -58,6 +68,8 @@ class StatusQuery {
   const CBaseInfo& identity_;
   CMonitoringBuffer* session_ = nullptr;
   std::unique_ptr<CStatusInfo> info_;
+  Registry target_;
+  bool targetOpened_ = false;
   CAppMem reply_;
   int popup_ = 0;
   int soundPlay_ = 0;
@@ -99,11 +111,19 @@ int StatusQuery::Finish(const CTraceScope& trace, int result) {
   return result;
 }
 
+Registry& StatusQuery::Target() {
+  if (!targetOpened_) {
+    OpenTargetKeyToWrite(identity_.PrinterName(), identity_.PortName(), &target_);
+    targetOpened_ = true;
+  }
+  return target_;
+}
+
 void StatusQuery::Notify(int notifyNo, int simpleNo) {
-  GetSoundNotify(identity_.PrinterName(), identity_.PortName(), notifyNo, &soundPlay_, &popup_);
+  NotifyItems notify(Target());
+  GetSoundNotify(Target(), notify, notifyNo, &soundPlay_, &popup_);
   int buzzer = 0;
-  GetBeepBuzzer(identity_.PrinterName(), identity_.PortName(), identity_.ModelID(), simpleNo,
-                &buzzer);
+  GetBeepBuzzer(Target(), notify, identity_.ModelID(), simpleNo, &buzzer);
   if (buzzer == 1) soundPlay_ = 1;
   out_.Set(out_.popup, popup_);
   out_.Set(out_.soundPlay, soundPlay_);
@@ -112,18 +132,19 @@ void StatusQuery::Notify(int notifyNo, int simpleNo) {
 int StatusQuery::Substitute(const CTraceScope& trace) {
   trace.Write("PrGetStatus : error : %d\n", -1);
   reply_.Free();
-  const bool haveChannel = session_->m_dwStatusChannel != 0 && session_->m_hStatusChannel != 0;
+  const DWORD statusChannel = session_ ? session_->m_dwStatusChannel : 0;
+  const bool haveChannel = statusChannel != 0 && session_->m_hStatusChannel != 0;
   int forced;
   if (haveChannel) {
     forced = enable_ > 0 ? kStatusCommErrorReported : kStatusCommError;
-    SetComStatus(identity_.PrinterName(), identity_.PortName(), enable_ > 0 ? 4 : 0);
-  } else if (GetComStatus(identity_.PrinterName(), identity_.PortName()) == 3) {
+    SetComStatus(Target(), enable_ > 0 ? 4 : 0);
+  } else if (GetComStatus(Target()) == 3) {
     forced = kStatusOtherModel;  // the monitor saw another model on the port
   } else {
     forced = enable_ > 0 ? kStatusCommErrorReported : kStatusCommError;
   }
   std::unique_ptr<CPrinterStatus> status(
-      info_->CreateStatusObject(session_->m_dwStatusChannel, nullptr, 0, forced, 0));
+      info_->CreateStatusObject(statusChannel, nullptr, 0, forced, 0));
   if (!status) return -1;
   simple_ = status->GetSimpleStatusNo();
   out_.Set(out_.simpleStatus, simple_);
@@ -133,7 +154,7 @@ int StatusQuery::Substitute(const CTraceScope& trace) {
   return 1;
 }
 
-int StatusQuery::Run(const CTraceScope& trace) {
+void StatusQuery::Prepare() {
   session_ = app_.Session();
   info_ = std::make_unique<CStatusInfo>(identity_.ProfilePath());
   info_->SetDatFile(identity_.ProfilePath());
@@ -143,6 +164,15 @@ int StatusQuery::Run(const CTraceScope& trace) {
   out_.Set(out_.soundPlay, 0);
   out_.Set(out_.printing, 0);
   out_.Set(out_.realStatus, 0);
+}
+
+int StatusQuery::RunUnreachable(const CTraceScope& trace) {
+  Prepare();
+  return Substitute(trace);
+}
+
+int StatusQuery::Run(const CTraceScope& trace) {
+  Prepare();
 
   if (session_->m_dwStatusChannel == 0 || session_->m_hStatusChannel == 0) {
     trace.Write("ERROR!! : dwChan == NULL || hChan == NULL\n");
@@ -181,9 +211,9 @@ int StatusQuery::Run(const CTraceScope& trace) {
   }
 
   app_.m_nComErrCount = 0;
-  SetTargetStatus(identity_.PrinterName(), identity_.PortName(), reply_.As<BYTE>(),
-                  static_cast<DWORD>(size), session_->m_dwStatusChannel);
-  SetComStatus(identity_.PrinterName(), identity_.PortName(), 1);
+  SetTargetStatus(Target(), reply_.As<BYTE>(), static_cast<DWORD>(size),
+                  session_->m_dwStatusChannel);
+  SetComStatus(Target(), 1);
   reply_.Free();
   real_ = status->GetStatusNo();
   simple_ = status->GetSimpleStatusNo();
@@ -209,12 +239,17 @@ int StatusQuery::Run(const CTraceScope& trace) {
 
 extern "C" int __cdecl PrGetStatus(int iEnableGetStatusErr, int* pbPopup, int* pbSoundPlay,
                                    int* bPrinting, int* pnRealStatusNo, int* pnSimpleStatusNo) {
-  CTraceScope trace("PrGetStatus()");
-  CVG_PxxxxApp& app = TheApp();
-  if (app.Session() == nullptr || !app.BaseInfo().IsValid()) return 1;
-  CQvApi api;
-  if (!api.IsEnabled()) return 1;
-  StatusQuery query(iEnableGetStatusErr,
-                    Outputs{pbPopup, pbSoundPlay, bPrinting, pnRealStatusNo, pnSimpleStatusNo});
-  return query.Run(trace);
+  return vg::Guarded("PrGetStatus()", -1, [&]() -> int {
+    CTraceScope trace("PrGetStatus()");
+    CVG_PxxxxApp& app = TheApp();
+    // The profile INI behind several kept facts of one query is looked at once.
+    ChangeWatch::Moment moment;
+    StatusQuery query(iEnableGetStatusErr,
+                      Outputs{pbPopup, pbSoundPlay, bPrinting, pnRealStatusNo, pnSimpleStatusNo});
+    // The result stays 1 (a status is delivered), and it is the communication error's.
+    if (app.Session() == nullptr || !app.BaseInfo().IsValid()) return query.RunUnreachable(trace);
+    CQvApi api;
+    if (!api.IsEnabled()) return query.RunUnreachable(trace);
+    return query.Run(trace);
+  });
 }

@@ -10,7 +10,8 @@ int SecondsFromTimerString(std::string_view text) {
   bool digits = false;
   while (pos < text.size() && text[pos] >= '0' && text[pos] <= '9') {
     digits = true;
-    if (value < 100000000) value = value * 10 + (text[pos] - '0');
+    // A number too long to hold reads as the largest one, never as a smaller one.
+    value = value < 100000000 ? value * 10 + (text[pos] - '0') : kMaxTimerSeconds;
     ++pos;
   }
   return (!digits || value == 0) ? -1 : static_cast<int>(value);

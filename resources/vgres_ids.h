@@ -13,6 +13,46 @@
 #define IDS_NOTIFY_ITEM_ATTENTION 1001
 #define IDS_NOTIFY_ITEM_COMM_ERROR 1002
 
+/* The about box (template 104): its five version lines, each "Ver. " and a version, and
+   two items that it hides. */
+#define IDD_ABOUT 104
+#define IDC_ABOUT_PRODUCT_VERSION 289
+#define IDC_ABOUT_POPUP_VERSION 290
+#define IDC_ABOUT_LIBRARY_VERSION 291
+#define IDC_ABOUT_QVAPI_VERSION 292
+#define IDC_ABOUT_AGENT_VERSION 293
+#define IDC_ABOUT_HIDDEN_1 294
+#define IDC_ABOUT_HIDDEN_2 295
+
+/* The trouble dialog (template 103) and its items. The OK button (1) finishes it. */
+#define IDD_TROUBLE 103
+#define IDC_TROUBLE_PICTURE 230
+#define IDC_TROUBLE_TEXT 231
+#define IDC_TROUBLE_BACK 232
+#define IDC_TROUBLE_NEXT 233
+#define IDC_TROUBLE_CLOSE 234
+
+/* Trouble resources (RCDATA): this id plus a status's help number. 11010 walks the user
+   through a paper problem (a jam, or no paper). */
+#define IDR_TROUBLE_BASE 11010
+#define IDR_TROUBLE_PAPER 11010
+
+/* Page texts of the paper walk-through. */
+#define IDS_TROUBLE_PAPER_START 4001
+#define IDS_TROUBLE_PAPER_JAM 4002
+#define IDS_TROUBLE_PAPER_LOAD 4003
+#define IDS_TROUBLE_PAPER_DONE 4004
+
+/* Its pictures (bitmaps of 160 x 120 pixels, 256 colours); an animated page shows the
+   frames from its first id on, one after the other. */
+#define IDB_TROUBLE_PRINTER 11100
+#define IDB_TROUBLE_JAM_FIRST 11110
+#define IDB_TROUBLE_JAM_FRAMES 4
+#define IDB_TROUBLE_LOAD_FIRST 11120
+#define IDB_TROUBLE_LOAD_FRAMES 4
+#define IDB_TROUBLE_DONE_FIRST 11130
+#define IDB_TROUBLE_DONE_FRAMES 3
+
 /* Message box title and message texts. */
 #define IDS_APP_TITLE 1100
 /* Column headers of the notification list, and the state texts of an item (1122 on,

@@ -156,6 +156,24 @@ TEST(QvSimAnswers, DeviceIdSizeCountsTheTerminator) {
   EXPECT_EQ(answer.result, qvapi::kBufferTooSmall);
 }
 
+// Some libraries report the text's length alone: a buffer of exactly that size gets the text
+// without a terminator, a larger one gets the terminator too.
+TEST(QvSimAnswers, BareDeviceIdSizeLeavesTheTerminatorOut) {
+  SizedAnswer answer = AnswerDeviceId("MDL:VP-100;", false, 0, true);
+  EXPECT_EQ(answer.result, qvapi::kBufferTooSmall);
+  EXPECT_EQ(answer.size, 11);
+  answer = AnswerDeviceId("MDL:VP-100;", true, 10, true);
+  EXPECT_EQ(answer.result, qvapi::kBufferTooSmall);
+  answer = AnswerDeviceId("MDL:VP-100;", true, 11, true);
+  EXPECT_EQ(answer.result, 11);
+  EXPECT_TRUE(answer.copy);
+  EXPECT_FALSE(answer.terminate) << "no room for it";
+  answer = AnswerDeviceId("MDL:VP-100;", true, 12, true);
+  EXPECT_TRUE(answer.terminate);
+  answer = AnswerDeviceId("MDL:VP-100;", true, 12);
+  EXPECT_TRUE(answer.terminate) << "a counted terminator is always written";
+}
+
 TEST(QvSimAnswers, ChannelCountsAndSizes) {
   SizedAnswer answer = AnswerChannels(2, false, 0);
   EXPECT_EQ(answer.result, qvapi::kBufferTooSmall);
@@ -252,6 +270,8 @@ TEST(QvSimShow, DescribesEveryPartOfAnEntry) {
   const auto lines = DescribeEntry(empty);
   EXPECT_EQ(lines[1], "  deviceid: not set");
   EXPECT_EQ(lines[2], "  channels: not set");
+  empty.bareDeviceIdSize = true;
+  EXPECT_EQ(DescribeEntry(empty)[2], "  deviceid size: bare (no terminator counted)");
 }
 
 }  // namespace

@@ -186,6 +186,14 @@ TEST(QvSimCommands, EachCommandWithItsArguments) {
   EXPECT_EQ(p.command.type, CommandType::kDeviceId);
   EXPECT_EQ(p.command.text, std::string("MFG:KORVA;MDL:VP-100;") + '\0');
 
+  p = Parse({"deviceidsize", "X", "Bare"});
+  ASSERT_TRUE(p.ok) << p.error;
+  EXPECT_EQ(p.command.type, CommandType::kDeviceIdSize);
+  EXPECT_TRUE(p.command.bareSize);
+  p = Parse({"deviceidsize", "X", "terminated"});
+  ASSERT_TRUE(p.ok) << p.error;
+  EXPECT_FALSE(p.command.bareSize);
+
   p = Parse({"Channels", "port:LPT1:", "0x10000005:4"});
   ASSERT_TRUE(p.ok) << p.error;
   EXPECT_EQ(p.command.address.kind, EntryKind::kPort);
@@ -234,6 +242,9 @@ TEST(QvSimCommands, RefusalsNameTheUsageOfTheCommand) {
       {"deviceid", "X"},
       {"deviceid", "*", "id"},
       {"deviceid", "X", "bad\\q"},
+      {"deviceidsize", "X"},
+      {"deviceidsize", "X", "short"},
+      {"deviceidsize", "*", "bare"},
       {"channels", "X", "4"},
       {"reply", "X", "\\x4"},
       {"queue", "X"},

@@ -8,8 +8,11 @@
 
 #include "common/map_records_win.h"
 #include "common/target_keys_win.h"
+#include "common/unique_handle.h"
 #include "support/installed_printer.h"
 #include "support/win_test_support.h"
+// After the Windows header, which it needs.
+#include <psapi.h>
 
 namespace {
 
@@ -74,6 +77,15 @@ class MonitorPollingTest : public ::testing::Test {
     }
     return log;
   }
+  // Waits until the monitor's log holds the line.
+  bool AwaitLine(DWORD processId, const std::string& line, DWORD timeoutMs = 15000) const {
+    const DWORD start = ::GetTickCount();
+    for (;;) {
+      if (Has(Log(processId), line)) return true;
+      if (::GetTickCount() - start >= timeoutMs) return false;
+      ::Sleep(50);
+    }
+  }
   static DWORD Close(vgtest::ChildProcess& monitor) {
     HWND window = vgtest::FindProcessWindow(monitor.Id(), kMonitorWindowClass, 10000);
     if (window) ::PostMessageA(window, WM_CLOSE, 0, 0);
@@ -112,6 +124,43 @@ TEST_F(MonitorPollingTest, PrintedJobEndsMonitoringInTheSameCycle) {
   HKEY root = nullptr;
   ASSERT_EQ(FindTargetKey(printer.Name().c_str(), "", key, &root), 0);
   EXPECT_EQ(vgtest::GetDword(root, key, "ComStatus", 99), 1u);
+}
+
+// The names of the libraries loaded in a process, in lower case.
+std::vector<std::string> LibrariesOf(HANDLE process) {
+  std::vector<std::string> names;
+  HMODULE modules[512];
+  DWORD needed = 0;
+  if (!::EnumProcessModules(process, modules, sizeof modules, &needed)) return names;
+  for (DWORD i = 0; i < needed / sizeof(HMODULE) && i < 512; ++i) {
+    char name[MAX_PATH] = {};
+    if (::GetModuleBaseNameA(process, modules[i], name, sizeof name) == 0) continue;
+    std::string lower(name);
+    for (char& c : lower) c = static_cast<char>(c >= 'A' && c <= 'Z' ? c + 32 : c);
+    names.push_back(lower);
+  }
+  return names;
+}
+
+TEST_F(MonitorPollingTest, APollingMonitorLoadsNoSoundLibrary) {
+  InstalledPrinter printer("NoSound", FastProfile("0"));
+  ASSERT_TRUE(printer.Ready()) << printer.Failure();
+  ASSERT_EQ(printer.Ctl("reply", kPaperOut).exitCode, 0u);
+
+  vgtest::ChildProcess monitor;
+  ASSERT_TRUE(Start(monitor, printer));
+  // Two polls have been made once the simulator logged four status reads.
+  int reads = 0;
+  for (int i = 0; i < 200 && reads < 4; ++i) {
+    reads = Count(printer.Ctl("calls").output, "QVGetStatus(");
+    if (reads < 4) ::Sleep(50);
+  }
+  ASSERT_GE(reads, 4);
+  const std::vector<std::string> libraries = LibrariesOf(monitor.Handle());
+  EXPECT_TRUE(Has(libraries, "vgprn.dll"));
+  EXPECT_FALSE(Has(libraries, "winmm.dll")) << "sounds are the status window's business";
+  EXPECT_FALSE(Has(libraries, "ole32.dll")) << "which the multimedia library brings along";
+  EXPECT_EQ(Close(monitor), 0u);
 }
 
 TEST_F(MonitorPollingTest, JobIdAndErrorStartThePopupWithAParameterFile) {
@@ -209,6 +258,7 @@ TEST_F(MonitorPollingTest, IdleReadyPrinterEndsOnTheThirdQuitTimerFiring) {
   const auto lines = Log(monitor.Id());
   EXPECT_TRUE(Has(lines, "Set QuitTimer length(s) : 1"));
   EXPECT_TRUE(Has(lines, "MonitorQuit: error catch : 0"));
+  EXPECT_TRUE(Has(lines, "CMainFrame::GetTimerValue")) << "each operation logs its name";
   int firings = 0;
   for (const std::string& line : lines) firings += line == "CMainFrame::MonitorQuit";
   EXPECT_EQ(firings, 3);
@@ -235,7 +285,9 @@ TEST_F(MonitorPollingTest, AnotherModelWritesComStatusThreeAndEnds) {
   HKEY root = nullptr;
   ASSERT_EQ(FindTargetKey(printer.Name().c_str(), "", key, &root), 0);
   EXPECT_EQ(vgtest::GetDword(root, key, "ComStatus", 99), 3u);
-  EXPECT_TRUE(Has(Log(monitor.Id()), "Returned from PrMonitoringEnd : nRet : 0"));
+  const auto lines = Log(monitor.Id());
+  EXPECT_TRUE(Has(lines, "Returned from PrMonitoringEnd : nRet : 0"));
+  EXPECT_TRUE(Has(lines, "CMainFrame::CheckCommonErrors")) << "each operation logs its name";
 }
 
 TEST_F(MonitorPollingTest, LibraryWithoutDeviceIdExportShowsItsNameAndEnds) {
@@ -313,6 +365,98 @@ TEST_F(MonitorPollingTest, SecondMonitorRestartsTheQuitTimer) {
     ASSERT_EQ(first.Wait(0), static_cast<DWORD>(STILL_ACTIVE));
   }
   EXPECT_EQ(first.Wait(20000), 0u) << "then it ends by itself";
+  EXPECT_TRUE(Has(Log(first.Id()), "CMainFrame::RestartQuitTimer"))
+      << "each operation logs its name";
+}
+
+// Some libraries report the device ID's length without a terminator. The monitor's spare
+// zeroed byte ends the text, so a model named last keeps its ";" and is found.
+TEST_F(MonitorPollingTest, DeviceIdSizedWithoutTerminatorKeepsItsLastCharacter) {
+  InstalledPrinter printer("BareId", FastProfile("0"));
+  ASSERT_TRUE(printer.Ready()) << printer.Failure();
+  ASSERT_EQ(printer.Ctl("deviceid", "\"MFG:KORVA;CMD:ESCP;MDL:VP-100;\"").exitCode, 0u);
+  ASSERT_EQ(printer.Ctl("deviceidsize", "bare").exitCode, 0u);
+  vgtest::ChildProcess monitor;
+  ASSERT_TRUE(Start(monitor, printer));
+  const bool acquired = AwaitLine(monitor.Id(), "Returned from PrGetChannel : nRet : 0");
+  const bool polled = acquired && AwaitLine(monitor.Id(), "m_pcQv->GetStatus : nRet : 1");
+  EXPECT_EQ(Close(monitor), 0u);
+  EXPECT_TRUE(acquired) << "the model was found and the channels acquired";
+  EXPECT_TRUE(polled);
+  char key[MAX_PATH] = {};
+  HKEY root = nullptr;
+  ASSERT_EQ(FindTargetKey(printer.Name().c_str(), "", key, &root), 0);
+  EXPECT_EQ(vgtest::GetDword(root, key, "ComStatus", 99), 1u) << "a reply was decoded";
+}
+
+// WM_COMMAND 1 and 2 close the monitor as WM_CLOSE does: the window goes, the worker is
+// joined and ends the session before anything is freed.
+TEST_F(MonitorPollingTest, CommandOneOrTwoEndsMonitoringInOrder) {
+  InstalledPrinter printer("Command", FastProfile("0"));
+  ASSERT_TRUE(printer.Ready()) << printer.Failure();
+  for (WPARAM command : {1, 2}) {
+    SCOPED_TRACE(command);
+    vgtest::ChildProcess monitor;
+    ASSERT_TRUE(Start(monitor, printer));
+    HWND window = vgtest::FindProcessWindow(monitor.Id(), kMonitorWindowClass, 10000);
+    ASSERT_NE(window, nullptr);
+    ScopedHandle mapping(
+        ::OpenFileMappingA(FILE_MAP_ALL_ACCESS, FALSE, ("VG_MAP_" + printer.Name()).c_str()));
+    ASSERT_TRUE(mapping.IsValid());
+    ScopedMapView view(::MapViewOfFile(mapping.Get(), FILE_MAP_ALL_ACCESS, 0, 0, 4));
+    ASSERT_TRUE(view.IsValid());
+    ASSERT_TRUE(AwaitLine(monitor.Id(), "m_pcQv->GetStatus : nRet : 1")) << "it polls";
+
+    ::PostMessageA(window, WM_COMMAND, command, 0);
+    EXPECT_EQ(monitor.Wait(15000), 0u);
+    const auto lines = Log(monitor.Id());
+    EXPECT_TRUE(Has(lines, "CMainFrame::DestroyWindow"));
+    EXPECT_TRUE(Has(lines, "After : Wait Monitoring Thread"));
+    EXPECT_TRUE(Has(lines, "Reset MapFile"));
+    EXPECT_TRUE(Has(lines, "Returned from PrMonitoringEnd : nRet : 0"));
+    EXPECT_EQ(*static_cast<volatile LONG*>(view.Get()), 0) << "a new monitor may take over";
+  }
+}
+
+// A close while the worker still waits its first delay: no session was started, so none is
+// ended, and the printer is handed back.
+TEST_F(MonitorPollingTest, CloseDuringTheFirstDelayEndsNoSession) {
+  InstalledPrinter printer("Early", {{"", "MonitorInitTime", "60000"}, {"", "TIMEOUT", "0"}});
+  ASSERT_TRUE(printer.Ready()) << printer.Failure();
+  vgtest::ChildProcess monitor;
+  ASSERT_TRUE(Start(monitor, printer));
+  ASSERT_TRUE(AwaitLine(monitor.Id(), "After : Wait Synchro Event"));
+  EXPECT_EQ(Close(monitor), 0u) << "the delay ends at once";
+  const auto lines = Log(monitor.Id());
+  EXPECT_TRUE(Has(lines, "CMainFrame::MonitorEnd"));
+  EXPECT_TRUE(Has(lines, "Reset MapFile"));
+  EXPECT_FALSE(Has(lines, "Call PrMonitoringStart"));
+  EXPECT_FALSE(Has(lines, "Call PrMonitoringEnd")) << "a session that never started";
+}
+
+// A bidirectional library that cannot start is a printer the user cannot reach: the poll
+// reports the communication error, and the pop-up tells the user.
+TEST_F(MonitorPollingTest, UnusableBidirectionalLibraryIsReportedAsACommunicationError) {
+  InstalledPrinter printer("Unusable", FastProfile("0"));
+  ASSERT_TRUE(printer.Ready()) << printer.Failure();
+  ASSERT_EQ(printer.Ctl("reply", kPaperOut).exitCode, 0u);
+  struct Unforce {
+    ~Unforce() { vgtest::RunCaptured("qvsimctl.exe", "fail * QVInitialize 1 0"); }
+  } unforce;
+  ASSERT_EQ(vgtest::RunCaptured("qvsimctl.exe", "fail * QVInitialize 1").exitCode, 0u);
+
+  vgtest::ChildProcess monitor;
+  ASSERT_TRUE(Start(monitor, printer));
+  const std::string popups = AwaitPopupLog(printer, "cmdline:");
+  const bool polled = AwaitLine(monitor.Id(), "m_pcQv->GetStatus : nRet : 1");
+  EXPECT_EQ(Close(monitor), 0u);
+  EXPECT_NE(popups.find("cmdline:"), std::string::npos) << "the user is told";
+  EXPECT_TRUE(polled);
+  const auto lines = Log(monitor.Id());
+  EXPECT_TRUE(Has(lines, "Returned from PrMonitoringStart : nRet : 1"));
+  // Status 21: simple number 11, with the notification and buzzer of its item.
+  EXPECT_TRUE(Has(lines, "nPopup = 1, bSoundPlay = 1, m_nPrintState = 0, m_nFineStNum = 0, "
+                         "m_nStNum = 11"));
 }
 
 }  // namespace

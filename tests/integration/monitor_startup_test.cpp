@@ -173,4 +173,23 @@ TEST_F(MonitorStartupTest, LeavesSilentlyWithoutDriverKeyOrPrinter) {
   EXPECT_FALSE(Has(LogBodies(noPrinter.processId), "CMTApp::DuplProc"));
 }
 
+// A main window that cannot be made ends the monitor as the other start-up failures do: no
+// session, the instance mapping gone, the process ended with code 0.
+TEST_F(MonitorStartupTest, MainWindowThatCannotBeMadeEndsTheMonitor) {
+  vgtest::ChildProcess monitor;
+  ASSERT_TRUE(monitor.Start("vgmonnowindow.exe", printer_.MonitorArguments()));
+  const DWORD exitCode = monitor.Wait(15000);
+  if (exitCode == STILL_ACTIVE) monitor.Kill();
+  EXPECT_EQ(exitCode, 0u) << "it ends by itself";
+  const auto lines = LogBodies(monitor.Id());
+  EXPECT_TRUE(Has(lines, "CMainFrame::CreateMainWindow"));
+  EXPECT_FALSE(Has(lines, "Call PrMonitoringStart"));
+  ASSERT_FALSE(lines.empty());
+  EXPECT_EQ(lines.back(), "***** LOG END ******");
+  HANDLE mapping =
+      ::OpenFileMappingA(FILE_MAP_READ, FALSE, ("VG_MAP_" + printer_.Name()).c_str());
+  EXPECT_EQ(mapping, nullptr) << "no monitor holds the printer";
+  if (mapping) ::CloseHandle(mapping);
+}
+
 }  // namespace

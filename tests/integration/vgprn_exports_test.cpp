@@ -282,10 +282,15 @@ TEST_F(ExportsTest, WithoutASessionTheExportsReportFailureAndWriteNothing) {
   EXPECT_EQ(library_->getDeviceId(id, &size), 1);
   EXPECT_EQ(id[0], '\0');
 
+  // No session: the printer cannot be reached, and the outputs say so (status 21, simple 11);
+  // with no printer known there are no switches that would pop up or sound.
   const Poll poll = GetStatus();
-  EXPECT_EQ(poll.result, 1) << "nothing to report for the monitor to act on";
-  EXPECT_EQ(poll.popup, kUnset);
-  EXPECT_EQ(poll.simple, kUnset);
+  EXPECT_EQ(poll.result, 1);
+  EXPECT_EQ(poll.simple, 11);
+  EXPECT_EQ(poll.real, 0);
+  EXPECT_EQ(poll.printing, 0);
+  EXPECT_EQ(poll.popup, 0);
+  EXPECT_EQ(poll.sound, 0);
 
   void* buffer = &size;
   EXPECT_EQ(library_->sendData(0, &size, &buffer), 1);
@@ -338,6 +343,67 @@ TEST_F(ExportsTest, AFailedLibraryStartCreatesNoSessionAndIsRetried) {
   EXPECT_EQ(Start(), 0);
   EXPECT_EQ(GetChannel(&status, &data), 0);
   EXPECT_EQ(End(), 0);
+}
+
+// A library that cannot start is a printer that cannot be reached: every poll reports the
+// communication error with its notification, never a status that was not read.
+TEST_F(ExportsTest, AnUnusableLibraryIsReportedAsACommunicationError) {
+  struct Unforce {
+    ~Unforce() { vgtest::RunCaptured("qvsimctl.exe", "fail * QVInitialize 1 0"); }
+  } unforce;
+  ASSERT_EQ(vgtest::RunCaptured("qvsimctl.exe", "fail * QVInitialize 1").exitCode, 0u);
+  EXPECT_EQ(Start(), 1);
+  for (int enableGetStatusErr : {0, 1}) {
+    SCOPED_TRACE(enableGetStatusErr);
+    const Poll poll = GetStatus(enableGetStatusErr);
+    EXPECT_EQ(poll.result, 1);
+    EXPECT_EQ(poll.real, 0);
+    EXPECT_EQ(poll.printing, 0);
+    EXPECT_EQ(poll.simple, 11) << "status 21 or 22: no reply kind without a channel";
+    EXPECT_EQ(poll.popup, 1) << "notification item 011 is on";
+    EXPECT_EQ(poll.sound, 1) << "the model's buzzer for item 011";
+  }
+  EXPECT_EQ(TargetStatus(), "(missing)") << "no reply was stored";
+  EXPECT_EQ(End(), 1);
+}
+
+// Some libraries report the device ID's length without a terminator: the library gets the
+// caller's buffer with that size, and the text reaches the caller whole.
+TEST_F(ExportsTest, DeviceIdSizedWithoutTerminatorReachesTheCallerWhole) {
+  const std::string text = "MFG:KORVA;CMD:ESCP;MDL:VP-100;";
+  Ctl("deviceid", "\"" + text + "\"");
+  Ctl("deviceidsize", "bare");
+  ASSERT_EQ(Start(), 0);
+  DWORD size = 0;
+  EXPECT_EQ(library_->getDeviceId(nullptr, &size), 1);
+  ASSERT_EQ(size, text.size());
+  // As the monitor fetches it: a zeroed buffer one byte larger than the size, and the size.
+  std::vector<char> id(size + 1, '\0');
+  EXPECT_EQ(library_->getDeviceId(id.data(), &size), 0);
+  EXPECT_EQ(std::string(id.data()), text);
+  EXPECT_EQ(size, text.size());
+  EXPECT_EQ(End(), 0);
+  const std::vector<std::string> calls = Calls();
+  ASSERT_EQ(calls.size(), 3u) << ::testing::PrintToString(calls);
+  EXPECT_NE(calls[2].find("buffer=yes, size=" + std::to_string(text.size()) + ")"),
+            std::string::npos)
+      << calls[2];
+}
+
+// The library that a process unloads during a session leaves the bidirectional library as it
+// is: nothing of it runs while the system unloads (its loader lock is held then).
+TEST_F(ExportsTest, UnloadingDuringASessionCallsNothingOfTheBidirectionalLibrary) {
+  const size_t before = OwnCalls(CallsOfEverything()).size();
+  ASSERT_EQ(Start(), 0);
+  library_.reset();
+  std::vector<std::string> everything = OwnCalls(CallsOfEverything());
+  everything.erase(everything.begin(), everything.begin() + before);
+  ASSERT_EQ(everything.size(), 1u) << ::testing::PrintToString(everything);
+  EXPECT_EQ(WithoutNote(everything[0]), "QVInitialize() = 0");
+  // The session's reference keeps it loaded; give it back so that later tests load afresh.
+  HMODULE kept = ::GetModuleHandleA("qvsim.dll");
+  EXPECT_NE(kept, nullptr);
+  if (kept != nullptr) ::FreeLibrary(kept);
 }
 
 TEST_F(ExportsTest, DeviceIdFetchNeedsTheSizeAnswerOfTheFirstCall) {

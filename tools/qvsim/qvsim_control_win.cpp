@@ -26,6 +26,7 @@ void Show(const EntryStore& entry, const LineSink& out) {
   snapshot.address = entry.GetAddress();
   snapshot.keyPath = entry.Path();
   snapshot.deviceId = entry.ReadBytes(kDeviceIdValue);
+  snapshot.bareDeviceIdSize = entry.ReadBytes(kDeviceIdBareSizeValue).has_value();
   snapshot.channels = entry.ReadChannels();
   snapshot.reply = entry.ReadBytes(kReplyValue);
   snapshot.queue = entry.ReadQueue();
@@ -63,6 +64,11 @@ int ExecuteCommand(const Command& command, const LineSink& out, std::string* err
       return kExitOk;
     case CommandType::kDeviceId:
       return entry.WriteBytes(kDeviceIdValue, command.text) ? kExitOk : NotWritten(error, entry);
+    case CommandType::kDeviceIdSize: {
+      const bool written = command.bareSize ? entry.WriteBytes(kDeviceIdBareSizeValue, "bare")
+                                            : entry.EraseValue(kDeviceIdBareSizeValue);
+      return written ? kExitOk : NotWritten(error, entry);
+    }
     case CommandType::kChannels:
       return entry.WriteBytes(kChannelsValue, EncodeChannels(command.channels))
                  ? kExitOk

@@ -7,6 +7,7 @@
 #include <string>
 #include <type_traits>
 
+#include "common/exception_guard_win.h"
 #include "common/win.h"
 #include "printer/qvapi.h"
 #include "tools/qvsim/qvsim_state_win.h"
@@ -32,31 +33,20 @@ int32_t __cdecl QVSend(int32_t handle, const void* data, int32_t* size);
 }
 
 // The exports must be exactly the types the system binds.
-static_assert(std::is_same_v<decltype(&QVInitialize), PFN_QVInitialize>);
-static_assert(std::is_same_v<decltype(&QVRelease), PFN_QVRelease>);
-static_assert(std::is_same_v<decltype(&QVGetDeviceID), PFN_QVGetDeviceID>);
-static_assert(std::is_same_v<decltype(&QVGetAvailableChannel), PFN_QVGetAvailableChannel>);
-static_assert(std::is_same_v<decltype(&QVOpenChannel), PFN_QVOpenChannel>);
-static_assert(std::is_same_v<decltype(&QVCloseChannel), PFN_QVCloseChannel>);
-static_assert(std::is_same_v<decltype(&QVSetOption), PFN_QVSetOption>);
-static_assert(std::is_same_v<decltype(&QVGetOption), PFN_QVGetOption>);
-static_assert(std::is_same_v<decltype(&QVReceiveCancel), PFN_QVReceiveCancel>);
-static_assert(std::is_same_v<decltype(&QVGetStatus), PFN_QVGetStatus>);
-static_assert(std::is_same_v<decltype(&QVReceive), PFN_QVReceive>);
-static_assert(std::is_same_v<decltype(&QVSend), PFN_QVSend>);
+#define QVSIM_CHECK_EXPORT(name, type) \
+  static_assert(std::is_same_v<decltype(&name), type>, #name " is not of the bound type");
+QVAPI_FUNCTIONS(QVSIM_CHECK_EXPORT)
+#undef QVSIM_CHECK_EXPORT
 
 namespace {
 
 const Address kProcessWide{EntryKind::kGlobal, {}};
 
-// Runs one export's body; nothing it throws (an allocation) crosses the export.
+// Runs one export's body under the shared guard: nothing it throws (an allocation) crosses
+// the export, which then fails as for a bad argument.
 template <typename Body>
-int32_t Guarded(Body body) noexcept {
-  try {
-    return body();
-  } catch (...) {
-    return qvsim::kErrInvalidArgument;
-  }
+int32_t Guarded(const char* where, Body body) noexcept {
+  return vg::Guarded(where, qvsim::kErrInvalidArgument, body);
 }
 
 std::string SizeText(const int32_t* size) {
@@ -143,26 +133,26 @@ std::string HandleCall(const char* function, int32_t handle) {
 extern "C" {
 
 int32_t __cdecl QVInitialize(void) {
-  return Guarded([] { return ProcessWide(Function::kInitialize); });
+  return Guarded("QVInitialize", [] { return ProcessWide(Function::kInitialize); });
 }
 
 int32_t __cdecl QVRelease(void) {
-  return Guarded([] { return ProcessWide(Function::kRelease); });
+  return Guarded("QVRelease", [] { return ProcessWide(Function::kRelease); });
 }
 
 int32_t __cdecl QVGetDeviceID(int32_t kind, const char* name, char* buffer, int32_t* size) {
-  return Guarded([&] {
+  return Guarded("QVGetDeviceID", [&] {
     const std::string call = NameCall("QVGetDeviceID", kind, name) +
                              ", buffer=" + PointerText(buffer) + ", size=" + SizeText(size) + ")";
     return ByName(Function::kGetDeviceID, kind, name, call, [&](EntryStore& entry) {
       if (size == nullptr) return Done(entry, call, qvsim::kErrInvalidArgument, "no size");
       const std::optional<std::string> deviceId = entry.ReadBytes(qvsim::kDeviceIdValue);
       if (!deviceId) return Done(entry, call, qvsim::kErrUnknownPrinter, "no device ID set");
-      const qvsim::SizedAnswer answer = qvsim::AnswerDeviceId(*deviceId, buffer != nullptr, *size);
-      if (answer.copy) {
-        std::memcpy(buffer, deviceId->data(), deviceId->size());
-        buffer[deviceId->size()] = '\0';
-      }
+      const bool bareSize = entry.ReadBytes(qvsim::kDeviceIdBareSizeValue).has_value();
+      const qvsim::SizedAnswer answer =
+          qvsim::AnswerDeviceId(*deviceId, buffer != nullptr, *size, bareSize);
+      if (answer.copy) std::memcpy(buffer, deviceId->data(), deviceId->size());
+      if (answer.terminate) buffer[deviceId->size()] = '\0';
       if (answer.size) *size = *answer.size;
       return Done(entry, call, answer.result,
                   "size=" + SizeText(size) +
@@ -173,7 +163,7 @@ int32_t __cdecl QVGetDeviceID(int32_t kind, const char* name, char* buffer, int3
 }
 
 int32_t __cdecl QVGetAvailableChannel(int32_t kind, const char* name, void* buffer, int32_t* size) {
-  return Guarded([&] {
+  return Guarded("QVGetAvailableChannel", [&] {
     const std::string call = NameCall("QVGetAvailableChannel", kind, name) +
                              ", buffer=" + PointerText(buffer) + ", size=" + SizeText(size) + ")";
     return ByName(Function::kGetAvailableChannel, kind, name, call, [&](EntryStore& entry) {
@@ -194,7 +184,7 @@ int32_t __cdecl QVGetAvailableChannel(int32_t kind, const char* name, void* buff
 }
 
 int32_t __cdecl QVOpenChannel(int32_t kind, const char* name, uint32_t channel) {
-  return Guarded([&] {
+  return Guarded("QVOpenChannel", [&] {
     const std::string call =
         NameCall("QVOpenChannel", kind, name) + ", channel=" + HexText(channel) + ")";
     return ByName(Function::kOpenChannel, kind, name, call, [&](EntryStore& entry) {
@@ -213,7 +203,7 @@ int32_t __cdecl QVOpenChannel(int32_t kind, const char* name, uint32_t channel) 
 }
 
 int32_t __cdecl QVCloseChannel(int32_t handle) {
-  return Guarded([&] {
+  return Guarded("QVCloseChannel", [&] {
     const std::string call = HandleCall("QVCloseChannel", handle) + ")";
     return ByHandle(Function::kCloseChannel, handle, call,
                     [&](EntryStore& entry, const qvsim::HandleRecord&) {
@@ -224,7 +214,7 @@ int32_t __cdecl QVCloseChannel(int32_t handle) {
 }
 
 int32_t __cdecl QVSetOption(int32_t handle, int32_t option, void* data, int32_t* size) {
-  return Guarded([&] {
+  return Guarded("QVSetOption", [&] {
     const std::string call = HandleCall("QVSetOption", handle) +
                              ", option=" + std::to_string(option) + ", data=" + PointerText(data) +
                              ", size=" + SizeText(size) + ")";
@@ -236,7 +226,7 @@ int32_t __cdecl QVSetOption(int32_t handle, int32_t option, void* data, int32_t*
 }
 
 int32_t __cdecl QVGetOption(int32_t handle, int32_t option, void* data, int32_t* size) {
-  return Guarded([&] {
+  return Guarded("QVGetOption", [&] {
     const std::string call = HandleCall("QVGetOption", handle) +
                              ", option=" + std::to_string(option) + ", data=" + PointerText(data) +
                              ", size=" + SizeText(size) + ")";
@@ -252,7 +242,7 @@ int32_t __cdecl QVGetOption(int32_t handle, int32_t option, void* data, int32_t*
 }
 
 int32_t __cdecl QVReceiveCancel(int32_t handle) {
-  return Guarded([&] {
+  return Guarded("QVReceiveCancel", [&] {
     const std::string call = HandleCall("QVReceiveCancel", handle) + ")";
     return ByHandle(
         Function::kReceiveCancel, handle, call,
@@ -261,7 +251,7 @@ int32_t __cdecl QVReceiveCancel(int32_t handle) {
 }
 
 int32_t __cdecl QVGetStatus(int32_t handle, void* buffer, int32_t* size) {
-  return Guarded([&] {
+  return Guarded("QVGetStatus", [&] {
     const std::string call = HandleCall("QVGetStatus", handle) + ", buffer=" + PointerText(buffer) +
                              ", size=" + SizeText(size) + ")";
     return ByHandle(Function::kGetStatus, handle, call,
@@ -286,7 +276,7 @@ int32_t __cdecl QVGetStatus(int32_t handle, void* buffer, int32_t* size) {
 }
 
 int32_t __cdecl QVReceive(int32_t handle, void* buffer, int32_t* size) {
-  return Guarded([&] {
+  return Guarded("QVReceive", [&] {
     const std::string call = HandleCall("QVReceive", handle) + ", buffer=" + PointerText(buffer) +
                              ", size=" + SizeText(size) + ")";
     return ByHandle(Function::kReceive, handle, call,
@@ -301,7 +291,7 @@ int32_t __cdecl QVReceive(int32_t handle, void* buffer, int32_t* size) {
 }
 
 int32_t __cdecl QVSend(int32_t handle, const void* data, int32_t* size) {
-  return Guarded([&] {
+  return Guarded("QVSend", [&] {
     const std::string call = HandleCall("QVSend", handle) + ", data=" + PointerText(data) +
                              ", size=" + SizeText(size) + ")";
     return ByHandle(Function::kSend, handle, call,

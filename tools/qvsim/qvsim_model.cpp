@@ -215,16 +215,19 @@ int32_t NextHandle(int32_t last) {
   return last + 1;
 }
 
-SizedAnswer AnswerDeviceId(std::string_view deviceId, bool hasBuffer, int32_t capacity) {
+SizedAnswer AnswerDeviceId(std::string_view deviceId, bool hasBuffer, int32_t capacity,
+                           bool bareSize) {
   SizedAnswer answer;
-  const int32_t needed = static_cast<int32_t>(deviceId.size() + 1);
+  const int32_t length = static_cast<int32_t>(deviceId.size());
+  const int32_t needed = bareSize ? length : length + 1;
   answer.size = needed;
   if (!hasBuffer || capacity < needed) {
     answer.result = qvapi::kBufferTooSmall;
     return answer;
   }
   answer.copy = true;
-  answer.result = static_cast<int32_t>(deviceId.size());
+  answer.terminate = capacity > length;
+  answer.result = length;
   return answer;
 }
 
@@ -317,6 +320,7 @@ std::vector<std::string> DescribeEntry(const EntrySnapshot& entry) {
   if (entry.address.kind != EntryKind::kGlobal) {
     lines.push_back("  deviceid: " + (entry.deviceId ? "\"" + EncodeEscapes(*entry.deviceId) + "\""
                                                      : std::string("not set")));
+    if (entry.bareDeviceIdSize) lines.push_back("  deviceid size: bare (no terminator counted)");
     lines.push_back("  channels: " +
                     (entry.channels ? FormatChannelList(*entry.channels) : std::string("not set")));
     lines.push_back("  reply: " + (entry.reply ? "\"" + EncodeEscapes(*entry.reply) + "\""

@@ -25,6 +25,8 @@ constexpr const char* kHandlesKey = "Software\\QvSim\\Handles";
 constexpr const char* kNextHandleValue = "NextHandle";  // REG_DWORD under kRootKey
 constexpr const char* kNameValue = "Name";
 constexpr const char* kDeviceIdValue = "DeviceID";
+// Present (any bytes): the device ID's size leaves the terminator out, as some libraries do.
+constexpr const char* kDeviceIdBareSizeValue = "DeviceIDBareSize";
 constexpr const char* kChannelsValue = "Channels";
 constexpr const char* kReplyValue = "Reply";
 constexpr const char* kQueueValue = "Queue";
@@ -83,10 +85,13 @@ struct SizedAnswer {
   int32_t result = 0;
   std::optional<int32_t> size;
   bool copy = false;
+  bool terminate = false;  // a zero goes after the copied data
 };
 // QVGetDeviceID: the needed size counts a terminating zero, which is written after the text;
-// success returns the text's length.
-SizedAnswer AnswerDeviceId(std::string_view deviceId, bool hasBuffer, int32_t capacity);
+// success returns the text's length. With bareSize the needed size is the text's length
+// alone, and the zero follows only when the buffer has room for it.
+SizedAnswer AnswerDeviceId(std::string_view deviceId, bool hasBuffer, int32_t capacity,
+                           bool bareSize = false);
 // QVGetAvailableChannel: success returns the record count; no records answer 0 at once.
 SizedAnswer AnswerChannels(size_t count, bool hasBuffer, int32_t capacity);
 
@@ -118,6 +123,7 @@ struct EntrySnapshot {
   Address address;
   std::string keyPath;
   std::optional<std::string> deviceId;
+  bool bareDeviceIdSize = false;
   std::optional<std::vector<qvapi::ChannelRecord>> channels;
   std::optional<std::string> reply;
   std::vector<QueueItem> queue;

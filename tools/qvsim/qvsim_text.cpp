@@ -68,6 +68,7 @@ struct CommandInfo {
 constexpr CommandInfo kCommands[] = {
     {"reset", CommandType::kReset, "qvsimctl reset NAME"},
     {"deviceid", CommandType::kDeviceId, "qvsimctl deviceid NAME TEXT"},
+    {"deviceidsize", CommandType::kDeviceIdSize, "qvsimctl deviceidsize NAME terminated|bare"},
     {"channels", CommandType::kChannels, "qvsimctl channels NAME CHAN:MODE[,CHAN:MODE...]|none"},
     {"reply", CommandType::kReply, "qvsimctl reply NAME TEXT"},
     {"queue", CommandType::kQueue, "qvsimctl queue NAME ITEM... (ITEM: TEXT, error:CODE or none)"},
@@ -315,7 +316,9 @@ std::string FormatAddress(const Address& address) {
 
 bool ParseCommand(const std::vector<std::string>& args, Command* out, std::string* error,
                   std::string* usage) {
-  *usage = "usage: qvsimctl reset|deviceid|channels|reply|queue|fail|calls|show|run|help ...";
+  *usage =
+      "usage: qvsimctl reset|deviceid|deviceidsize|channels|reply|queue|fail|calls|show|run|help "
+      "...";
   if (args.empty()) return Fail(error, "no command");
   const CommandInfo* info = nullptr;
   for (const auto& candidate : kCommands) {
@@ -359,6 +362,14 @@ bool ParseCommand(const std::vector<std::string>& args, Command* out, std::strin
     case CommandType::kReply:
       if (!needs(2, 2) || !address(false)) return false;
       if (!DecodeEscapes(args[2], &command.text, error)) return false;
+      break;
+    case CommandType::kDeviceIdSize:
+      if (!needs(2, 2) || !address(false)) return false;
+      if (vgtext::EqualsNoCase(args[2], "bare")) {
+        command.bareSize = true;
+      } else if (!vgtext::EqualsNoCase(args[2], "terminated")) {
+        return Fail(error, "deviceidsize: \"" + args[2] + "\" is neither terminated nor bare");
+      }
       break;
     case CommandType::kChannels:
       if (!needs(2, 2) || !address(false)) return false;

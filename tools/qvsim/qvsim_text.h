@@ -90,6 +90,7 @@ std::string FormatAddress(const Address& address);
 enum class CommandType {
   kReset,
   kDeviceId,
+  kDeviceIdSize,
   kChannels,
   kReply,
   kQueue,
@@ -109,6 +110,7 @@ struct Command {
   Function function = Function::kInitialize;
   int32_t code = 0;
   int32_t count = -1;  // fail: calls it applies to; -1 every call; 0 removes it
+  bool bareSize = false;  // deviceidsize: the size leaves the terminator out
 };
 
 // Parses the arguments after the program name. On failure *error says why and *usage is the

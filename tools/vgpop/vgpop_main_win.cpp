@@ -8,6 +8,7 @@
 #include <cstring>
 #include <string>
 
+#include "common/exception_guard_win.h"
 #include "common/map_records_win.h"
 #include "common/unique_handle.h"
 #include "common/vgl_param.h"
@@ -67,7 +68,7 @@ bool DescribeBlock(const uint8_t* block, size_t size, std::string* text) {
   return true;
 }
 
-LRESULT CALLBACK WindowProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
+LRESULT HandleMessage(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
   switch (message) {
     case WM_CREATE:
       g_popup.label = ::CreateWindowExA(0, "STATIC", g_popup.text.c_str(), WS_CHILD | WS_VISIBLE,
@@ -99,6 +100,11 @@ LRESULT CALLBACK WindowProc(HWND window, UINT message, WPARAM wParam, LPARAM lPa
     default:
       return ::DefWindowProcA(window, message, wParam, lParam);
   }
+}
+
+LRESULT CALLBACK WindowProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
+  return vg::Guarded("vgpop WindowProc", LRESULT{0},
+                     [&] { return HandleMessage(window, message, wParam, lParam); });
 }
 
 }  // namespace

@@ -120,6 +120,52 @@ TEST_F(InstallProfileTest, ProfileNamingAMissingFileCountsAsAbsent) {
   EXPECT_STREQ(out_, "C:\\from\\profile\\key.ini");
 }
 
+TEST_F(InstallProfileTest, KeptProfilePathFollowsTheKeysAndTheFile) {
+  const std::string first = WriteIni("[Install]\r\n");
+  const std::string second = WriteIni("[Install]\r\n");
+  SetDriverValue("Profile", first);
+  SetModelProfile("C:\\from\\profile\\key.ini");
+  auto path = [&] {
+    EXPECT_EQ(GetProfilePath(out_, driver_.c_str(), model_.c_str()), 1);
+    return std::string(out_);
+  };
+  EXPECT_EQ(path(), first);
+  EXPECT_EQ(path(), first);
+
+  ASSERT_TRUE(::DeleteFileA(first.c_str()));
+  EXPECT_EQ(path(), "C:\\from\\profile\\key.ini") << "the Driver key's file went";
+  vgtest::WriteFile(first, "[Install]\r\n");
+  EXPECT_EQ(path(), first) << "and came back";
+
+  SetDriverValue("Profile", second);
+  EXPECT_EQ(path(), second) << "the Driver key changed";
+
+  SetDriverValue("Profile", "");
+  SetModelProfile("C:\\other\\key.ini");
+  EXPECT_EQ(path(), "C:\\other\\key.ini") << "the Profile key changed";
+
+  vgtest::DeleteKeyTree(HKEY_LOCAL_MACHINE, kDriverRoot + driver_);
+  SetModelProfile(second);
+  EXPECT_EQ(path(), second) << "the Driver key went";
+}
+
+TEST_F(InstallProfileTest, KeptProfileNumbersFollowTheFile) {
+  const std::string ini = dir_ + "\\numbers.ini";
+  vgtest::WriteFile(ini, "[Model]\r\nTIMEOUT=30\r\n");
+  EXPECT_EQ(GetProfileIntOf("Model", "TIMEOUT", 7, ini.c_str()), 30);
+  EXPECT_EQ(GetProfileIntOf("Model", "TIMEOUT", 7, ini.c_str()), 30);
+  EXPECT_EQ(GetProfileIntOf("Model", "Missing", 7, ini.c_str()), 7);
+  EXPECT_EQ(GetProfileIntOf("Model", "Missing", 8, ini.c_str()), 8) << "each default its own";
+  EXPECT_EQ(GetProfileIntOf("Other", "TIMEOUT", 7, ini.c_str()), 7);
+
+  vgtest::WriteFile(ini, "[Model]\r\nTIMEOUT=45\r\nMissing=1\r\n");
+  EXPECT_EQ(GetProfileIntOf("Model", "TIMEOUT", 7, ini.c_str()), 45) << "the file was rewritten";
+  EXPECT_EQ(GetProfileIntOf("Model", "Missing", 7, ini.c_str()), 1);
+  ASSERT_TRUE(::DeleteFileA(ini.c_str()));
+  EXPECT_EQ(GetProfileIntOf("Model", "TIMEOUT", 7, ini.c_str()), 7) << "the file went";
+  EXPECT_EQ(GetProfileIntOf("Model", "TIMEOUT", 7, ""), 7);
+}
+
 TEST_F(InstallProfileTest, ProfileKeyWithoutTheModelStillSucceedsEmpty) {
   SetModelProfile("C:\\x.ini");  // makes sure the Profile key exists
   const std::string otherModel = model_ + "_other";
@@ -302,6 +348,21 @@ TEST_F(LanguageSectionTest, FallsBackByWhichResourceLibrariesExist) {
   ::DeleteFileA((dir_ + "\\de.dll").c_str());
   EXPECT_EQ(Section(kGermanAustria, ini, &rc), "");
   EXPECT_EQ(rc, 0) << "no usable section is not a failure";
+}
+
+TEST_F(LanguageSectionTest, KeptChoiceFollowsTheIniAndTheResourceLibraries) {
+  const std::string ini = FourLanguages();
+  Touch("us.dll");
+  EXPECT_EQ(Section(kGermanAustria, ini), "American");
+  EXPECT_EQ(Section(kGermanAustria, ini), "American");
+  Touch("at.dll");
+  EXPECT_EQ(Section(kGermanAustria, ini), "GermanAT") << "a resource library appeared";
+  EXPECT_EQ(Section(0x0409, ini), "American") << "another language has its own choice";
+
+  vgtest::WriteFile(ini, "[Language]\r\nAustrian=0x07,0x03\r\n[Austrian]\r\nResDll=at.dll\r\n");
+  EXPECT_EQ(Section(kGermanAustria, ini), "Austrian") << "the profile was rewritten";
+  ::DeleteFileA((dir_ + "\\at.dll").c_str());
+  EXPECT_EQ(Section(kGermanAustria, ini), "");
 }
 
 TEST_F(LanguageSectionTest, ResourceLibraryIsLookedForBesideTheIni) {

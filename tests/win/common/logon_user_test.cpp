@@ -11,6 +11,7 @@
 #include "common/logon_user_win.h"
 #include "common/wts_api_win.h"
 #include "support/scoped_registry_value.h"
+#include "support/step_events.h"
 #include "support/win_test_support.h"
 
 namespace {
@@ -126,6 +127,9 @@ class FakeShell {
     return processes_.back()->Start(exe_, "sleep 60000") ? processes_.back()->Id() : 0;
   }
   const std::string& ShellName() const { return shellName_; }
+  void StopAll() {
+    for (auto& process : processes_) process->Kill();
+  }
 
  private:
   std::string dir_;
@@ -406,6 +410,123 @@ TEST_F(LogonUserTest, NineXHasNoLogonUser) {
   ASSERT_TRUE(answer.ran);
   EXPECT_EQ(answer.user, "");
   EXPECT_EQ(answer.found, 0);
+}
+
+// The kept logon user of a helper program under another Windows version, asked for step by
+// step in one process, so that what its cache keeps can be seen between the steps.
+class LogonSteps {
+ public:
+  struct Facts {
+    bool ok = false;
+    std::string user;
+    std::string domain;
+    int same = -1;
+    unsigned long generation = 0;
+  };
+
+  LogonSteps(const std::string& version, int count)
+      : tag_(vgtest::UniqueName("vglogonsteps")), events_(tag_), dir_(vgtest::MakeTempDir("steps")) {
+    vgtest::SetProgramWindowsVersion(kProbe, version);
+    file_ = dir_ + "\\facts.txt";
+    started_ = events_.IsReady() &&
+               child_.Start(kProbe, "steps " + tag_ + " \"" + file_ + "\" " + std::to_string(count));
+  }
+  ~LogonSteps() {
+    child_.Kill();
+    vgtest::SetProgramWindowsVersion(kProbe, "");
+    vgtest::RemoveTree(dir_);
+  }
+
+  Facts Step() {
+    Facts facts;
+    if (!started_ || !events_.Step()) return facts;
+    std::istringstream lines(vgtest::ReadFile(file_));
+    std::string line, last;
+    while (std::getline(lines, line)) last = line;
+    std::istringstream fields(last);
+    std::string same, generation;
+    if (std::getline(fields, facts.user, '|') && std::getline(fields, facts.domain, '|') &&
+        std::getline(fields, same, '|') && std::getline(fields, generation)) {
+      facts.same = std::stoi(same);
+      facts.generation = std::stoul(generation);
+      facts.ok = true;
+    }
+    return facts;
+  }
+
+ private:
+  std::string tag_;
+  vgtest::StepEvents events_;
+  std::string dir_;
+  std::string file_;
+  vgtest::ChildProcess child_;
+  bool started_ = false;
+};
+
+TEST_F(LogonUserTest, KeptUserHoldsUntilTheWinlogonDefaultsChange) {
+  shell_.SetString(Upper(vgtest::UniqueName("noshell")) + ".EXE");
+  defaultUser_.SetString("VgAlice");
+  defaultDomain_.SetString("VGDOMAIN");
+  LogonSteps steps("win2k", 3);
+  const LogonSteps::Facts first = steps.Step();
+  ASSERT_TRUE(first.ok);
+  EXPECT_EQ(first.user, "VgAlice");
+  EXPECT_EQ(first.same, 0);
+
+  const LogonSteps::Facts kept = steps.Step();
+  ASSERT_TRUE(kept.ok);
+  EXPECT_EQ(kept.user, "VgAlice");
+  EXPECT_EQ(kept.generation, first.generation) << "nothing changed: not looked up again";
+
+  defaultUser_.SetString("VgBob");
+  const LogonSteps::Facts changed = steps.Step();
+  ASSERT_TRUE(changed.ok);
+  EXPECT_EQ(changed.user, "VgBob") << "another logon user";
+  EXPECT_GT(changed.generation, first.generation);
+}
+
+TEST_F(LogonUserTest, KeptUserHoldsUntilItsShellProcessEnds) {
+  FakeShell fake;
+  shell_.SetString(fake.ShellName());
+  ASSERT_NE(fake.Start(), 0u);
+  defaultUser_.SetString("VgSomeoneElse");
+  defaultDomain_.SetString("VGDOMAIN");
+  LogonSteps steps("win2k", 3);
+  const LogonSteps::Facts first = steps.Step();
+  ASSERT_TRUE(first.ok);
+  EXPECT_EQ(first.user, self_.user) << "the shell process's account";
+  EXPECT_EQ(first.same, 1);
+  EXPECT_EQ(steps.Step().generation, first.generation);
+
+  fake.StopAll();
+  const LogonSteps::Facts changed = steps.Step();
+  ASSERT_TRUE(changed.ok);
+  EXPECT_EQ(changed.user, "VgSomeoneElse") << "its user logged off: the Winlogon default";
+  EXPECT_EQ(changed.same, 0);
+  EXPECT_GT(changed.generation, first.generation);
+}
+
+TEST(LogonUserFacts, KeptUntilAUsersHiveComesOrGoes) {
+  const Account self = CurrentAccount();
+  const LogonUserFacts first = GetLogonUserFacts();
+  EXPECT_EQ(Upper(first.user), Upper(self.user)) << "terminal services name this session's user";
+  EXPECT_TRUE(first.found);
+  EXPECT_TRUE(first.sameUser);
+  char user[kLogonNameSize] = {};
+  char domain[kLogonNameSize] = {};
+  GetLogonUser(user, domain);
+  EXPECT_STREQ(first.user, user) << "the same answer as GetLogonUser";
+  EXPECT_STREQ(first.domain, domain);
+  EXPECT_EQ(GetLogonUserFacts().generation, first.generation);
+
+  // A user logging on or off loads or unloads a hive under HKEY_USERS.
+  const std::string hive = vgtest::UniqueName("VgHive");
+  vgtest::SetDword(HKEY_USERS, hive, "Value", 1);
+  const LogonUserFacts loaded = GetLogonUserFacts();
+  EXPECT_GT(loaded.generation, first.generation);
+  EXPECT_EQ(GetLogonUserFacts().generation, loaded.generation);
+  vgtest::DeleteKeyTree(HKEY_USERS, hive);
+  EXPECT_GT(GetLogonUserFacts().generation, loaded.generation);
 }
 
 TEST(SameLogonUser, ComparesBothNamesWithoutLetterCase) {

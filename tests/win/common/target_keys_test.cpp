@@ -15,6 +15,7 @@
 
 #include <sddl.h>
 #include "support/scoped_registry_value.h"
+#include "support/step_events.h"
 #include "support/test_model.h"
 #include "support/test_printer.h"
 #include "support/win_test_support.h"
@@ -36,6 +37,31 @@ std::string Numbered(const std::string& base, int number) {
 
 std::string NameOf(HKEY root, const std::string& path) {
   return vgtest::GetString(root, path, "Name");
+}
+
+// A thread's share of lookups: each must find the key.
+struct LookupWork {
+  std::string name;
+  std::string key;
+  int wrong = 0;
+};
+
+DWORD WINAPI LookUpRepeatedly(void* context) {
+  auto* work = static_cast<LookupWork*>(context);
+  for (int i = 0; i < 150; ++i) {
+    char path[kTargetKeyPathSize] = {};
+    HKEY root = nullptr;
+    if (GetCurrentTargetPrnKey(work->name.c_str(), 0, path, &root) != kTargetFound ||
+        work->key != path) {
+      ++work->wrong;
+    }
+    Registry key;
+    if (OpenTargetKey(work->name.c_str(), "", KEY_READ, &key, path) != kTargetFound ||
+        !key.IsOpen() || work->key != path) {
+      ++work->wrong;
+    }
+  }
+  return 0;
 }
 
 class TargetKeysTest : public ::testing::Test {
@@ -134,6 +160,90 @@ TEST_F(TargetKeysTest, LookupByNameInAnyLetterCase) {
   EXPECT_EQ(GetCurrentTargetPrnKey(printer.c_str(), 2, out, &root), kTargetBadArgument);
   EXPECT_EQ(root, reinterpret_cast<HKEY>(0x1));
   EXPECT_STREQ(out, "untouched");
+}
+
+TEST_F(TargetKeysTest, AKeyFoundBeforeIsTakenOnlyWhileItCarriesTheName) {
+  const std::string printer = vgtest::UniqueName("VgTgtKept");
+  const std::string other = vgtest::UniqueName("VgTgtOther");
+  const std::string made = Make(kBase, printer);
+  std::string path;
+  ASSERT_EQ(Lookup(printer, 0, &path), kTargetFound);
+  EXPECT_EQ(path, made);
+  EXPECT_EQ(Lookup(printer, 0, &path), kTargetFound);
+  EXPECT_EQ(path, made);
+
+  // Renamed: the key now belongs to another printer.
+  vgtest::SetString(HKEY_CURRENT_USER, made, "Name", other);
+  EXPECT_EQ(Lookup(printer, 0, &path), kTargetNotFound) << "never another printer's key";
+  EXPECT_EQ(path, kBase);
+  EXPECT_EQ(Lookup(other, 0, &path), kTargetFound);
+  vgtest::SetString(HKEY_CURRENT_USER, made, "Name", printer);
+  EXPECT_EQ(Lookup(printer, 0, &path), kTargetFound);
+  EXPECT_EQ(path, made);
+
+  // Removed.
+  ASSERT_EQ(DeleteTargetKey(HKEY_CURRENT_USER, made.c_str()), 0);
+  EXPECT_EQ(Lookup(printer, 0, &path), kTargetNotFound);
+
+  // Rebuilt: the number went to another printer, this printer's key has another one.
+  vgtest::SetString(HKEY_CURRENT_USER, made, "Name", other);
+  const std::string rebuilt = Make(kBase, printer);
+  ASSERT_NE(rebuilt, made);
+  EXPECT_EQ(Lookup(printer, 0, &path), kTargetFound);
+  EXPECT_EQ(path, rebuilt);
+  EXPECT_EQ(Lookup(other, 0, &path), kTargetFound);
+  EXPECT_EQ(path, made);
+}
+
+TEST_F(TargetKeysTest, OpenTargetKeyHandsOutTheKeyItChecked) {
+  const std::string printer = vgtest::UniqueName("VgTgtOpen");
+  const std::string port = vgtest::UniqueName("VGOPEN") + ":";
+  const std::string made = Make(kBase, printer);
+  const std::string portKey = Make(kPortBase, port);
+  for (int round = 0; round < 2; ++round) {  // found by walking the base key, then kept
+    Registry key;
+    char path[kTargetKeyPathSize] = {};
+    HKEY root = nullptr;
+    ASSERT_EQ(OpenTargetKey(printer.c_str(), port.c_str(), KEY_ALL_ACCESS, &key, path, &root),
+              kTargetFound);
+    ASSERT_TRUE(key.IsOpen());
+    EXPECT_EQ(std::string(path), made);
+    EXPECT_EQ(root, HKEY_CURRENT_USER);
+    EXPECT_EQ(SetComStatus(key, 5u + round), 0);
+    EXPECT_EQ(vgtest::GetDword(HKEY_CURRENT_USER, made, "ComStatus", 99), 5u + round);
+    EXPECT_EQ(GetComStatus(key), 5 + round);
+  }
+  Registry byPort;
+  ASSERT_EQ(OpenTargetKey("", port.c_str(), KEY_READ, &byPort), kTargetFound);
+  EXPECT_EQ(vgtest::GetDword(HKEY_CURRENT_USER, portKey, "ComStatus", 99), 99u);
+  EXPECT_EQ(GetComStatus(byPort), kComStatusDefault);
+
+  ASSERT_EQ(DeleteTargetKey(HKEY_CURRENT_USER, made.c_str()), 0);
+  Registry gone;
+  EXPECT_EQ(OpenTargetKey(printer.c_str(), port.c_str(), KEY_ALL_ACCESS, &gone), kTargetNotFound);
+  EXPECT_FALSE(gone.IsOpen());
+  EXPECT_FALSE(vgtest::KeyExists(HKEY_CURRENT_USER, made)) << "a missing key is not made";
+  EXPECT_EQ(SetComStatus(gone, 1), 2) << "a closed key takes no value";
+  EXPECT_EQ(SetTargetStatus(gone, reinterpret_cast<const BYTE*>("x"), 1, 4), 2);
+}
+
+TEST_F(TargetKeysTest, TwoThreadsLookUpAndOpenAtOnce) {
+  // A status window's worker and its window thread may ask at the same moment.
+  const std::string first = vgtest::UniqueName("VgTgtThreadA");
+  const std::string second = vgtest::UniqueName("VgTgtThreadB");
+  const std::string firstKey = Make(kBase, first);
+  const std::string secondKey = Make(kBase, second);
+  LookupWork works[] = {{first, firstKey}, {second, secondKey}, {first, firstKey}};
+  HANDLE threads[3] = {};
+  for (int i = 0; i < 3; ++i) {
+    threads[i] = ::CreateThread(nullptr, 0, LookUpRepeatedly, &works[i], 0, nullptr);
+    ASSERT_NE(threads[i], nullptr);
+  }
+  EXPECT_EQ(::WaitForMultipleObjects(3, threads, TRUE, 60000), WAIT_OBJECT_0);
+  for (int i = 0; i < 3; ++i) {
+    ::CloseHandle(threads[i]);
+    EXPECT_EQ(works[i].wrong, 0) << works[i].name;
+  }
 }
 
 TEST_F(TargetKeysTest, DeletingAKeyTakesEverythingBelowIt) {
@@ -395,6 +505,23 @@ class LogonUserHiveTest : public ::testing::Test {
     domain_.SetString(domain);
     return true;
   }
+  // The account this test program runs as.
+  static bool OwnAccount(char (&user)[256], char (&domain)[256]) {
+    HANDLE token = nullptr;
+    if (!::OpenProcessToken(::GetCurrentProcess(), TOKEN_QUERY, &token)) return false;
+    BYTE info[1024];
+    DWORD size = 0;
+    bool named = false;
+    if (::GetTokenInformation(token, TokenUser, info, sizeof info, &size)) {
+      DWORD userSize = sizeof user;
+      DWORD domainSize = sizeof domain;
+      SID_NAME_USE use;
+      named = ::LookupAccountSidA(nullptr, reinterpret_cast<TOKEN_USER*>(info)->User.Sid, user,
+                                  &userSize, domain, &domainSize, &use) != FALSE;
+    }
+    ::CloseHandle(token);
+    return named;
+  }
   // The profile entry of the test names this SID.
   void ProfileSid(const std::string& sidText) {
     PSID sid = nullptr;
@@ -465,6 +592,48 @@ TEST_F(LogonUserHiveTest, AnotherAccountReadsAndWritesTheLogonUsersKeys) {
   answer = Run("win98", "lookup " + printer + " 0 logon");
   EXPECT_EQ(answer.root, "HKCU") << "9x has one user";
   EXPECT_EQ(answer.path, kBase);
+}
+
+TEST_F(LogonUserHiveTest, TheHiveIsFoundAgainWhenTheProfilesOrTheLogonUserChange) {
+  ASSERT_TRUE(LogonUserIs("S-1-5-18"));
+  ProfileSid("S-1-5-18");
+  const std::string printer = vgtest::UniqueName("VgHivePrinter");
+  vgtest::SetString(HKEY_USERS, Numbered(userBase_, 0), "Name", printer);
+
+  // One helper process keeps what it found between the steps.
+  const std::string tag = vgtest::UniqueName("vgtargetsteps");
+  vgtest::StepEvents events(tag);
+  const std::string dir = vgtest::MakeTempDir("steps");
+  const std::string file = dir + "\\steps.txt";
+  vgtest::SetProgramWindowsVersion(kProbe, "win2k");
+  vgtest::ChildProcess helper;
+  ASSERT_TRUE(events.IsReady());
+  ASSERT_TRUE(helper.Start(kProbe, "steps " + tag + " \"" + file + "\" 5 " + printer + " 0"));
+  auto step = [&] {
+    std::string line, last;
+    if (!events.Step()) return std::string("no answer");
+    std::istringstream lines(vgtest::ReadFile(file));
+    while (std::getline(lines, line)) last = line;
+    return last;
+  };
+  const std::string inHive = "0|HKU|" + Numbered(userBase_, 0);
+  EXPECT_EQ(step(), inHive);
+  EXPECT_EQ(step(), inHive);
+
+  vgtest::DeleteKeyTree(HKEY_LOCAL_MACHINE, std::string(kProfileList) + "\\" + profile_);
+  EXPECT_EQ(step(), "1|HKCU|" + kBase) << "the logon user's profile is gone";
+  ProfileSid("S-1-5-18");
+  EXPECT_EQ(step(), inHive) << "and back";
+
+  // The process's own account logs on: its own hive.
+  char user[256] = {};
+  char domain[256] = {};
+  ASSERT_TRUE(OwnAccount(user, domain));
+  user_.SetString(user);
+  domain_.SetString(domain);
+  EXPECT_EQ(step(), "1|HKCU|" + kBase);
+  helper.Kill();
+  vgtest::RemoveTree(dir);
 }
 
 TEST_F(LogonUserHiveTest, WithoutTheLogonUsersProfileTheOwnHiveServes) {

@@ -2,10 +2,14 @@
 // channels and status replies, against the simulated printer.
 #include <gtest/gtest.h>
 
+#include <memory>
 #include <sstream>
 #include <string>
+#include <thread>
 #include <vector>
 
+#include "common/debug_log_win.h"
+#include "common/unique_handle.h"
 #include "printer/qvapi_binding_win.h"
 #include "printer/stat_channel_win.h"
 #include "printer/vgprn_app_win.h"
@@ -146,6 +150,62 @@ TEST_F(QvApiBindingTest, OnlyKindsZeroAndOneSelectAnything) {
   EXPECT_EQ(channel.OpenChannel(), 0);
 }
 
+// A handle object made on one thread while the last user on another releases the library:
+// it waits for the release and loads the library afresh, instead of taking the function
+// table of a library that is going away. The simulator's state lock holds the release in
+// QVRelease for as long as the test needs.
+TEST_F(QvApiBindingTest, HandleObjectMadeDuringTheLastReleaseKeepsAUsableLibrary) {
+  VgTraceEnable(true);
+  const std::string logPath = VgLogPath();
+  const size_t offset = vgtest::FileSize(logPath);
+  auto releaseBegun = [&] {
+    for (const std::string& line :
+         vgtest::LogLinesOf(logPath, ::GetCurrentProcessId(), 4, offset)) {
+      if (line.find("Before:QVRelease()") != std::string::npos) return true;
+    }
+    return false;
+  };
+
+  auto last = std::make_unique<CQvApi>();
+  ASSERT_TRUE(last->IsEnabled());
+  ScopedHandle stateLock(::CreateMutexA(nullptr, FALSE, "QvSimStateLock"));
+  ASSERT_EQ(::WaitForSingleObject(stateLock.Get(), 10000), WAIT_OBJECT_0);
+  std::thread releasing([&] { last.reset(); });
+  bool begun = false;
+  for (int i = 0; i < 400 && !(begun = releaseBegun()); ++i) ::Sleep(25);
+
+  ScopedHandle entering(::CreateEventA(nullptr, TRUE, FALSE, nullptr));
+  ScopedHandle made(::CreateEventA(nullptr, TRUE, FALSE, nullptr));
+  ScopedHandle check(::CreateEventA(nullptr, TRUE, FALSE, nullptr));
+  bool enabledWhenMade = false;
+  bool enabledLater = false;
+  bool loadedLater = false;
+  std::thread making([&] {
+    ::SetEvent(entering.Get());
+    CQvApi api;
+    enabledWhenMade = api.IsEnabled() != FALSE;
+    ::SetEvent(made.Get());
+    ::WaitForSingleObject(check.Get(), INFINITE);
+    enabledLater = api.IsEnabled() != FALSE;
+    loadedLater = CQvApiBase::Instance().Module() != nullptr;
+  });
+  ::WaitForSingleObject(entering.Get(), INFINITE);
+  // A handle object that does not wait for the release is made at once; one that waits is
+  // still waiting when the release goes on.
+  ::WaitForSingleObject(made.Get(), 500);
+  ::ReleaseMutex(stateLock.Get());
+  releasing.join();
+  ::SetEvent(check.Get());
+  making.join();
+  VgTraceEnable(false);
+
+  EXPECT_TRUE(begun) << "the release reached QVRelease";
+  EXPECT_TRUE(enabledWhenMade);
+  EXPECT_TRUE(enabledLater) << "the library went away under a live handle object";
+  EXPECT_TRUE(loadedLater);
+  EXPECT_EQ(CQvApiBase::Instance().Module(), nullptr) << "released with its last user";
+}
+
 class StatusChannelTest : public QvApiBindingTest {};
 
 TEST_F(StatusChannelTest, OpensTheFirstCandidateWithStatusMode) {
@@ -202,6 +262,42 @@ TEST_F(StatusChannelTest, WorkerReportsAMissingStatusChannel) {
   ASSERT_TRUE(window.WaitForMessage(WM_RESULT_CHANNEL_ERROR, 10000));
   EXPECT_EQ(window.Params(WM_RESULT_CHANNEL_ERROR), std::vector<WPARAM>{static_cast<WPARAM>(-1)});
   channel.EndStatusThread();
+}
+
+// A worker whose owner asks it to end right after the fetch: it posts nothing, and its pass
+// still logs its end.
+class HeldFetchChannel : public CQvStatChannel {
+ public:
+  using CQvStatChannel::CQvStatChannel;
+  int GetPrinterStatus() override {
+    const int result = CQvStatChannel::GetPrinterStatus();
+    ::SetEvent(fetched.Get());
+    // The pass waits here until its owner has asked it to end.
+    while (IsRunning()) ::Sleep(5);
+    return result;
+  }
+  ScopedHandle fetched{::CreateEventA(nullptr, TRUE, FALSE, nullptr)};
+};
+
+TEST_F(StatusChannelTest, EndingAfterTheFetchPostsNothingAndLogsTheEnd) {
+  VgTraceEnable(true);
+  const std::string logPath = VgLogPath();
+  const size_t offset = vgtest::FileSize(logPath);
+  vgtest::RecordingWindow window;
+  HeldFetchChannel channel(qvapi::kKindPrinter, printer_.Name().c_str());
+  ASSERT_EQ(channel.StartStatusThread(window.Handle()), 1);
+  const bool fetched = ::WaitForSingleObject(channel.fetched.Get(), 10000) == WAIT_OBJECT_0;
+  channel.EndStatusThread();
+  VgTraceEnable(false);
+  window.Pump(200);
+  channel.CloseChannel();
+  EXPECT_TRUE(fetched);
+  EXPECT_TRUE(window.Params(WM_RESULT_QVSTATUS).empty());
+  int ends = 0;
+  for (const std::string& line : vgtest::LogLinesOf(logPath, ::GetCurrentProcessId(), 4, offset)) {
+    ends += line.find("CQvStatChannel::Status loop end") != std::string::npos;
+  }
+  EXPECT_EQ(ends, 1);
 }
 
 TEST_F(StatusChannelTest, EndingDuringTheFirstSleepPostsNothing) {

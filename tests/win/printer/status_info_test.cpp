@@ -97,6 +97,33 @@ TEST(StatusInfoProfile, RowsFromTheLanguageSectionComeFirst) {
   EXPECT_EQ(status->GetCounter(), 0x0102);
 }
 
+TEST(StatusInfoProfile, TablesAreSharedUntilTheProfileChanges) {
+  ProfileFolder profile(kTwoRows);
+  CStatusInfo first(profile.Ini());
+  CStatusInfo second(profile.Ini());
+  EXPECT_EQ(&first.GetStatusCtrl(), &second.GetStatusCtrl()) << "built once for both";
+  EXPECT_EQ(second.GetLoadResult(), 1);
+
+  // Rewritten: a decoder made now reads the new lines; one made before keeps its tables.
+  ProfileFolder other("STATUS01=0,5,-2,\"Cover open\",\"Close it\",1,1\r\nSTATUS02=end\r\n");
+  vgtest::WriteFile(profile.Ini(), vgtest::ReadFile(other.Ini()));
+  CStatusInfo third(profile.Ini());
+  EXPECT_NE(&third.GetStatusCtrl(), &first.GetStatusCtrl());
+  EXPECT_EQ(third.GetStatusCtrl().GetRowCount(), 1);
+  auto status = Decode(third, kBdcChannel, kStart + "ST:00;ER:05;\f");
+  ASSERT_TRUE(status);
+  EXPECT_EQ(Text1(*status), "Cover open");
+  status = Decode(first, kBdcChannel, kStart + "ST:00;ER:05;\f");
+  ASSERT_TRUE(status);
+  EXPECT_EQ(Text1(*status), "Paper out, tray 1");
+
+  // The language section's resource library went: no section, built-in rows only.
+  ASSERT_TRUE(::DeleteFileA((profile.Dir() + "\\res.dll").c_str()));
+  CStatusInfo fourth(profile.Ini());
+  EXPECT_EQ(fourth.GetStatusCtrl().GetRowCount(), 0);
+  EXPECT_EQ(fourth.GetLoadResult(), kBuildNoRecords);
+}
+
 TEST(StatusInfoProfile, WithoutUsableLinesOnlyBuiltInRows) {
   ProfileFolder noLines("Other=1\r\n");
   ProfileFolder oneLine("STATUS01=0,5,-2,a,b,1,1\r\n");

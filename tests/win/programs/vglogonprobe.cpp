@@ -7,6 +7,10 @@
 //   vglogonprobe session RESULTFILE  writes the session's user name as CWtsApi reads it and
 //                                    the file of the terminal-services library it loaded
 //   vglogonprobe sleep MS            waits, then ends (a stand-in shell process)
+//   vglogonprobe steps TAG RESULTFILE COUNT
+//                                    COUNT times, when the test says go (support/step_events.h):
+//                                    appends the kept logon user facts as a line "user|domain|
+//                                    same|generation"
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
@@ -16,6 +20,7 @@
 #include "common/logon_user_win.h"
 #include "common/win.h"
 #include "common/wts_api_win.h"
+#include "support/step_events.h"
 
 namespace {
 
@@ -70,6 +75,20 @@ int main(int argc, char** argv) {
       ::GetModuleFileNameA(::GetModuleHandleA("WTSAPI32.DLL"), path, sizeof path);
     }
     return WriteResult(argv[2], std::string(user) + "\n" + path + "\n");
+  }
+  if (command == "steps" && argc >= 5) {
+    vgtest::StepEvents steps(argv[2]);
+    const int count = std::atoi(argv[4]);
+    for (int i = 0; i < count && steps.WaitForStep(); ++i) {
+      const LogonUserFacts facts = GetLogonUserFacts();
+      FILE* out = std::fopen(argv[3], "ab");
+      if (out == nullptr) return 3;
+      std::fprintf(out, "%s|%s|%d|%lu\n", facts.user, facts.domain, facts.sameUser ? 1 : 0,
+                   facts.generation);
+      std::fclose(out);
+      steps.StepDone();
+    }
+    return 0;
   }
   if (command == "bareload") {
     HMODULE module = ::LoadLibraryA("WTSAPI32.DLL");

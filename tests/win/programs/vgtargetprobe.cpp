@@ -6,12 +6,16 @@
 //       CheckTargetRegKey
 // The result file holds three lines: the result, the root ("HKCU", "HKU" or a number) and
 // the key path.
+//   vgtargetprobe steps TAG RESULTFILE COUNT NAME KIND
+//       COUNT times, when the test says go (support/step_events.h), GetCurrentTargetPrnKey in
+//       the logon user's hive, appended as a line "result|root|path"
 #include <cstdio>
 #include <cstdlib>
 #include <string>
 
 #include "common/target_keys_win.h"
 #include "common/win.h"
+#include "support/step_events.h"
 
 namespace {
 
@@ -36,6 +40,19 @@ int main(int argc, char** argv) {
   const std::string command = argv[1];
   char path[kTargetKeyPathSize] = {};
   HKEY root = nullptr;
+  if (command == "steps" && argc >= 7) {
+    vgtest::StepEvents steps(argv[2]);
+    const int count = std::atoi(argv[4]);
+    for (int i = 0; i < count && steps.WaitForStep(); ++i) {
+      const int result = GetCurrentTargetPrnKey(argv[5], std::atoi(argv[6]), path, &root);
+      FILE* out = std::fopen(argv[3], "ab");
+      if (out == nullptr) return 3;
+      std::fprintf(out, "%d|%s|%s\n", result, RootName(root).c_str(), path);
+      std::fclose(out);
+      steps.StepDone();
+    }
+    return 0;
+  }
   if (command == "lookup") {
     const TargetHive hive =
         std::string(argv[4]) == "own" ? TargetHive::kCurrentUser : TargetHive::kLogonUser;

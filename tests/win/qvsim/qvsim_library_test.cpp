@@ -99,6 +99,24 @@ TEST_F(QvSimLibraryTest, DeviceIdTwoCallPatternWithTerminator) {
   EXPECT_STREQ(small, "unused");
 }
 
+// With "deviceidsize NAME bare" the size is the text's alone, and a buffer of exactly that
+// size gets the text without a terminator: what a caller's spare byte is for.
+TEST_F(QvSimLibraryTest, DeviceIdSizeWithoutTheTerminatorOnRequest) {
+  SetUpPrinter(printer_);
+  Ctl({"deviceidsize", printer_, "bare"});
+  vgtest::QvSimLibrary::Read read = lib_.ReadDeviceId(qvapi::kKindPrinter, printer_);
+  EXPECT_EQ(read.firstSize, static_cast<int32_t>(std::strlen(kDeviceId)));
+  ASSERT_TRUE(read.secondMade);
+  EXPECT_EQ(read.second, read.firstSize);
+  EXPECT_EQ(read.buffer, std::string(kDeviceId) + "~") << "no terminator in the reported size";
+  EXPECT_THAT(Ctl({"show", printer_}),
+              ::testing::Contains("  deviceid size: bare (no terminator counted)"));
+
+  Ctl({"deviceidsize", printer_, "terminated"});
+  read = lib_.ReadDeviceId(qvapi::kKindPrinter, printer_);
+  EXPECT_EQ(read.firstSize, static_cast<int32_t>(std::strlen(kDeviceId)) + 1);
+}
+
 TEST_F(QvSimLibraryTest, UnknownPrintersAndBadArgumentsFail) {
   int32_t size = 0;
   EXPECT_LT(lib_.QVGetDeviceID(qvapi::kKindPrinter, printer_.c_str(), nullptr, &size), 0);

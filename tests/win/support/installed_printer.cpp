@@ -1,5 +1,10 @@
 #include "support/installed_printer.h"
 
+#include <gtest/gtest.h>
+#include <tlhelp32.h>
+
+#include "common/text_util.h"
+#include "common/unique_handle.h"
 #include "support/win_test_support.h"
 
 namespace vgtest {
@@ -8,6 +13,29 @@ namespace {
 
 bool Copy(const std::string& from, const std::string& to) {
   return ::CopyFileA(from.c_str(), to.c_str(), FALSE) != FALSE;
+}
+
+// Waits for every program started from the folder to end: a pop-up that the printer's monitor
+// started may still be running, and its file cannot be removed while it runs.
+void WaitForProgramsOf(const std::string& folder, DWORD timeoutMs) {
+  const std::string prefix = folder + "\\";
+  ScopedHandle snapshot(::CreateToolhelp32Snapshot(TH32CS_SNAPPROCESS, 0));
+  if (!snapshot.IsValid()) return;
+  PROCESSENTRY32 entry = {};
+  entry.dwSize = sizeof entry;
+  const DWORD start = ::GetTickCount();
+  for (BOOL more = ::Process32First(snapshot.Get(), &entry); more;
+       more = ::Process32Next(snapshot.Get(), &entry)) {
+    ScopedHandle process(::OpenProcess(PROCESS_QUERY_LIMITED_INFORMATION | SYNCHRONIZE, FALSE,
+                                       entry.th32ProcessID));
+    if (!process.IsValid()) continue;
+    char path[MAX_PATH] = {};
+    DWORD size = sizeof path;
+    if (!::QueryFullProcessImageNameA(process.Get(), 0, path, &size)) continue;
+    if (!vgtext::StartsWithNoCase(path, prefix)) continue;
+    const DWORD elapsed = ::GetTickCount() - start;
+    ::WaitForSingleObject(process.Get(), elapsed < timeoutMs ? timeoutMs - elapsed : 0);
+  }
 }
 
 }  // namespace
@@ -66,7 +94,15 @@ InstalledPrinter::InstalledPrinter(const std::string& hint,
 
 InstalledPrinter::~InstalledPrinter() {
   if (installed_) {
-    RunCaptured("vgsetup.exe", "uninstall --printer " + QuoteArgument(name_), 60000);
+    // A failed uninstall leaves an installation behind that changes later tests: it fails
+    // the test that made it.
+    WaitForProgramsOf(installDir_, 15000);
+    const CapturedRun uninstall =
+        RunCaptured("vgsetup.exe", "uninstall --printer " + QuoteArgument(name_), 60000);
+    if (!uninstall.finished || uninstall.exitCode != 0) {
+      ADD_FAILURE() << "vgsetup uninstall of \"" << name_ << "\" failed (exit code "
+                    << uninstall.exitCode << "): " << uninstall.output;
+    }
     Ctl("reset");
   }
   // The printer's settings key in the user's hive.

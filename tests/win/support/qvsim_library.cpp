@@ -11,21 +11,9 @@ bool QvSimLibrary::Load() {
   module_.Reset(::LoadLibraryA((BinDir() + "\\qvsim.dll").c_str()));
   if (!module_.IsValid()) return false;
   HMODULE m = module_.Get();
-  QVInitialize = GetProcAs<PFN_QVInitialize>(m, "QVInitialize");
-  QVRelease = GetProcAs<PFN_QVRelease>(m, "QVRelease");
-  QVGetDeviceID = GetProcAs<PFN_QVGetDeviceID>(m, "QVGetDeviceID");
-  QVGetAvailableChannel = GetProcAs<PFN_QVGetAvailableChannel>(m, "QVGetAvailableChannel");
-  QVOpenChannel = GetProcAs<PFN_QVOpenChannel>(m, "QVOpenChannel");
-  QVCloseChannel = GetProcAs<PFN_QVCloseChannel>(m, "QVCloseChannel");
-  QVSetOption = GetProcAs<PFN_QVSetOption>(m, "QVSetOption");
-  QVGetOption = GetProcAs<PFN_QVGetOption>(m, "QVGetOption");
-  QVReceiveCancel = GetProcAs<PFN_QVReceiveCancel>(m, "QVReceiveCancel");
-  QVGetStatus = GetProcAs<PFN_QVGetStatus>(m, "QVGetStatus");
-  QVReceive = GetProcAs<PFN_QVReceive>(m, "QVReceive");
-  QVSend = GetProcAs<PFN_QVSend>(m, "QVSend");
-  return QVInitialize && QVRelease && QVGetDeviceID && QVGetAvailableChannel && QVOpenChannel &&
-         QVCloseChannel && QVSetOption && QVGetOption && QVReceiveCancel && QVGetStatus &&
-         QVReceive && QVSend;
+  return qvapi::BindFunctions(this, [m](const char* name) {
+           return GetProcAs<void*>(m, name);
+         }) == nullptr;
 }
 
 namespace {

@@ -9,23 +9,11 @@
 
 namespace vgtest {
 
-class QvSimLibrary {
+// The twelve functions are the members of the bound table, named as the functions.
+class QvSimLibrary : public qvapi::FunctionTable {
  public:
   // Loads and binds; false when the file or any of the twelve names is missing.
   bool Load();
-
-  PFN_QVInitialize QVInitialize = nullptr;
-  PFN_QVRelease QVRelease = nullptr;
-  PFN_QVGetDeviceID QVGetDeviceID = nullptr;
-  PFN_QVGetAvailableChannel QVGetAvailableChannel = nullptr;
-  PFN_QVOpenChannel QVOpenChannel = nullptr;
-  PFN_QVCloseChannel QVCloseChannel = nullptr;
-  PFN_QVSetOption QVSetOption = nullptr;
-  PFN_QVGetOption QVGetOption = nullptr;
-  PFN_QVReceiveCancel QVReceiveCancel = nullptr;
-  PFN_QVGetStatus QVGetStatus = nullptr;
-  PFN_QVReceive QVReceive = nullptr;
-  PFN_QVSend QVSend = nullptr;
 
   // A size query with a null buffer, then (only after -4) a read into a buffer of that size.
   struct Read {

@@ -1,0 +1,210 @@
+// vgshot: opens one window of the system in one of its typical states on an installed
+// model, tells when it stands on the screen, and closes it when told. ./run screenshots
+// runs it once per line of tools/screenshot/shots.list and takes the picture in between.
+//
+//   vgshot WINDOW STATE SIGNAL_FOLDER DRIVER
+//
+// When the window is ready, SIGNAL_FOLDER\ready.txt receives "left top width height" of
+// the window on the screen; the window closes once SIGNAL_FOLDER\done.txt exists. Exit
+// code 0, or 2 for an unknown window or state, 3 when the model or window cannot be opened.
+// A new window gets a function below and a line in kWindows.
+#include <cstdio>
+#include <cstdlib>
+#include <functional>
+#include <string>
+#include <thread>
+
+#include "common/exception_guard_win.h"
+#include "common/install_profile_win.h"
+#include "common/registry_win.h"
+#include "common/win.h"
+#include "printer/status_info_win.h"
+#include "printer/vgprn_app_win.h"
+#include "resources/vgres_ids.h"
+#include "ui/about_box_win.h"
+#include "ui/driver_key_path.h"
+#include "ui/trouble_resource.h"
+#include "ui/trouble_win.h"
+
+CVG_PxxxxApp& TheApp() {
+  static CVG_PxxxxApp app;
+  return app;
+}
+
+namespace {
+
+constexpr DWORD kWaitMs = 30000;
+
+struct Model {
+  std::string driver;
+  std::string model;
+  std::string profile;
+};
+
+bool WaitFor(const std::function<bool()>& condition) {
+  const DWORD start = ::GetTickCount();
+  while (!condition()) {
+    if (::GetTickCount() - start > kWaitMs) return false;
+    ::Sleep(10);
+  }
+  return true;
+}
+
+BOOL CALLBACK FindUnpainted(HWND window, LPARAM found) {
+  if (!::IsWindowVisible(window) || !::GetUpdateRect(window, nullptr, FALSE)) return TRUE;
+  *reinterpret_cast<bool*>(found) = true;
+  return FALSE;
+}
+
+// True once the window and every child have painted what they were asked to.
+bool Painted(HWND window) {
+  if (::GetUpdateRect(window, nullptr, FALSE)) return false;
+  bool unpainted = false;
+  ::EnumChildWindows(window, &FindUnpainted, reinterpret_cast<LPARAM>(&unpainted));
+  return !unpainted;
+}
+
+BOOL CALLBACK FindVisible(HWND window, LPARAM found) {
+  if (!::IsWindowVisible(window)) return TRUE;
+  *reinterpret_cast<HWND*>(found) = window;
+  return FALSE;
+}
+
+// Watches the window that the main thread opens: once it shows, `prepare` puts it into its
+// state, the ready file says where it is, and the done file closes it.
+class Watcher {
+ public:
+  Watcher(std::string signalFolder, std::function<bool(HWND)> prepare)
+      : folder_(std::move(signalFolder)),
+        prepare_(std::move(prepare)),
+        uiThread_(::GetCurrentThreadId()),
+        thread_([this] { vg::Guarded("vgshot watcher", [this] { Run(); }); }) {}
+  ~Watcher() { thread_.join(); }
+  bool Succeeded() const { return ok_; }
+
+ private:
+  void Run() {
+    HWND window = nullptr;
+    if (!WaitFor([&] {
+          ::EnumThreadWindows(uiThread_, &FindVisible, reinterpret_cast<LPARAM>(&window));
+          return window != nullptr;
+        })) {
+      return;
+    }
+    if (prepare_(window) && WaitFor([&] { return Painted(window); })) {
+      RECT rect = {};
+      ::GetWindowRect(window, &rect);
+      const std::string ready = folder_ + "\\ready.txt";
+      const std::string partial = ready + ".part";
+      if (FILE* file = std::fopen(partial.c_str(), "w")) {
+        std::fprintf(file, "%ld %ld %ld %ld\n", rect.left, rect.top, rect.right - rect.left,
+                     rect.bottom - rect.top);
+        std::fclose(file);
+        ::MoveFileA(partial.c_str(), ready.c_str());
+        ok_ = true;
+      }
+      const std::string done = folder_ + "\\done.txt";
+      WaitFor([&] { return ::GetFileAttributesA(done.c_str()) != INVALID_FILE_ATTRIBUTES; });
+    }
+    ::PostMessageA(window, WM_CLOSE, 0, 0);
+  }
+
+  std::string folder_;
+  std::function<bool(HWND)> prepare_;
+  DWORD uiThread_;
+  bool ok_ = false;
+  std::thread thread_;
+};
+
+// The about box as the status window's system menu opens it.
+int ShowAbout(const Model&, const std::string& state, const std::string& folder) {
+  if (state != "-") return 2;
+  CAboutBox about(nullptr);
+  Watcher watcher(folder, [](HWND) { return true; });
+  about.DoModal();
+  return watcher.Succeeded() ? 0 : 3;
+}
+
+// The trouble dialog of a paper-out status, on page N ("pageN"), optionally at frame F of
+// its picture ("pageN.F").
+int ShowTrouble(const Model& model, const std::string& state, const std::string& folder) {
+  int page = 0;
+  int frame = -1;
+  if (std::sscanf(state.c_str(), "page%d.%d", &page, &frame) < 1 || page < 1) return 2;
+
+  CStatusInfo info(model.profile.c_str());
+  info.SetDriverName(model.driver.c_str());
+  info.SetDatFile(model.profile.c_str());
+  info.SetResourceModule(TheApp().ResourceModule());
+  const char reply[] = "@BDC ST\r\nST:00;ER:06;\f";
+  CPrinterStatus* status =
+      info.CreateStatusObject(0x10000005, reply, sizeof reply - 1, 0, 0);
+  HRSRC resource = status != nullptr && status->GetHelpType() == kHelpResource
+                       ? status->GetHelpResource()
+                       : nullptr;
+  info.ReleaseStatusObject(status);
+  if (resource == nullptr) return 3;
+  vgui::TroubleResource pages;
+  HMODULE module = TheApp().ResourceModule();
+  if (!vgui::ParseTroubleResource(::LockResource(::LoadResource(module, resource)),
+                                  ::SizeofResource(module, resource), &pages) ||
+      page > static_cast<int>(pages.pages.size())) {
+    return 2;
+  }
+
+  CTrouble trouble;
+  Watcher watcher(folder, [&](HWND window) {
+    for (int next = 1; next < page; ++next) {
+      ::PostMessageA(window, WM_COMMAND, IDC_TROUBLE_NEXT, 0);
+      if (!WaitFor([&] { return trouble.CurrentPage() == next; })) return false;
+    }
+    ::SendMessageA(window, WM_NULL, 0, 0);
+    if (frame >= 0) {
+      // Right after the frame appears: the next one is half a second away.
+      const int wanted = pages.pages[page - 1].firstBitmapId + frame;
+      return WaitFor([&] { return trouble.Picture().CurrentPicture() == wanted; });
+    }
+    return true;
+  });
+  trouble.DoModal(resource);
+  return watcher.Succeeded() ? 0 : 3;
+}
+
+struct ShotWindow {
+  const char* name;
+  int (*show)(const Model&, const std::string& state, const std::string& folder);
+};
+
+const ShotWindow kWindows[] = {
+    {"about", &ShowAbout},
+    {"trouble", &ShowTrouble},
+};
+
+}  // namespace
+
+int main(int argc, char** argv) {
+  if (argc != 5) {
+    std::fprintf(stderr, "usage: vgshot WINDOW STATE SIGNAL_FOLDER DRIVER\n");
+    return 2;
+  }
+  Model model;
+  model.driver = argv[4];
+  const std::string keyPath = vgui::MakeDriverKeyPath(model.driver);
+  vgui::SetDriverKeyPath(keyPath);
+  model.model = Registry(HKEY_LOCAL_MACHINE, keyPath.c_str()).GetString("ModelID");
+  char path[kInstallPathSize] = {};
+  if (GetProfilePath(path, model.driver.c_str(), model.model.c_str()) != 1) return 3;
+  model.profile = path;
+  if (GetResDllPath(path, model.driver.c_str(), model.model.c_str()) != 1) return 3;
+  HMODULE resources = ::LoadLibraryA(path);
+  if (resources == nullptr) return 3;
+  TheApp().SetResourceModule(resources);
+
+  int result = 2;
+  for (const ShotWindow& window : kWindows) {
+    if (std::string(argv[1]) == window.name) result = window.show(model, argv[2], argv[3]);
+  }
+  TheApp().SetResourceModule(nullptr);
+  ::FreeLibrary(resources);
+  return result;
+}
