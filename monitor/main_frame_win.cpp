@@ -262,7 +262,8 @@ int CMainFrame::MonitoringMain() {
   // Whatever ends the polling, a failure included, monitoring ends in order after it.
   vg::Guarded("CMainFrame::MonitoringMain", [&] {
     if (!windowCreated) return;
-    const int initTime = ProfileInt("MonitorInitTime", 1000);
+    const int initTime =
+        vgmon::InitialDelayMs(ProfileInt("MonitorInitTime", vgmon::kDefaultInitTime));
     // A close during the first delay ends monitoring before a session starts.
     if (!m_cWorker.Sleep(static_cast<DWORD>(initTime)) || MonitorStart() != 1) return;
     DWORD interval = static_cast<DWORD>(initTime);

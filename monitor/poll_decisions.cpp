@@ -38,6 +38,8 @@ int BoundPollInterval(long seconds) {
   return (seconds < 2 || seconds > 300) ? 10 : static_cast<int>(seconds);
 }
 
+int InitialDelayMs(int profileValue) { return profileValue < 0 ? kDefaultInitTime : profileValue; }
+
 int LibraryPollInterval(int seconds) {
   if (seconds < 1) return -1;
   return seconds > kMaxLibraryInterval ? kMaxLibraryInterval : seconds;

@@ -17,6 +17,12 @@ bool IsReadyStatus(int statusNo);
 // A poll interval from the registry or the resource library: 2 to 300 seconds, else 10.
 int BoundPollInterval(long seconds);
 
+// The worker's first wait: "MonitorInitTime" milliseconds from the model's profile. A negative
+// value would become a wait of weeks in the 32-bit wait, in which the monitor neither polls
+// nor ends by itself: it gives the default instead.
+constexpr int kDefaultInitTime = 1000;
+int InitialDelayMs(int profileValue);
+
 // The longest interval whose milliseconds fit the 32-bit wait of the worker.
 constexpr int kMaxLibraryInterval = 4294967;
 // A poll interval from the printer library's PrGetTimerValue, which reads it from a Driver key

@@ -88,6 +88,14 @@ TEST(PollInterval, BoundedToTwoToThreeHundredSeconds) {
   EXPECT_EQ(vgmon::BoundPollInterval(-5), 10);
 }
 
+TEST(PollInterval, FirstDelayFromTheProfileNeverBecomesWeeks) {
+  EXPECT_EQ(vgmon::InitialDelayMs(1000), 1000);
+  EXPECT_EQ(vgmon::InitialDelayMs(0), 0);
+  EXPECT_EQ(vgmon::InitialDelayMs(250000), 250000);
+  EXPECT_EQ(vgmon::InitialDelayMs(-1), 1000) << "-1 would wait without end";
+  EXPECT_EQ(vgmon::InitialDelayMs(-2147483647 - 1), 1000);
+}
+
 TEST(PollInterval, LibraryValuesAreKeptButNeverWrap) {
   EXPECT_EQ(vgmon::LibraryPollInterval(-1), -1);
   EXPECT_EQ(vgmon::LibraryPollInterval(0), -1) << "no wait at all would poll without a pause";

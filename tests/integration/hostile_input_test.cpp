@@ -237,6 +237,30 @@ TEST_F(HostileMonitorInput, ParameterFilesOfAnyShape) {
   EXPECT_FALSE(vgtest::FileExists(TempFolder() + accepted));
 }
 
+TEST(HostileProfile, NegativeFirstDelayStillMonitors) {
+  // "-1" milliseconds before the first poll would be a wait of weeks.
+  vgtest::InstalledPrinter printer("InitTime", {{"", "MonitorInitTime", "-1"}, {"", "TIMEOUT", "0"}});
+  ASSERT_TRUE(printer.Ready()) << printer.Failure();
+  vgtest::SetMonitorLog(true);
+  const std::string logPath = vgtest::MonitorLogPath();
+  const size_t offset = vgtest::FileSize(logPath);
+  vgtest::ChildProcess monitor;
+  ASSERT_TRUE(monitor.Start("vgmon.exe", printer.MonitorArguments()));
+  HWND window = vgtest::FindProcessWindow(monitor.Id(), kMonitorWindowClass, 15000);
+  ASSERT_NE(window, nullptr);
+  bool started = false;
+  for (int i = 0; i < 300 && !started; ++i) {
+    for (const std::string& line : vgtest::LogLinesOf(logPath, monitor.Id(), 8, offset)) {
+      started = started || line.substr(21) == "CMainFrame::MonitorStart";
+    }
+    if (!started) ::Sleep(50);
+  }
+  EXPECT_TRUE(started) << "the worker never started monitoring";
+  ::PostMessageA(window, WM_CLOSE, 0, 0);
+  EXPECT_EQ(monitor.Wait(20000), 0u);
+  vgtest::SetMonitorLog(false);
+}
+
 // The pop-up program with its window open, and the log lines it appends.
 class HostilePopupInput : public ::testing::Test {
  protected:
