@@ -68,6 +68,11 @@ class CVglParam : public CCmdLine {
   int FillAndWriteParamFile(const char* printer, const char* port, const char* model);
 };
 
+// Whether a full path names something inside the folder (a full path, with or without its
+// trailing backslash), compared without regard to case: only parameter files there are
+// consumed, so that a /F option cannot make a program delete a file anywhere else.
+bool IsInsideFolder(std::string_view fullPath, std::string_view folder);
+
 // 1 when the path is non-empty, contains a "." and the text from its last "." begins with
 // ".chm" (compared without regard to case).
 int IsHtmlHelpFile(const char* path);

@@ -2,8 +2,10 @@
 // ParamBlock: the byte block that hands a job to an open pop-up window (code 2) or to the
 // printer library at monitoring start (code 7). Little-endian; a 40-byte header, a directory
 // of 16 bytes per item, the extra bytes, then fixed item slots.
+#include <cstddef>
 #include <cstdint>
 #include <optional>
+#include <string>
 #include <string_view>
 #include <vector>
 
@@ -30,6 +32,32 @@ std::vector<uint8_t> BuildParamBlock(const std::vector<ParamItem>& items, uint32
 // (593 bytes; the code at 72, the job id at 73, KVM at 333).
 std::vector<uint8_t> BuildMonitorParamBlock(uint8_t code, std::string_view jobId,
                                             std::string_view kvm);
+
+// A block as a receiver sees it, read only within the bytes received. Every other program can
+// send a window WM_COPYDATA, so a block is taken only when its header, directory, extra bytes
+// and item slots fit together exactly as BuildParamBlock lays them out, and each item's text
+// lies inside its own slot with its terminating zero.
+struct ReceivedParamItem {
+  uint32_t type = 0;
+  std::string_view text;  // into the received bytes, without the terminating zero
+};
+
+struct ReceivedParamBlock {
+  bool ok = false;
+  std::string error;  // why the block was refused, for the receiver's log
+  uint32_t slotSize = 0;
+  std::string_view extra;                // the extra bytes, into the received bytes
+  std::vector<ReceivedParamItem> items;  // in directory order; items never added are skipped
+
+  // The code in the first extra byte (2 to a pop-up window, 7 to the printer library); -1
+  // when the block has no extra bytes.
+  int Code() const;
+  // The text of the first item of that type, or nothing.
+  std::optional<std::string_view> ItemText(uint32_t type) const;
+};
+
+// The result points into bytes, which must outlive it.
+ReceivedParamBlock ParseParamBlock(const uint8_t* bytes, size_t size);
 
 // The arguments of the pop-up program: "/F "<file>" /S" when a parameter file was written,
 // else the length-prefixed /P, /O, /M options (and /J when a job id is given) and /S.

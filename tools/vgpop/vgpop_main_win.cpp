@@ -10,10 +10,10 @@
 
 #include "common/exception_guard_win.h"
 #include "common/map_records_win.h"
-#include "common/text_util.h"
 #include "common/unique_handle.h"
 #include "common/vgl_param.h"
 #include "common/win.h"
+#include "monitor/param_block.h"
 
 namespace {
 
@@ -46,32 +46,26 @@ void Show(const std::string& line) {
   if (g_popup.label) ::SetWindowTextA(g_popup.label, g_popup.text.c_str());
 }
 
-uint32_t Get32(const uint8_t* block, size_t offset) {
-  return static_cast<uint32_t>(block[offset]) | static_cast<uint32_t>(block[offset + 1]) << 8 |
-         static_cast<uint32_t>(block[offset + 2]) << 16 |
-         static_cast<uint32_t>(block[offset + 3]) << 24;
-}
-
-// A ParamBlock from the monitor: its code and the texts of its items, read within its size.
-std::string DescribeBlock(const uint8_t* block, size_t size) {
-  if (size < 40 || Get32(block, 0) > size) return "a block that is not a ParamBlock";
-  const uint32_t count = Get32(block, 16);
-  const uint32_t extra = Get32(block, 20);
-  std::string text = "a new job from the monitor";
-  const size_t extraAt = 40 + static_cast<size_t>(Get32(block, 8));
-  if (extra >= 1 && extraAt < size) text += " (code " + std::to_string(block[extraAt]) + ")";
-  for (uint32_t i = 0; i < count && 40 + 16 * (i + 1) <= size; ++i) {
-    const uint32_t offset = Get32(block, 40 + 16 * i);
-    const uint32_t length = Get32(block, 44 + 16 * i);
-    const uint32_t type = Get32(block, 48 + 16 * i);
-    if (offset >= size || length == 0 || offset + length > size) continue;
-    const std::string_view value =
-        vgtext::BoundedView(reinterpret_cast<const char*>(block + offset), length);
-    text += type == 10 ? ", job id \"" : type == 11 ? ", KVM \"" : ", item \"";
-    text.append(value.data(), value.size());
-    text += "\"";
+// A ParamBlock from the monitor: its code and the texts of its items. Anything else is
+// refused with the reason, so that a stray or forged message leaves a trace and no effect.
+bool DescribeBlock(const uint8_t* block, size_t size, std::string* text) {
+  const vgmon::ReceivedParamBlock received = vgmon::ParseParamBlock(block, size);
+  if (!received.ok) {
+    *text = "Refused a block of " + std::to_string(size) + " bytes that is not a ParamBlock: " +
+            received.error;
+    return false;
   }
-  return text;
+  *text = "Handed a new job from the monitor";
+  if (received.Code() >= 0) *text += " (code " + std::to_string(received.Code()) + ")";
+  for (const vgmon::ReceivedParamItem& item : received.items) {
+    *text += item.type == vgmon::kItemJobId ? ", job id \""
+             : item.type == vgmon::kItemKvm ? ", KVM \""
+                                            : ", item \"";
+    // Shown on one line whatever bytes the item holds.
+    for (char c : item.text) *text += (static_cast<unsigned char>(c) < 0x20) ? '?' : c;
+    *text += "\"";
+  }
+  return true;
 }
 
 LRESULT HandleMessage(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
@@ -83,10 +77,19 @@ LRESULT HandleMessage(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
       return 0;
     case WM_COPYDATA: {
       const auto* data = reinterpret_cast<const COPYDATASTRUCT*>(lParam);
-      if (data && data->lpData) {
-        Show("Handed " + DescribeBlock(static_cast<const uint8_t*>(data->lpData), data->cbData));
+      if (data == nullptr || data->lpData == nullptr) {
+        Record("Refused a WM_COPYDATA message without data");
+        return FALSE;
       }
-      return TRUE;
+      std::string text;
+      const bool taken =
+          DescribeBlock(static_cast<const uint8_t*>(data->lpData), data->cbData, &text);
+      if (taken) {
+        Show(text);
+      } else {
+        Record(text);
+      }
+      return taken ? TRUE : FALSE;
     }
     case WM_TIMER:
       if (wParam == kLifetimeTimer) ::DestroyWindow(window);
