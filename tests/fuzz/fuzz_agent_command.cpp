@@ -1,11 +1,14 @@
 // The agent programs' command lines from registry texts of any bytes (the Driver key's
 // "VG_RCV", driver and printer names, "InstallDir"): a line is either refused or fits its
-// buffer and carries the names whole inside their quotes.
+// buffer and carries the names whole inside their quotes, and the set-up program's stand-in
+// reads the answer address back from it. Also the stand-ins' reading of any command line and
+// of their start records.
 #include <cstddef>
 #include <cstdint>
 #include <string>
 #include <string_view>
 
+#include "tools/qvsim/standin_rules.h"
 #include "ui/agent_rules.h"
 
 namespace {
@@ -47,6 +50,22 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     const auto setupLine = vgagent::SetupCommandLine(*setup, static_cast<uint32_t>(size),
                                                      vgagent::kSetupDoneMessage, inhibit != 0);
     if (!setupLine || setupLine->size() >= vgagent::kSetupCommandLineSize) __builtin_trap();
+    const auto address = qvsim::FindReturnAddress(*setupLine);
+    if (!address || address->window != static_cast<uint32_t>(size) ||
+        address->message != vgagent::kSetupDoneMessage) {
+      __builtin_trap();
+    }
+  }
+  const std::string_view whole(reinterpret_cast<const char*>(data), size);
+  qvsim::FindReturnAddress(whole);
+  qvsim::StartRecord record;
+  if (qvsim::ParseStartRecord(whole, &record)) {
+    qvsim::StartRecord again;
+    if (!qvsim::ParseStartRecord(qvsim::FormatStartRecord(record), &again) ||
+        again.seq != record.seq || again.pid != record.pid || again.module != record.module ||
+        again.commandLine != record.commandLine) {
+      __builtin_trap();
+    }
   }
   return 0;
 }

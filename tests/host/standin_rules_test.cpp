@@ -20,6 +20,9 @@ TEST(StandInReturnAddress, WindowAndMessageInHexadecimal) {
   address = FindReturnAddress("/ret=wm:FFFFFFFF;40A");
   ASSERT_TRUE(address) << "either case, at the end of the line";
   EXPECT_EQ(address->window, 0xFFFFFFFFu);
+  address = FindReturnAddress("C:\\odd/Ret=WM:;folder\\qvapiset.exe /Ret=WM:12;40a /Agt=Off");
+  ASSERT_TRUE(address) << "the option after the program's path counts";
+  EXPECT_EQ(address->window, 0x12u);
   address = FindReturnAddress("/Ret=WM:0;40a /Agt=Off");
   ASSERT_TRUE(address);
   EXPECT_EQ(address->window, 0u) << "no window: nothing to answer, but well formed";

@@ -38,7 +38,14 @@ bool ReadDecimal(std::string_view text, size_t* pos, uint32_t* value) {
 }  // namespace
 
 std::optional<ReturnAddress> FindReturnAddress(std::string_view commandLine) {
-  const size_t at = vgtext::FindNoCase(commandLine, kReturnOption);
+  // The last one counts: the options follow the program's path, which may hold anything.
+  size_t at = std::string_view::npos;
+  for (size_t from = 0;;) {
+    const size_t next = vgtext::FindNoCase(commandLine.substr(from), kReturnOption);
+    if (next == std::string_view::npos) break;
+    at = from + next;
+    from = at + 1;
+  }
   if (at == std::string_view::npos) return std::nullopt;
   size_t pos = at + kReturnOption.size();
   ReturnAddress address;

@@ -12,7 +12,8 @@ namespace qvsim {
 
 // "/Ret=WM:WINDOW;MESSAGE": the window to post MESSAGE to when the work is done, both in
 // hexadecimal without prefix (1 to 8 digits, either case). The option name is matched without
-// regard to case; the value ends at a blank or the end of the line.
+// regard to case, and the last one counts (the program's path before it may hold anything);
+// the value ends at a blank or the end of the line.
 struct ReturnAddress {
   uint32_t window = 0;
   uint32_t message = 0;
