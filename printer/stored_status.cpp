@@ -2,23 +2,6 @@
 
 namespace vgstored {
 
-int32_t WorkerResultOfComStatus(uint32_t comStatus) {
-  switch (comStatus) {
-    case 0:
-      return -1;
-    case 1:
-      return 1;
-    case 3:
-      return -2;
-    case 4:
-      return -3;
-    case 5:
-      return -4;
-    default:
-      return 0;
-  }
-}
-
 int32_t FirstStatusNoOfComStatus(uint32_t comStatus) {
   switch (comStatus) {
     case 1:

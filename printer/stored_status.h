@@ -13,10 +13,7 @@ namespace vgstored {
 // The value read when "ComStatus" is missing.
 constexpr uint32_t kComStatusMissing = 2;
 
-// The status worker's pass result for a "ComStatus" value: 1 a fresh reply waits in "Status";
-// 0 nothing new; -1 the printer cannot be reached (0); -2 another model (3); -3 unreachable
-// with the error shown (4); -4 for 5.
-int32_t WorkerResultOfComStatus(uint32_t comStatus);
+// (The status worker's pass result for a "ComStatus" value is vgworker::ComStatusResult.)
 
 // The first status of a status window that opens while a monitor runs: 0 when the stored
 // reply is to be read (1), else the status number made without a reply: 16 another model

@@ -10,6 +10,7 @@
 #include <memory>
 #include <string>
 
+#include "printer/status_worker_rules.h"
 #include "printer/stored_status.h"
 
 namespace {
@@ -52,7 +53,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   std::unique_ptr<uint8_t[]> reply(new uint8_t[replySize ? replySize : 1]);
   if (replySize) std::memcpy(reply.get(), data + 9, replySize);
 
-  const int32_t worker = vgstored::WorkerResultOfComStatus(comStatus);
+  const int32_t worker = vgworker::ComStatusResult(static_cast<int>(comStatus));
   Check(worker >= -4 && worker <= 1);
   Check((worker == 1) == (comStatus == 1));
   const int32_t first = vgstored::FirstStatusNoOfComStatus(comStatus);

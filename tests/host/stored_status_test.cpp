@@ -11,18 +11,6 @@ namespace {
 constexpr uint32_t kBdcChannel = 0x10000005;
 constexpr uint32_t kSecondChannel = 0x02000001;
 
-TEST(StoredComStatus, EveryValueHasAWorkerResult) {
-  EXPECT_EQ(vgstored::WorkerResultOfComStatus(0), -1);
-  EXPECT_EQ(vgstored::WorkerResultOfComStatus(1), 1);
-  EXPECT_EQ(vgstored::WorkerResultOfComStatus(vgstored::kComStatusMissing), 0);
-  EXPECT_EQ(vgstored::WorkerResultOfComStatus(3), -2);
-  EXPECT_EQ(vgstored::WorkerResultOfComStatus(4), -3);
-  EXPECT_EQ(vgstored::WorkerResultOfComStatus(5), -4);
-  for (uint32_t other : {6u, 255u, 0x80000000u, 0xFFFFFFFFu}) {
-    EXPECT_EQ(vgstored::WorkerResultOfComStatus(other), 0) << other;
-  }
-}
-
 TEST(StoredComStatus, FirstStatusOfAWindowOpenedDuringMonitoring) {
   EXPECT_EQ(vgstored::FirstStatusNoOfComStatus(1), 0) << "the stored reply is read";
   EXPECT_EQ(vgstored::FirstStatusNoOfComStatus(3), 16);
