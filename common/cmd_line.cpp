@@ -47,11 +47,7 @@ unsigned long CCmdLine::ReadLengthPrefix(std::string_view text, size_t& pos) {
   return length;
 }
 
-int CCmdLine::GetArg(int index, char* name, char* value) const {
-  if (name) name[0] = '\0';
-  if (value) value[0] = '\0';
-  if (name == nullptr || value == nullptr || index < 0) return -1;
-
+bool CCmdLine::FindArg(int index, ArgSpan* out) const {
   const std::string_view text(m_szCmdLine, strnlen(m_szCmdLine, kParamTextSize));
   bool inQuotes = false;
   // After a length-prefixed value, quotes leave the state alone until the next option.
@@ -78,12 +74,17 @@ int CCmdLine::GetArg(int index, char* name, char* value) const {
     const bool hasQuote = cursor < text.size() && text[cursor] == '"';
 
     std::string_view optionValue;
+    bool closed = true;
     size_t next = nameEnd;  // N = 0: the generic scan toggles over the quoted value
     if (length > 0) {
-      if (!hasQuote) return -1;
+      if (!hasQuote) {
+        out->closed = true;
+        return false;
+      }
       const size_t valueStart = cursor + 1;
       const size_t available = text.size() - valueStart;
       optionValue = text.substr(valueStart, length < available ? length : available);
+      closed = length < available && text[valueStart + length] == '"';
       next = valueStart + optionValue.size() + 1;  // over the value and its closing quote
       quotesIgnored = true;
     } else if (hasQuote) {
@@ -93,21 +94,43 @@ int CCmdLine::GetArg(int index, char* name, char* value) const {
         ++valueEnd;
       }
       optionValue = text.substr(valueStart, valueEnd - valueStart);
+      closed = valueEnd < text.size();
     }
 
     if (current == index) {
-      char nameBuffer[kParamTextSize];
-      char valueBuffer[kParamTextSize];
-      CopyParamText(nameBuffer, text.substr(nameStart, nameEnd - nameStart));
-      size_t copied = CopyParamText(valueBuffer, optionValue);
-      std::memcpy(name, nameBuffer, std::strlen(nameBuffer) + 1);
-      std::memcpy(value, valueBuffer, copied + 1);
-      return static_cast<int>(copied);
+      out->name = text.substr(nameStart, nameEnd - nameStart);
+      out->value = optionValue;
+      out->closed = closed;
+      return true;
     }
     ++current;
     pos = next;
   }
-  return -1;
+  out->closed = !inQuotes;  // a quote that the scan left open
+  return false;
+}
+
+int CCmdLine::GetArg(int index, char* name, char* value) const {
+  if (name) name[0] = '\0';
+  if (value) value[0] = '\0';
+  if (name == nullptr || value == nullptr || index < 0) return -1;
+  ArgSpan arg;
+  if (!FindArg(index, &arg)) return -1;
+  char nameBuffer[kParamTextSize];
+  char valueBuffer[kParamTextSize];
+  CopyParamText(nameBuffer, arg.name);
+  size_t copied = CopyParamText(valueBuffer, arg.value);
+  std::memcpy(name, nameBuffer, std::strlen(nameBuffer) + 1);
+  std::memcpy(value, valueBuffer, copied + 1);
+  return static_cast<int>(copied);
+}
+
+bool CCmdLine::HasUnclosedValue() const {
+  ArgSpan arg;
+  for (int index = 0; FindArg(index, &arg); ++index) {
+    if (!arg.closed) return true;
+  }
+  return !arg.closed;  // the last call tells whether the text ends inside quotes
 }
 
 bool ParseParamLine(std::string_view line, char (&name)[80], char (&value)[kParamTextSize]) {

@@ -26,11 +26,24 @@ class CCmdLine {
   // buffers of kParamTextSize) and the value's length; -1 with both outputs empty when
   // there is no such option or a length-prefixed option has no opening quote.
   int GetArg(int index, char* name, char* value) const;
+  // True when a quote is never closed: a quoted value runs into the end of the stored text, a
+  // length-prefixed value is longer than what is left, or the text ends inside quotes. The
+  // text was cut or mistyped.
+  bool HasUnclosedValue() const;
 
  protected:
   char m_szCmdLine[kParamTextSize];
 
  private:
+  struct ArgSpan {
+    std::string_view name;
+    std::string_view value;
+    bool closed = true;
+  };
+  // The option at the zero-based index within the stored text; false when there is none (or
+  // a length-prefixed option has no opening quote), with closed telling then whether the text
+  // ended outside quotes.
+  bool FindArg(int index, ArgSpan* out) const;
   // Accumulates the digits from pos up to the next quote, slash, LF or the end; pos ends on
   // that character.
   static unsigned long ReadLengthPrefix(std::string_view text, size_t& pos);

@@ -113,6 +113,17 @@ std::string CVglParam::FormatParamFile() const {
   return out;
 }
 
+bool IsInsideFolder(std::string_view fullPath, std::string_view folder) {
+  while (!folder.empty() && (folder.back() == '\\' || folder.back() == '/')) folder.remove_suffix(1);
+  if (folder.empty() || fullPath.size() <= folder.size() + 1) return false;
+  if (!vgtext::StartsWithNoCase(fullPath, folder)) return false;
+  const char separator = fullPath[folder.size()];
+  if (separator != '\\' && separator != '/') return false;
+  // A full path holds no "." or ".." parts; one that does is not trusted to stay inside.
+  const std::string_view rest = fullPath.substr(folder.size() + 1);
+  return rest.find("..") == std::string_view::npos && rest.find(":") == std::string_view::npos;
+}
+
 int IsHtmlHelpFile(const char* path) {
   if (path == nullptr || path[0] == '\0') return 0;
   const char* dot = std::strrchr(path, '.');

@@ -68,10 +68,17 @@ class CVglParam : public CCmdLine {
   int FillAndWriteParamFile(const char* printer, const char* port, const char* model);
 };
 
+// Whether a full path names something inside the folder (a full path, with or without its
+// trailing backslash), compared without regard to case: only parameter files there are
+// consumed, so that a /F option cannot make a program delete a file anywhere else.
+bool IsInsideFolder(std::string_view fullPath, std::string_view folder);
+
 // 1 when the path is non-empty, contains a "." and the text from its last "." begins with
 // ".chm" (compared without regard to case).
 int IsHtmlHelpFile(const char* path);
 
 // Starts a process from a command line (no handle inheritance, the caller's environment and
-// folder); 1 when it was created. Windows only.
-int RunCommandLine(const char* commandLine);
+// folder); 1 when it was created. Windows only. With programPath, that file is the program
+// and the command line goes to it as it is: the system does not split the line to find the
+// program, so an unquoted path with blanks cannot start another program.
+int RunCommandLine(const char* commandLine, const char* programPath = nullptr);

@@ -42,6 +42,23 @@ std::string_view RelativeTo(std::string_view full, std::string_view folder) {
   return full;
 }
 
+// Whether the name, as DeleteParamFile finds it (as given, else in the temporary folder),
+// lies in the temporary folder.
+bool IsTemporaryFile(const char* name) {
+  char temp[MAX_PATH + 1] = {};
+  char tempFull[MAX_PATH + 1] = {};
+  const DWORD tempLength = ::GetTempPathA(sizeof temp, temp);
+  if (tempLength == 0 || tempLength >= sizeof temp ||
+      ::GetFullPathNameA(temp, sizeof tempFull, tempFull, nullptr) == 0) {
+    return false;
+  }
+  const std::string path = FileExists(name) ? std::string(name) : std::string(temp) + name;
+  char full[MAX_PATH + 1] = {};
+  const DWORD length = ::GetFullPathNameA(path.c_str(), sizeof full, full, nullptr);
+  if (length == 0 || length >= sizeof full) return false;
+  return IsInsideFolder(full, tempFull);
+}
+
 }  // namespace
 
 CVglParam::CVglParam(const char* commandLine) : CVglParam() {
@@ -53,10 +70,11 @@ CVglParam::CVglParam(const char* commandLine) : CVglParam() {
     ReadParamFile();
   } else if (ParamFileToRead[0] != '\0') {
     ReadParamFile();
-    // A /F file is handed over once: it goes whether or not it could be read.
+    // A /F file is handed over once: it goes whether or not it could be read, but only from
+    // the temporary folder, where the files handed over are made.
     char toDelete[kParamTextSize];
     CopyParamText(toDelete, ParamFileToRead);
-    DeleteParamFile(toDelete);
+    if (IsTemporaryFile(toDelete)) DeleteParamFile(toDelete);
   }
   ApplyBeRule();
   FillFromSpooler();
@@ -200,14 +218,14 @@ int CVglParam::FillModelID() {
   return 1;
 }
 
-int RunCommandLine(const char* commandLine) {
+int RunCommandLine(const char* commandLine, const char* programPath) {
   if (commandLine == nullptr) return 0;
   std::string mutableLine(commandLine);
   STARTUPINFOA startup = {};
   startup.cb = sizeof startup;
   PROCESS_INFORMATION process = {};
-  if (!::CreateProcessA(nullptr, &mutableLine[0], nullptr, nullptr, FALSE, 0, nullptr, nullptr,
-                        &startup, &process)) {
+  if (!::CreateProcessA(programPath, &mutableLine[0], nullptr, nullptr, FALSE, 0, nullptr,
+                        nullptr, &startup, &process)) {
     return 0;
   }
   ::CloseHandle(process.hThread);

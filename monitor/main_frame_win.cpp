@@ -262,7 +262,8 @@ int CMainFrame::MonitoringMain() {
   // Whatever ends the polling, a failure included, monitoring ends in order after it.
   vg::Guarded("CMainFrame::MonitoringMain", [&] {
     if (!windowCreated) return;
-    const int initTime = ProfileInt("MonitorInitTime", 1000);
+    const int initTime =
+        vgmon::InitialDelayMs(ProfileInt("MonitorInitTime", vgmon::kDefaultInitTime));
     // A close during the first delay ends monitoring before a session starts.
     if (!m_cWorker.Sleep(static_cast<DWORD>(initTime)) || MonitorStart() != 1) return;
     DWORD interval = static_cast<DWORD>(initTime);
@@ -323,7 +324,7 @@ int CMainFrame::GetTimerValue() {
   auto getTimer = GetProcAs<PFN_PrGetTimerValue>(m_hPrnLib, "PrGetTimerValue");
   if (getTimer != nullptr) {
     int network = 0;
-    const int seconds = getTimer(m_pcQv->m_dwStatusChannel, &network);
+    const int seconds = vgmon::LibraryPollInterval(getTimer(m_pcQv->m_dwStatusChannel, &network));
     if (seconds != -1) {
       Registry target(m_hTargetRoot, m_szTargetKey, false, KEY_ALL_ACCESS);
       target.SetDWord("Timer", static_cast<DWORD>(seconds));

@@ -60,12 +60,26 @@ int CMTApp::InitInstance() {
   VgLogWrite("commandline", m_pszCmdLine);
 
   CVglParam param(m_pszCmdLine);
-  if (param.PrinterName[0] == '\0' && param.PortName[0] == '\0') return 0;
+  // Whatever started the monitor may have written anything: what was cut or cannot be a name
+  // is refused before any object, key or file is made for it.
+  const std::string refusal =
+      vgmon::StartupRefusal(m_pszCmdLine, param.HasUnclosedValue(),
+                            {param.PrinterName, param.PortName, param.DriverName, param.ModelID});
+  if (!refusal.empty()) {
+    VgLogWrite(refusal.c_str());
+    return 0;
+  }
 
   if (!DuplProc(param.PrinterName, param.PortName, param.JobID)) return 0;
 
   const std::string driverKey = std::string("software\\KORVA\\VGL3\\Driver\\") + param.DriverName;
   {
+    // Without a driver name the path names the Driver key's parent, which says nothing; only
+    // a model id can still lead to a driver (through the profile).
+    if (param.DriverName[0] == '\0' && param.ModelID[0] == '\0') {
+      VgLogWrite("No Driver key : neither a driver nor a model named");
+      return 0;
+    }
     ScopedRegKey key;
     if (::RegOpenKeyExA(HKEY_LOCAL_MACHINE, driverKey.c_str(), 0, KEY_READ, key.Receive()) !=
         ERROR_SUCCESS) {

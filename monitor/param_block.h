@@ -2,8 +2,10 @@
 // ParamBlock: the byte block that hands a job to an open pop-up window (code 2) or to the
 // printer library at monitoring start (code 7). Little-endian; a 40-byte header, a directory
 // of 16 bytes per item, the extra bytes, then fixed item slots.
+#include <cstddef>
 #include <cstdint>
 #include <optional>
+#include <string>
 #include <string_view>
 #include <vector>
 
@@ -22,22 +24,6 @@ constexpr uint32_t kItemKvm = 11;
 constexpr uint8_t kCodeToPopup = 2;
 constexpr uint8_t kCodeToLibrary = 7;
 
-// What a receiver reads from a block.
-struct ParamBlockView {
-  std::vector<uint8_t> extra;    // the extra bytes (the monitor's one byte is the code)
-  std::vector<ParamItem> items;  // texts up to their zero, inside the block
-  // The text of the first item of the type; empty when there is none.
-  std::string_view Item(uint32_t type) const;
-  // The monitor's code: the first extra byte, 0 when there are none.
-  uint8_t Code() const { return extra.empty() ? 0 : extra[0]; }
-};
-
-// Reads a block of size bytes, whatever it holds: nothing when the header does not fit, when
-// its header size is not 40, or when its total size, directory or extra bytes reach beyond the
-// bytes given (or its total size). An item whose data lies outside the block is left out;
-// an item's text ends at its first zero, at its length, or at the block's end.
-std::optional<ParamBlockView> ReadParamBlock(const uint8_t* data, size_t size);
-
 // The block with the given items, slot size and extra bytes, all bytes zero before filling.
 std::vector<uint8_t> BuildParamBlock(const std::vector<ParamItem>& items, uint32_t slotSize,
                                      const std::vector<uint8_t>& extra);
@@ -46,6 +32,32 @@ std::vector<uint8_t> BuildParamBlock(const std::vector<ParamItem>& items, uint32
 // (593 bytes; the code at 72, the job id at 73, KVM at 333).
 std::vector<uint8_t> BuildMonitorParamBlock(uint8_t code, std::string_view jobId,
                                             std::string_view kvm);
+
+// A block as a receiver sees it, read only within the bytes received. Every other program can
+// send a window WM_COPYDATA, so a block is taken only when its header, directory, extra bytes
+// and item slots fit together exactly as BuildParamBlock lays them out, and each item's text
+// lies inside its own slot with its terminating zero.
+struct ReceivedParamItem {
+  uint32_t type = 0;
+  std::string_view text;  // into the received bytes, without the terminating zero
+};
+
+struct ReceivedParamBlock {
+  bool ok = false;
+  std::string error;  // why the block was refused, for the receiver's log
+  uint32_t slotSize = 0;
+  std::string_view extra;                // the extra bytes, into the received bytes
+  std::vector<ReceivedParamItem> items;  // in directory order; items never added are skipped
+
+  // The code in the first extra byte (2 to a pop-up window, 7 to the printer library); -1
+  // when the block has no extra bytes.
+  int Code() const;
+  // The text of the first item of that type, or nothing.
+  std::optional<std::string_view> ItemText(uint32_t type) const;
+};
+
+// The result points into bytes, which must outlive it.
+ReceivedParamBlock ParseParamBlock(const uint8_t* bytes, size_t size);
 
 // The arguments of the pop-up program: "/F "<file>" /S" when a parameter file was written,
 // else the length-prefixed /P, /O, /M options (and /J when a job id is given) and /S.
@@ -56,6 +68,7 @@ std::optional<std::string> PopupArguments(std::string_view paramFile, std::strin
 
 // The whole command line: the program path in quotes (so a path with blanks cannot start
 // another program), a blank, the arguments. Nothing when it exceeds 519 characters.
-std::optional<std::string> ProgramCommandLine(std::string_view program, std::string_view arguments);
+std::optional<std::string> ProgramCommandLine(std::string_view program,
+                                              std::string_view arguments);
 
 }  // namespace vgmon

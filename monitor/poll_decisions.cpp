@@ -38,6 +38,13 @@ int BoundPollInterval(long seconds) {
   return (seconds < 2 || seconds > 300) ? 10 : static_cast<int>(seconds);
 }
 
+int InitialDelayMs(int profileValue) { return profileValue < 0 ? kDefaultInitTime : profileValue; }
+
+int LibraryPollInterval(int seconds) {
+  if (seconds < 1) return -1;
+  return seconds > kMaxLibraryInterval ? kMaxLibraryInterval : seconds;
+}
+
 void DecideAfterStatus(PollState& state, int& nPopup, int s0, int f0, PollEnvironment& env) {
   if (state.stNum == s0) {
     // An unchanged status does not raise the pop-up again, unless the library insists (2+).

@@ -17,6 +17,20 @@ bool IsReadyStatus(int statusNo);
 // A poll interval from the registry or the resource library: 2 to 300 seconds, else 10.
 int BoundPollInterval(long seconds);
 
+// The worker's first wait: "MonitorInitTime" milliseconds from the model's profile. A negative
+// value would become a wait of weeks in the 32-bit wait, in which the monitor neither polls
+// nor ends by itself: it gives the default instead.
+constexpr int kDefaultInitTime = 1000;
+int InitialDelayMs(int profileValue);
+
+// The longest interval whose milliseconds fit the 32-bit wait of the worker.
+constexpr int kMaxLibraryInterval = 4294967;
+// A poll interval from the printer library's PrGetTimerValue, which reads it from a Driver key
+// value anyone with the rights may set: used as it is, but held at kMaxLibraryInterval so that
+// its milliseconds cannot wrap to a short wait. -1 (no value) and any other number below 1
+// give -1: the interval then comes from the target key.
+int LibraryPollInterval(int seconds);
+
 // The controller's members that the decisions read and write.
 struct PollState {
   int stNum = 1;           // simple status number after the query

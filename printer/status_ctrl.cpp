@@ -122,7 +122,11 @@ int CStatusCtrl::BuildRows() {
     record.category = ProfileCategory(line->display, line->alert);
 
     int32_t statusNo = BuiltInStatusNo(*line);
-    if (statusNo == 0) statusNo = m_nNextStatusNo++;
+    if (statusNo == 0) {
+      // A code row holds 16 bits: a higher number would wrap onto another row's record.
+      if (m_nNextStatusNo > 0xFFFF) break;
+      statusNo = m_nNextStatusNo++;
+    }
     record.statusNo = statusNo;
     row.statusNo = static_cast<uint16_t>(statusNo);
 

@@ -1,5 +1,6 @@
 // The command-line grammar over arbitrary text: every option enumerates without reading past
-// the text, and the parameter block takes every value without overrunning a field.
+// the text, the parameter block takes every value without overrunning a field, and the check
+// for quotes left open and for consumable file paths stays inside the text.
 #include <cstddef>
 #include <cstdint>
 #include <cstring>
@@ -23,6 +24,14 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   }
   // No option can start without a slash in the stored text.
   if (count > 0 && std::strchr(param.Text(), '/') == nullptr) __builtin_trap();
+  // A text without any quote has nothing left open.
+  if (param.HasUnclosedValue() && std::strchr(param.Text(), '"') == nullptr) __builtin_trap();
+  // The same text as the full path of a /F file: consumed only inside the folder.
+  if (IsInsideFolder(text, "C:\\Temp\\") &&
+      (text.size() < 9 || text.find("..") != std::string_view::npos ||
+       (text[0] | 0x20) != 'c' || text[7] != '\\')) {
+    __builtin_trap();
+  }
   param.ApplyCommandLine();
   param.ApplyBeRule();
   const std::string file = param.FormatParamFile();

@@ -1,5 +1,6 @@
 // The "Language" section of a profile INI comes from a file anyone can edit: its parse and the
-// choice of a section must stay inside the bytes for any content.
+// choice of a section must stay inside the bytes for any content. The same bytes serve as the
+// registry's "ProductSuite" list and "Shell" value and as process names.
 #include <cstddef>
 #include <cstdint>
 #include <string_view>
@@ -24,5 +25,9 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   }
   // The same bytes as a "ProductSuite" list.
   vglogon::MultiSzContains(block, "Terminal Server");
+  // And as a Winlogon "Shell" value and a process's executable name.
+  const std::string_view shell = vglogon::ShellNameOrDefault(block.substr(0, data[0] % 16));
+  if (shell.empty()) __builtin_trap();
+  if (vglogon::IsShellProcess(block, shell) && block.size() < shell.size()) __builtin_trap();
   return 0;
 }

@@ -129,6 +129,26 @@ TEST(CommandLineGrammar, UnterminatedQuoteAtTheEnd) {
   EXPECT_EQ(args[0].value, "abc");
 }
 
+bool Unclosed(const std::string& text) {
+  CCmdLine line;
+  line.SetText(text);
+  return line.HasUnclosedValue();
+}
+
+TEST(CommandLineGrammar, ValuesWithoutTheirClosingQuoteAreTold) {
+  EXPECT_FALSE(Unclosed(""));
+  EXPECT_FALSE(Unclosed(R"(/P "a" /O "" /S /M6 "VP-100" /J "1")"));
+  EXPECT_FALSE(Unclosed(R"(/P11 "Printer "A"" /O "LPT1:")")) << "quotes inside a prefixed value";
+  EXPECT_FALSE(Unclosed(R"(/S /X)"));
+  EXPECT_TRUE(Unclosed(R"(/P "abc)"));
+  EXPECT_TRUE(Unclosed(R"(/D "drv /P "abc" /S)")) << "the rest of the line pairs the quotes";
+  EXPECT_TRUE(Unclosed(R"(/P200 "short")"));
+  EXPECT_TRUE(Unclosed(R"(/P5 "abcdefgh")")) << "the prefix ends before the closing quote";
+  EXPECT_TRUE(Unclosed(R"(/P5 "abcde)"));
+  // Cut at 259 characters, the last value loses its quote.
+  EXPECT_TRUE(Unclosed("/P \"" + std::string(400, 'x') + "\""));
+}
+
 TEST(CommandLineGrammar, TextAndValuesAreCutAt259Characters) {
   std::string longValue(400, 'x');
   CCmdLine line;
@@ -236,6 +256,18 @@ TEST(ParamBlock, FileTextReadsBackToTheSameFields) {
   }
   read.ApplyBeRule();
   EXPECT_EQ(read.FormatParamFile(), text);
+}
+
+TEST(ParamBlock, ConsumedFilesLieInsideTheirFolder) {
+  EXPECT_TRUE(IsInsideFolder("C:\\Temp\\VG_1.tmp", "C:\\Temp\\"));
+  EXPECT_TRUE(IsInsideFolder("c:\\temp\\sub\\VG_1.tmp", "C:\\Temp"));
+  EXPECT_FALSE(IsInsideFolder("C:\\Temp", "C:\\Temp\\"));
+  EXPECT_FALSE(IsInsideFolder("C:\\Temp\\", "C:\\Temp\\"));
+  EXPECT_FALSE(IsInsideFolder("C:\\Temporary\\x.tmp", "C:\\Temp")) << "a sibling folder";
+  EXPECT_FALSE(IsInsideFolder("C:\\Temp\\..\\boot.ini", "C:\\Temp"));
+  EXPECT_FALSE(IsInsideFolder("C:\\Temp\\x:stream", "C:\\Temp"));
+  EXPECT_FALSE(IsInsideFolder("D:\\Temp\\x.tmp", "C:\\Temp"));
+  EXPECT_FALSE(IsInsideFolder("C:\\x.tmp", ""));
 }
 
 TEST(ParamBlock, HtmlHelpFileNeedsChmBehindTheLastDot) {

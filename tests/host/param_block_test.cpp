@@ -51,95 +51,112 @@ TEST(ParamBlock, EmptyJobIdStillHasItsItemAndLongTextsAreCut) {
   EXPECT_EQ(std::string(reinterpret_cast<const char*>(&block[333])), std::string(259, 'k'));
 }
 
-void Put32(std::vector<uint8_t>& block, size_t offset, uint32_t value) {
+void Set32(std::vector<uint8_t>& block, size_t offset, uint32_t value) {
   for (int i = 0; i < 4; ++i) block[offset + static_cast<size_t>(i)] = static_cast<uint8_t>(value >> (8 * i));
 }
 
-TEST(ParamBlockReader, ReadsWhatTheMonitorBuilds) {
-  const auto block = vgmon::BuildMonitorParamBlock(vgmon::kCodeToPopup, "1234", "kvm text");
-  const auto view = vgmon::ReadParamBlock(block.data(), block.size());
-  ASSERT_TRUE(view);
-  EXPECT_EQ(view->Code(), vgmon::kCodeToPopup);
-  EXPECT_EQ(view->Item(vgmon::kItemJobId), "1234");
-  EXPECT_EQ(view->Item(vgmon::kItemKvm), "kvm text");
-  EXPECT_EQ(view->items.size(), 2u);
-  EXPECT_EQ(view->Item(99), "") << "no such item";
-
-  const auto empty = vgmon::BuildMonitorParamBlock(vgmon::kCodeToLibrary, "", "");
-  const auto emptyView = vgmon::ReadParamBlock(empty.data(), empty.size());
-  ASSERT_TRUE(emptyView);
-  EXPECT_EQ(emptyView->Code(), vgmon::kCodeToLibrary);
-  EXPECT_EQ(emptyView->Item(vgmon::kItemJobId), "");
-  EXPECT_EQ(emptyView->items.size(), 2u) << "the empty job id is still an item";
+// The result points into the block: the block must outlive it.
+vgmon::ReceivedParamBlock Parse(const std::vector<uint8_t>& block) {
+  return vgmon::ParseParamBlock(block.data(), block.size());
 }
 
-TEST(ParamBlockReader, RefusesBlocksThatDoNotFitTheirBytes) {
-  auto block = vgmon::BuildMonitorParamBlock(vgmon::kCodeToPopup, "7", "k");
-  EXPECT_FALSE(vgmon::ReadParamBlock(block.data(), 39)) << "no whole header";
-  EXPECT_FALSE(vgmon::ReadParamBlock(nullptr, 593));
-  EXPECT_FALSE(vgmon::ReadParamBlock(block.data(), block.size() - 1))
-      << "its total size is more than was handed over";
+TEST(ReceivedParamBlock, MonitorBlockReadsBackWhole) {
+  const auto block = vgmon::BuildMonitorParamBlock(vgmon::kCodeToPopup, "1234", "k v");
+  const auto received = Parse(block);
+  ASSERT_TRUE(received.ok) << received.error;
+  EXPECT_EQ(received.Code(), 2);
+  EXPECT_EQ(received.slotSize, 260u);
+  ASSERT_EQ(received.items.size(), 2u);
+  EXPECT_EQ(received.ItemText(vgmon::kItemJobId), std::optional<std::string_view>("1234"));
+  EXPECT_EQ(received.ItemText(vgmon::kItemKvm), std::optional<std::string_view>("k v"));
+  EXPECT_FALSE(received.ItemText(12).has_value());
 
-  auto header = block;
-  Put32(header, 4, 44);
-  EXPECT_FALSE(vgmon::ReadParamBlock(header.data(), header.size())) << "another header size";
-
-  auto directory = block;
-  Put32(directory, 16, 0x10000001);  // more items than the directory holds
-  EXPECT_FALSE(vgmon::ReadParamBlock(directory.data(), directory.size()));
-
-  auto extra = block;
-  Put32(extra, 20, 0xFFFFFFF0);  // extra bytes far beyond the end, and wrapping in 32 bits
-  EXPECT_FALSE(vgmon::ReadParamBlock(extra.data(), extra.size()));
-
-  auto total = block;
-  Put32(total, 0, 12);
-  EXPECT_FALSE(vgmon::ReadParamBlock(total.data(), total.size())) << "smaller than its header";
+  const auto emptyBlock = vgmon::BuildMonitorParamBlock(vgmon::kCodeToLibrary, "", "");
+  const auto empty = Parse(emptyBlock);
+  ASSERT_TRUE(empty.ok) << empty.error;
+  EXPECT_EQ(empty.Code(), 7);
+  EXPECT_EQ(empty.ItemText(vgmon::kItemJobId), std::optional<std::string_view>(""));
 }
 
-TEST(ParamBlockReader, ItemsStayInsideTheBlock) {
-  auto block = vgmon::BuildMonitorParamBlock(vgmon::kCodeToPopup, "1234", "kvm");
-  // The job id's length says more than its slot: the text still ends at its zero.
-  Put32(block, 44, 5000);
-  // The KVM item points behind the block: it is left out.
-  Put32(block, 56, 593);
-  auto view = vgmon::ReadParamBlock(block.data(), block.size());
-  ASSERT_TRUE(view);
-  EXPECT_EQ(view->Item(vgmon::kItemJobId), "1234");
-  EXPECT_EQ(view->items.size(), 1u);
-
-  // A text without a zero ends with the block.
-  block[592] = 'z';
-  Put32(block, 56, 590);
-  Put32(block, 60, 300);
-  block[590] = 'x';
-  block[591] = 'y';
-  view = vgmon::ReadParamBlock(block.data(), block.size());
-  ASSERT_TRUE(view);
-  EXPECT_EQ(view->Item(vgmon::kItemKvm), "xyz");
-
-  // A length without room for the zero cuts the text there.
-  Put32(block, 44, 2);
-  view = vgmon::ReadParamBlock(block.data(), block.size());
-  ASSERT_TRUE(view);
-  EXPECT_EQ(view->Item(vgmon::kItemJobId), "12");
+TEST(ReceivedParamBlock, OtherLayoutsAndItemsThatDidNotFit) {
+  // Three items in 8-byte slots without extra bytes: texts are cut to 7 characters.
+  const auto block = vgmon::BuildParamBlock({{1, "a"}, {2, "longer than a slot"}, {3, ""}}, 8, {});
+  const auto received = Parse(block);
+  ASSERT_TRUE(received.ok) << received.error;
+  EXPECT_EQ(received.Code(), -1);
+  ASSERT_EQ(received.items.size(), 3u);
+  EXPECT_EQ(received.items[1].text, "longer ");
+  // With slot size 0 no item has room: the directory stays zero and the block holds none.
+  const auto noRoom = vgmon::BuildParamBlock({{1, "a"}}, 0, {9});
+  const auto none = Parse(noRoom);
+  ASSERT_TRUE(none.ok) << none.error;
+  EXPECT_TRUE(none.items.empty());
+  EXPECT_EQ(none.Code(), 9);
 }
 
-TEST(ParamBlockReader, BlocksOfOtherShapes) {
-  const auto block = vgmon::BuildParamBlock(
-      {{3, "first"}, {10, "job"}, {10, "second job"}}, 16, {9, 8, 7});
-  const auto view = vgmon::ReadParamBlock(block.data(), block.size());
-  ASSERT_TRUE(view);
-  EXPECT_EQ(view->extra, (std::vector<uint8_t>{9, 8, 7}));
-  EXPECT_EQ(view->Code(), 9);
-  EXPECT_EQ(view->Item(10), "job") << "the first item of a type";
-  EXPECT_EQ(view->Item(3), "first");
+TEST(ReceivedParamBlock, RefusesBlocksWhoseSizesDoNotAgree) {
+  const auto good = vgmon::BuildMonitorParamBlock(vgmon::kCodeToPopup, "1", "k");
+  EXPECT_FALSE(vgmon::ParseParamBlock(nullptr, 0).ok);
+  EXPECT_FALSE(vgmon::ParseParamBlock(good.data(), 39).ok) << "shorter than the header";
 
-  const auto bare = vgmon::BuildParamBlock({}, 260, {});
-  const auto bareView = vgmon::ReadParamBlock(bare.data(), bare.size());
-  ASSERT_TRUE(bareView);
-  EXPECT_EQ(bareView->Code(), 0) << "no extra bytes, no code";
-  EXPECT_TRUE(bareView->items.empty());
+  // Truncated: the size field still says 593.
+  const auto truncated = vgmon::ParseParamBlock(good.data(), 300);
+  EXPECT_FALSE(truncated.ok);
+  EXPECT_NE(truncated.error.find("593"), std::string::npos) << truncated.error;
+  // Oversized: more bytes arrive than the block says.
+  auto oversized = good;
+  oversized.resize(good.size() + 100, 'x');
+  EXPECT_FALSE(Parse(oversized).ok);
+  // The size field made to match the bytes, the layout does not.
+  Set32(oversized, 0, static_cast<uint32_t>(oversized.size()));
+  EXPECT_FALSE(Parse(oversized).ok);
+
+  auto header = good;
+  Set32(header, 4, 44);
+  EXPECT_FALSE(Parse(header).ok);
+  auto reserved = good;
+  reserved[30] = 1;
+  EXPECT_FALSE(Parse(reserved).ok);
+  auto count = good;
+  Set32(count, 16, 3);  // the directory holds two
+  EXPECT_FALSE(Parse(count).ok);
+  auto huge = good;
+  Set32(huge, 8, 0xFFFFFFF0u);
+  Set32(huge, 16, 0x0FFFFFFFu);
+  EXPECT_FALSE(Parse(huge).ok);
+  auto slot = good;
+  Set32(slot, 12, 0x80000001u);  // 2 x slot wraps to 2 in 32 bits
+  EXPECT_FALSE(Parse(slot).ok);
+}
+
+TEST(ReceivedParamBlock, RefusesItemsOutsideTheirSlotOrWithoutTerminator) {
+  const auto good = vgmon::BuildMonitorParamBlock(vgmon::kCodeToPopup, "1", "k");
+  auto intoHeader = good;
+  Set32(intoHeader, 40, 0);  // item 0 at offset 0
+  EXPECT_FALSE(Parse(intoHeader).ok);
+  auto wrapping = good;
+  Set32(wrapping, 44, 0xFFFFFFF0u);  // offset + length wraps below the size in 32 bits
+  EXPECT_FALSE(Parse(wrapping).ok);
+  auto intoNext = good;
+  Set32(intoNext, 44, 261);
+  EXPECT_FALSE(Parse(intoNext).ok);
+  auto otherSlot = good;
+  Set32(otherSlot, 40, 333);  // item 0 pointing at item 1's slot
+  EXPECT_FALSE(Parse(otherSlot).ok);
+
+  auto unterminated = good;
+  for (size_t i = 333; i < 593; ++i) unterminated[i] = 'k';
+  Set32(unterminated, 60, 260);
+  const auto received = Parse(unterminated);
+  EXPECT_FALSE(received.ok);
+  EXPECT_NE(received.error.find("terminating zero"), std::string::npos) << received.error;
+
+  // A length that counts more than the text is harmless: the text ends at its zero.
+  auto longer = good;
+  Set32(longer, 44, 200);
+  const auto lenient = Parse(longer);
+  ASSERT_TRUE(lenient.ok) << lenient.error;
+  EXPECT_EQ(lenient.ItemText(vgmon::kItemJobId), std::optional<std::string_view>("1"));
 }
 
 TEST(PopupCommandLine, ParameterFileForm) {

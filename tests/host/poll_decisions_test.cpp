@@ -88,6 +88,28 @@ TEST(PollInterval, BoundedToTwoToThreeHundredSeconds) {
   EXPECT_EQ(vgmon::BoundPollInterval(-5), 10);
 }
 
+TEST(PollInterval, FirstDelayFromTheProfileNeverBecomesWeeks) {
+  EXPECT_EQ(vgmon::InitialDelayMs(1000), 1000);
+  EXPECT_EQ(vgmon::InitialDelayMs(0), 0);
+  EXPECT_EQ(vgmon::InitialDelayMs(250000), 250000);
+  EXPECT_EQ(vgmon::InitialDelayMs(-1), 1000) << "-1 would wait without end";
+  EXPECT_EQ(vgmon::InitialDelayMs(-2147483647 - 1), 1000);
+}
+
+TEST(PollInterval, LibraryValuesAreKeptButNeverWrap) {
+  EXPECT_EQ(vgmon::LibraryPollInterval(-1), -1);
+  EXPECT_EQ(vgmon::LibraryPollInterval(0), -1) << "no wait at all would poll without a pause";
+  EXPECT_EQ(vgmon::LibraryPollInterval(-5), -1);
+  EXPECT_EQ(vgmon::LibraryPollInterval(1), 1) << "unlike the registry value, not bounded to 2";
+  EXPECT_EQ(vgmon::LibraryPollInterval(301), 301);
+  EXPECT_EQ(vgmon::LibraryPollInterval(4294967), 4294967);
+  // 4294968 seconds would wait 704 ms once multiplied into 32 bits.
+  EXPECT_EQ(vgmon::LibraryPollInterval(4294968), 4294967);
+  EXPECT_EQ(vgmon::LibraryPollInterval(999999999), 4294967);
+  EXPECT_LE(static_cast<unsigned long long>(vgmon::LibraryPollInterval(2147483647)) * 1000,
+            0xFFFFFFFEull);
+}
+
 TEST(AfterStatus, PrintedJobWithEmptyQueueEndsInTheSameCycle) {
   FakeEnvironment env;
   PollState state = Ready(1, 2);

@@ -300,4 +300,18 @@ TEST(StatusRows, HundredsOfLinesLoad) {
   EXPECT_EQ(table.GetRecord(799)->statusNo, 14);
 }
 
+TEST(StatusRows, NumbersStopWhereACodeRowCannotHoldThem) {
+  // More new numbers than 16 bits hold: the rows end at 65535 instead of wrapping to 100,
+  // where a reply would get another row's texts.
+  std::string section = "[English]\n";
+  for (int i = 0; i < 65440; ++i) section += "STATUS00=99,99,99,\"Row\",\"x\",0,0\n";
+  CStatusCtrl table;
+  EXPECT_EQ(table.LoadProfile(section, "English"), 0) << "the list ended early";
+  ASSERT_EQ(table.GetRowCount(), 65436);
+  EXPECT_EQ(table.GetRecord(65435)->statusNo, 65535);
+  EXPECT_EQ(table.GetCodeRow(65435)->statusNo, 65535);
+  EXPECT_EQ(table.GetRecord(65436)->statusNo, 14) << "the built-in records follow";
+  EXPECT_EQ(table.FindRecord(kReplyKindBdc, 100), 0);
+}
+
 }  // namespace

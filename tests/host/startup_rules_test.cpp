@@ -20,6 +20,34 @@ TEST(InstanceNames, NamesAreCutAt259Characters) {
   EXPECT_EQ(vgnames::SynchroEventName(longName, "").size(), 259u);
 }
 
+TEST(StartupRules, WellFormedStartsGoOn) {
+  const vgmon::StartupNames names{"Office \xC4\xD6 \"A\"", "LPT1:", "KORVA VP-100", "VP-100"};
+  EXPECT_EQ(vgmon::StartupRefusal("/P \"x\"", false, names), "");
+  // A port alone, or a printer alone, names what to monitor.
+  EXPECT_EQ(vgmon::StartupRefusal("", false, {"", "USB001", "", ""}), "");
+  EXPECT_EQ(vgmon::StartupRefusal(std::string(259, 'c'), false, {std::string(258, 'p'), "", "", ""}), "");
+}
+
+TEST(StartupRules, RefusesWhatWasCutOrCannotBeAName) {
+  const vgmon::StartupNames names{"P", "LPT1:", "D", "M"};
+  EXPECT_EQ(vgmon::StartupRefusal(std::string(260, 'c'), false, names),
+            "Refused : the command line is longer than 259 characters");
+  const std::string full(259, 'n');
+  EXPECT_EQ(vgmon::StartupRefusal("", false, {full, "", "", ""}),
+            "Refused : PrinterName fills its 259 characters and may have been cut");
+  EXPECT_EQ(vgmon::StartupRefusal("", false, {"P", "", "", full}),
+            "Refused : ModelID fills its 259 characters and may have been cut");
+  EXPECT_EQ(vgmon::StartupRefusal("", false, {"Pr\tinter", "", "", ""}),
+            "Refused : PrinterName holds a control character");
+  EXPECT_EQ(vgmon::StartupRefusal("", false, {"P", "LPT1:\n", "", ""}),
+            "Refused : PortName holds a control character");
+  EXPECT_EQ(vgmon::StartupRefusal("", false, {"P", "", "\x01", ""}),
+            "Refused : DriverName holds a control character");
+  EXPECT_EQ(vgmon::StartupRefusal("/S", false, {"", "", "D", "M"}), "Refused : no printer or port named");
+  EXPECT_EQ(vgmon::StartupRefusal("/P \"P", true, names),
+            "Refused : a quoted value of the command line has no closing quote");
+}
+
 TEST(StartupRules, JobIdsMustBeDigitsOnly) {
   EXPECT_TRUE(vgmon::IsValidJobId("0123456789"));
   EXPECT_TRUE(vgmon::IsValidJobId(""));

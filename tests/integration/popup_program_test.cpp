@@ -228,7 +228,8 @@ TEST_F(PopupProgramTest, HandOffBlocksOpenBringForwardOrWait) {
 
   // A second job of the printer waits; a request for the open window brings it forward.
   ASSERT_TRUE(Hand(program, "9"));
-  ASSERT_TRUE(WaitUntil([&] { return PopupCount("handed job 9: waits") == 1; }));
+  ASSERT_TRUE(WaitUntil([&] { return PopupCount("a further job: waits") == 1; }));
+  EXPECT_EQ(PopupCount("Handed a block from the monitor (code 2), job id \"9\""), 1);
   ASSERT_TRUE(Hand(program, ""));
   ASSERT_TRUE(WaitUntil([&] { return PopupCount("brought forward") == 1; }));
   ASSERT_TRUE(Hand(program, "9"));  // that job's own request

@@ -145,6 +145,20 @@ void EndIfDone(HWND window) {
   }
 }
 
+// A block as the log shows it: its code and items, each on one line whatever bytes it holds.
+std::string DescribeBlock(const vgmon::ReceivedParamBlock& block) {
+  std::string text = "Handed a block from the monitor";
+  if (block.Code() >= 0) text += " (code " + std::to_string(block.Code()) + ")";
+  for (const vgmon::ReceivedParamItem& item : block.items) {
+    text += item.type == vgmon::kItemJobId ? ", job id \""
+            : item.type == vgmon::kItemKvm ? ", KVM \""
+                                           : ", item \"";
+    for (char c : item.text) text += (static_cast<unsigned char>(c) < 0x20) ? '?' : c;
+    text += "\"";
+  }
+  return text;
+}
+
 void Request(HWND window, vgpop::Action action) {
   ++g_pending;
   ::PostMessageA(window, kRequestMessage, static_cast<WPARAM>(action), 0);
@@ -154,22 +168,31 @@ LRESULT HandleMessage(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
   switch (message) {
     case WM_COPYDATA: {
       const auto* data = reinterpret_cast<const COPYDATASTRUCT*>(lParam);
-      if (data == nullptr || data->lpData == nullptr) return FALSE;
-      const auto block =
-          vgmon::ReadParamBlock(static_cast<const uint8_t*>(data->lpData), data->cbData);
-      if (!block) {
-        Record("handed a block that is not a hand-off block");
+      if (data == nullptr || data->lpData == nullptr) {
+        Record("Refused a WM_COPYDATA message without data");
         return FALSE;
       }
-      const std::string job(block->Item(vgmon::kItemJobId));
-      const vgpop::Action action = g_program.Jobs().ActionOfBlock(block->Code(), job);
+      // Any program can send this: a block that is not the monitor's leaves a trace and no
+      // effect.
+      const vgmon::ReceivedParamBlock block =
+          vgmon::ParseParamBlock(static_cast<const uint8_t*>(data->lpData), data->cbData);
+      if (!block.ok) {
+        Record("Refused a block of " + std::to_string(data->cbData) +
+               " bytes that is not a ParamBlock: " + block.error);
+        return FALSE;
+      }
+      Record(DescribeBlock(block));
+      const std::string job(block.ItemText(vgmon::kItemJobId).value_or(std::string_view()));
+      const int code = block.Code();
+      const vgpop::Action action =
+          g_program.Jobs().ActionOfBlock(code < 0 ? 0 : static_cast<uint8_t>(code), job);
       if (action == vgpop::Action::kBackground) {
-        Record("handed job " + job + ": waits for its pop-up requests");
+        Record("a further job: waits for its pop-up requests");
       } else if (action == vgpop::Action::kShowPopup) {
-        Record("handed a pop-up request" + (job.empty() ? std::string() : " for job " + job));
+        Record("a pop-up request");
         Request(window, action);
       } else {
-        Record("handed a block with code " + std::to_string(block->Code()) + ": ignored");
+        Record("not a request of the monitor: ignored");
       }
       return TRUE;
     }

@@ -37,6 +37,32 @@ TEST(ParamFile, CreatedFileHoldsTheLinesAndReadsBack) {
   EXPECT_FALSE(vgtest::FileExists(full));
 }
 
+TEST(ParamFile, FFilesAreConsumedOnlyFromTheTemporaryFolder) {
+  // In a folder of the temporary folder, by its full path: consumed.
+  const std::string dir = vgtest::MakeTempDir("ffile");
+  const std::string inside = dir + "\\job.tmp";
+  vgtest::WriteFile(inside, "/P \"Inside\"\r\n");
+  CVglParam first(("/F \"" + inside + "\"").c_str());
+  EXPECT_STREQ(first.PrinterName, "Inside");
+  EXPECT_FALSE(vgtest::FileExists(inside));
+  // Reached from the temporary folder through "..": read, never deleted.
+  const std::string fileName = vgtest::UniqueName("outside") + ".txt";
+  const std::string outside = "C:\\" + fileName;
+  vgtest::WriteFile(outside, "/P \"Outside\"\r\n");
+  std::string up = dir;  // from the folder up to the root of its drive
+  for (char c : dir.substr(3)) {
+    if (c == '\\') up += "\\..";
+  }
+  up += "\\..\\" + fileName;
+  for (const std::string& name : {outside, up}) {
+    CVglParam param(("/F \"" + name + "\"").c_str());
+    EXPECT_STREQ(param.PrinterName, "Outside") << name;
+    EXPECT_TRUE(vgtest::FileExists(outside)) << "a file outside the temporary folder stays";
+  }
+  ::DeleteFileA(outside.c_str());
+  vgtest::RemoveTree(dir);
+}
+
 TEST(ParamFile, AFileIsReadAndKept) {
   const std::string dir = vgtest::MakeTempDir("afile");
   const std::string path = dir + "\\auto.tmp";
