@@ -19,6 +19,7 @@
 #include "common/exception_guard_win.h"
 #include "common/install_profile_win.h"
 #include "common/registry_win.h"
+#include "common/unique_handle.h"
 #include "common/win.h"
 #include "printer/status_info_win.h"
 #include "printer/vgprn_app_win.h"
@@ -26,7 +27,6 @@
 #include "resources/vgres_ids.h"
 #include "tools/qvsim/qvsim_control_win.h"
 #include "tools/screenshot/vgshot_ids.h"
-#include "ui/about_box_win.h"
 #include "ui/dialog_box_win.h"
 #include "ui/driver_key_path.h"
 #include "ui/image_list_win.h"
@@ -44,6 +44,8 @@ CVG_PxxxxApp& TheApp() {
 namespace {
 
 constexpr DWORD kWaitMs = 30000;
+// The status window's system menu item that opens the about box.
+constexpr WPARAM kAboutCommand = 0x390;
 
 struct Model {
   std::string driver;
@@ -82,12 +84,15 @@ BOOL CALLBACK FindVisible(HWND window, LPARAM found) {
 }
 
 // Watches the window that the main thread opens: once it shows, `prepare` puts it into its
-// state, the ready file says where it is, and the done file closes it.
+// state, the ready file says where it is, and the done file closes it. When `prepare` opens
+// another window from it for the picture, it names that one in *pictured, which is then
+// pictured and closed first.
 class Watcher {
  public:
-  Watcher(std::string signalFolder, std::function<bool(HWND)> prepare)
+  Watcher(std::string signalFolder, std::function<bool(HWND)> prepare, HWND* pictured = nullptr)
       : folder_(std::move(signalFolder)),
         prepare_(std::move(prepare)),
+        pictured_(pictured),
         uiThread_(::GetCurrentThreadId()),
         thread_([this] { vg::Guarded("vgshot watcher", [this] { Run(); }); }) {}
   ~Watcher() { thread_.join(); }
@@ -102,9 +107,11 @@ class Watcher {
         })) {
       return;
     }
-    if (prepare_(window) && WaitFor([&] { return Painted(window); })) {
+    const bool prepared = prepare_(window);
+    HWND shot = pictured_ != nullptr && *pictured_ != nullptr ? *pictured_ : window;
+    if (prepared && WaitFor([&] { return Painted(shot); })) {
       RECT rect = {};
-      ::GetWindowRect(window, &rect);
+      ::GetWindowRect(shot, &rect);
       const std::string ready = folder_ + "\\ready.txt";
       const std::string partial = ready + ".part";
       if (FILE* file = std::fopen(partial.c_str(), "w")) {
@@ -117,24 +124,17 @@ class Watcher {
       const std::string done = folder_ + "\\done.txt";
       WaitFor([&] { return ::GetFileAttributesA(done.c_str()) != INVALID_FILE_ATTRIBUTES; });
     }
+    if (shot != window) ::PostMessageA(shot, WM_CLOSE, 0, 0);
     ::PostMessageA(window, WM_CLOSE, 0, 0);
   }
 
   std::string folder_;
   std::function<bool(HWND)> prepare_;
+  HWND* pictured_;
   DWORD uiThread_;
   bool ok_ = false;
   std::thread thread_;
 };
-
-// The about box as the status window's system menu opens it.
-int ShowAbout(const Model&, const std::string& state, const std::string& folder) {
-  if (state != "-") return 2;
-  CAboutBox about(nullptr);
-  Watcher watcher(folder, [](HWND) { return true; });
-  about.DoModal();
-  return watcher.Succeeded() ? 0 : 3;
-}
 
 // The trouble dialog of a paper-out status, on page N ("pageN"), optionally at frame F of
 // its picture ("pageN.F").
@@ -148,8 +148,7 @@ int ShowTrouble(const Model& model, const std::string& state, const std::string&
   info.SetDatFile(model.profile.c_str());
   info.SetResourceModule(TheApp().ResourceModule());
   const char reply[] = "@BDC ST\r\nST:00;ER:06;\f";
-  CPrinterStatus* status =
-      info.CreateStatusObject(0x10000005, reply, sizeof reply - 1, 0, 0);
+  CPrinterStatus* status = info.CreateStatusObject(0x10000005, reply, sizeof reply - 1, 0, 0);
   HRSRC resource = status != nullptr && status->GetHelpType() == kHelpResource
                        ? status->GetHelpResource()
                        : nullptr;
@@ -257,6 +256,29 @@ std::string TextOf(HWND window, int item) {
   return text;
 }
 
+// The status window of the installed printer library, as the pop-up program runs it (a
+// detail start through PrStartView); `prepare` as for the Watcher. 0, or 3 when the library or
+// the window cannot be had.
+int RunStatusWindow(const Model& model, const std::string& printer, const std::string& folder,
+                    std::function<bool(HWND)> prepare, HWND* pictured = nullptr) {
+  char path[kInstallPathSize] = {};
+  if (GetPrnDllPath(path, model.driver.c_str(), model.model.c_str()) != 1) return 3;
+  ScopedModule library(::LoadLibraryA(path));
+  const auto startView = library.IsValid()
+                             ? reinterpret_cast<PFN_PrStartView>(reinterpret_cast<void*>(
+                                   ::GetProcAddress(library.Get(), "PrStartView")))
+                             : nullptr;
+  if (startView == nullptr) return 3;
+  char profile[kInstallPathSize] = {};
+  char resources[kInstallPathSize] = {};
+  GetProfilePath(profile, model.driver.c_str(), model.model.c_str());
+  GetResDllPath(resources, model.driver.c_str(), model.model.c_str());
+  Watcher watcher(folder, std::move(prepare), pictured);
+  startView(2, printer.c_str(), model.driver.c_str(), "LPT1:", model.model.c_str(), profile,
+            resources);
+  return watcher.Succeeded() ? 0 : 3;
+}
+
 // The status window as a user opens it (a detail start through PrStartView), once it shows
 // the simulated printer in the state: "ready", "printing", "paper-out", "ink-low" or
 // "comm-error".
@@ -282,20 +304,45 @@ int ShowStatus(const Model& model, const std::string& state, const std::string& 
     message = text;
   }
 
-  char profile[kInstallPathSize] = {};
-  char resources[kInstallPathSize] = {};
-  GetProfilePath(profile, model.driver.c_str(), model.model.c_str());
-  GetResDllPath(resources, model.driver.c_str(), model.model.c_str());
-  int result = 3;
-  {
-    Watcher watcher(folder, [&](HWND window) {
-      return WaitFor([&] { return TextOf(window, IDC_STATUS_MESSAGE) == message; }) &&
-             HoldIconStill(window);
-    });
-    PrStartView(2, printer.c_str(), model.driver.c_str(), "LPT1:", model.model.c_str(), profile,
-                resources);
-    result = watcher.Succeeded() ? 0 : 3;
+  const int result = RunStatusWindow(model, printer, folder, [&](HWND window) {
+    return WaitFor([&] { return TextOf(window, IDC_STATUS_MESSAGE) == message; }) &&
+           HoldIconStill(window);
+  });
+  Simulate({"reset", printer});
+  return result;
+}
+
+BOOL CALLBACK FindOtherVisible(HWND window, LPARAM param) {
+  auto* found = reinterpret_cast<HWND*>(param);
+  if (window == *found || !::IsWindowVisible(window)) return TRUE;
+  *found = window;
+  return FALSE;
+}
+
+// The about box as a user opens it: from the status window's system menu.
+int ShowAbout(const Model& model, const std::string& state, const std::string& folder) {
+  if (state != "-") return 2;
+  const std::string printer = PrinterOfDriver(model.driver);
+  if (printer.empty() || !Simulate({"reset", printer}) ||
+      !Simulate({"deviceid", printer, "MFG:KORVA;MDL:" + model.model + ";CMD:ESCP;"}) ||
+      !Simulate({"channels", printer, "0x10000005:0x0004,0x10010003:0"}) ||
+      !Simulate({"reply", printer, "@BDC ST\\r\\nST:04;\\f"})) {
+    return 3;
   }
+  HWND about = nullptr;
+  const int result = RunStatusWindow(
+      model, printer, folder,
+      [&](HWND window) {
+        ::PostMessageA(window, WM_SYSCOMMAND, kAboutCommand, 0);
+        const DWORD thread = ::GetWindowThreadProcessId(window, nullptr);
+        return WaitFor([&] {
+          HWND found = window;
+          ::EnumThreadWindows(thread, &FindOtherVisible, reinterpret_cast<LPARAM>(&found));
+          about = found != window ? found : nullptr;
+          return about != nullptr;
+        });
+      },
+      &about);
   Simulate({"reset", printer});
   return result;
 }
@@ -389,11 +436,8 @@ struct ShotWindow {
 };
 
 const ShotWindow kWindows[] = {
-    {"about", &ShowAbout},
-    {"trouble", &ShowTrouble},
-    {"status", &ShowStatus},
-    {"wait", &ShowWait},
-    {"lists", &ShowLists},
+    {"about", &ShowAbout}, {"trouble", &ShowTrouble}, {"status", &ShowStatus},
+    {"wait", &ShowWait},   {"lists", &ShowLists},
 };
 
 }  // namespace
