@@ -257,6 +257,9 @@ narrate() {
     for line in "${lines[@]}"; do
       case "$line" in
         "started with: "*) event "Pop-up program: started with ${line#started with: }" ;;
+        "Handed a block from the monitor"*)
+          event "Pop-up program: the monitor's block arrives${line#Handed a block from the monitor}." ;;
+        "a pop-up request") event "Pop-up program: it asks for the status window." ;;
         *) [ -n "$line" ] && event "Pop-up program: $line" ;;
       esac
     done
