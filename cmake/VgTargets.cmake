@@ -63,3 +63,21 @@ function(vg_release_strip target)
     target_link_options(${target} PRIVATE $<$<CONFIG:Release>:-s>)
   endif()
 endfunction()
+
+# Runs a GoogleTest program once more, as a test NAME of its own, with the cases that FILTER
+# selects and the Unix locale LOCALE (for example de_DE.UTF-8), from which Wine takes the
+# user's Windows language. The locales come from the build tree (VG_LOCALE_DIR), so that the
+# system needs none generated.
+function(vg_add_gtest_in_locale name target locale filter)
+  set(report "${VG_RESULTS_DIR}/${name}.xml")
+  if(WIN32)
+    set(report "Z:${report}")
+  endif()
+  add_test(NAME ${name}
+           COMMAND ${target} --gtest_output=xml:${report} --gtest_filter=${filter}
+           WORKING_DIRECTORY ${CMAKE_BINARY_DIR})
+  set_tests_properties(${name} PROPERTIES
+                       TIMEOUT 600
+                       ENVIRONMENT "LANG=${locale};LC_ALL=${locale};LANGUAGE=;LOCPATH=${VG_LOCALE_DIR}"
+                       FAIL_REGULAR_EXPRESSION "wine: Unhandled")
+endfunction()

@@ -1,5 +1,6 @@
-// The resource library holds the templates, icons, bitmaps and texts that the status window
-// and the preferences look up by number, laid out so that nothing is hidden or cut off.
+// Each resource library (English and German) holds the templates, icons, bitmaps and texts that
+// the status window and the preferences look up by number, laid out so that nothing is hidden
+// or cut off in its language.
 #include <gtest/gtest.h>
 
 #include <algorithm>
@@ -23,14 +24,14 @@ std::string LoadText(HMODULE module, UINT id) {
   return std::string(text, length > 0 ? length : 0);
 }
 
-class ResourceWindowsTest : public ::testing::Test {
+class ResourceWindowsTest : public ::testing::TestWithParam<const char*> {
  protected:
   static void SetUpTestSuite() {
     INITCOMMONCONTROLSEX controls = {sizeof controls, ICC_LISTVIEW_CLASSES};
     ::InitCommonControlsEx(&controls);
   }
   void SetUp() override {
-    module_ = ::LoadLibraryA((vgtest::BinDir() + "\\vgres.dll").c_str());
+    module_ = ::LoadLibraryA((vgtest::BinDir() + "\\" + GetParam()).c_str());
     ASSERT_NE(module_, nullptr) << ::GetLastError();
   }
   void TearDown() override {
@@ -211,7 +212,7 @@ const LONG kButtonType = BS_TYPEMASK;
 const LONG kStaticType = SS_TYPEMASK;
 const LONG kListView = LVS_TYPEMASK;
 
-TEST_F(ResourceWindowsTest, StatusWindowHasTheViewsItemsWithRoomForPictureAndIcon) {
+TEST_P(ResourceWindowsTest, StatusWindowHasTheViewsItemsWithRoomForPictureAndIcon) {
   HWND dialog = Create(IDD_STATUS);
   ASSERT_NE(dialog, nullptr) << ::GetLastError();
   ExpectControls(dialog, IDD_STATUS,
@@ -249,7 +250,7 @@ TEST_F(ResourceWindowsTest, StatusWindowHasTheViewsItemsWithRoomForPictureAndIco
 
 // The view writes each status's title into 384 in 12 pt and its explanation into 212: the
 // longest of the built-in texts fits.
-TEST_F(ResourceWindowsTest, StatusWindowHoldsEveryBuiltInStatusText) {
+TEST_P(ResourceWindowsTest, StatusWindowHoldsEveryBuiltInStatusText) {
   HWND dialog = Create(IDD_STATUS);
   ASSERT_NE(dialog, nullptr);
   HWND line = ::GetDlgItem(dialog, IDC_STATUS_LINE);
@@ -288,7 +289,7 @@ TEST_F(ResourceWindowsTest, StatusWindowHoldsEveryBuiltInStatusText) {
 
 // Both preferences templates carry every control the dialog and its context help use; 110
 // adds the buzzer check boxes.
-TEST_F(ResourceWindowsTest, PreferencesTemplatesHoldEveryControlAndOnlyTheBuzzerOnesDiffer) {
+TEST_P(ResourceWindowsTest, PreferencesTemplatesHoldEveryControlAndOnlyTheBuzzerOnesDiffer) {
   const std::vector<Expected> common = {
       {IDOK, "Button", kButtonType, BS_DEFPUSHBUTTON},
       {IDCANCEL, "Button", kButtonType, BS_PUSHBUTTON},
@@ -347,7 +348,7 @@ TEST_F(ResourceWindowsTest, PreferencesTemplatesHoldEveryControlAndOnlyTheBuzzer
   }
 }
 
-TEST_F(ResourceWindowsTest, WaitDialogShowsItsTextAndNoButton) {
+TEST_P(ResourceWindowsTest, WaitDialogShowsItsTextAndNoButton) {
   HWND dialog = Create(IDD_AGENT_WAIT);
   ASSERT_NE(dialog, nullptr) << ::GetLastError();
   HWND text = ::GetDlgItem(dialog, IDC_WAIT_TEXT);
@@ -440,7 +441,7 @@ bool HasImage(const std::vector<IconImage>& images, int width, int height, int b
   return false;
 }
 
-TEST_F(ResourceWindowsTest, EveryIconHasSmallAndLargeImagesOnATransparentGround) {
+TEST_P(ResourceWindowsTest, EveryIconHasSmallAndLargeImagesOnATransparentGround) {
   std::vector<int> ids = {IDI_TRAY_SETTING, IDI_SOUND_SETTING, IDI_APP, 700, 701, 702,
                           IDI_OVERLAY_ATTENTION, IDI_OVERLAY_COVER_OPEN};
   for (int id = 750; id <= 765; ++id) ids.push_back(id);
@@ -513,7 +514,7 @@ bool SameColour(const RGBQUAD& a, const RGBQUAD& b) {
   return a.rgbRed == b.rgbRed && a.rgbGreen == b.rgbGreen && a.rgbBlue == b.rgbBlue;
 }
 
-TEST_F(ResourceWindowsTest, BitmapsHaveTheirSizesAnd256ColourPalettes) {
+TEST_P(ResourceWindowsTest, BitmapsHaveTheirSizesAnd256ColourPalettes) {
   struct Size {
     int id, width, height;
   };
@@ -555,7 +556,7 @@ TEST_F(ResourceWindowsTest, BitmapsHaveTheirSizesAnd256ColourPalettes) {
   EXPECT_EQ(previews.size(), 4u);
 }
 
-TEST_F(ResourceWindowsTest, HoldsTheTextsOfTheWindowsAndThePreferences) {
+TEST_P(ResourceWindowsTest, HoldsTheTextsOfTheWindowsAndThePreferences) {
   for (UINT id : {IDS_HELP_WHATS_THIS, IDS_NOTIFY_COLUMN_EVENT, IDS_NOTIFY_COLUMN_STATE,
                   IDS_NOTIFY_STATE_ON, IDS_NOTIFY_STATE_OFF, IDS_MENU_ABOUT,
                   IDS_STATUS_WINDOW_NOT_OPENED, IDS_AGENT_LEGACY_NETWORK,
@@ -579,5 +580,40 @@ TEST_F(ResourceWindowsTest, HoldsTheTextsOfTheWindowsAndThePreferences) {
   }
   EXPECT_EQ(LoadText(module_, IDS_NOTIFY_ITEM_ATTENTION + items), "");
 }
+
+// The about box and the trouble dialog: every label and the longest version line fit, and the
+// walk-through's pages fit the text beside the picture.
+TEST_P(ResourceWindowsTest, AboutBoxAndTroubleDialogHoldTheirTexts) {
+  HWND about = Create(IDD_ABOUT);
+  ASSERT_NE(about, nullptr) << ::GetLastError();
+  for (int id = IDC_ABOUT_PRODUCT_VERSION; id <= IDC_ABOUT_AGENT_VERSION; ++id) {
+    ::SetDlgItemTextA(about, id, "Ver. 3.0.0.0000");  // the longest a version line gets
+  }
+  for (int id : {IDC_ABOUT_HIDDEN_1, IDC_ABOUT_HIDDEN_2}) {
+    ::ShowWindow(::GetDlgItem(about, id), SW_HIDE);  // as the about box does
+  }
+  ExpectCleanLayout(about, IDD_ABOUT);
+
+  HWND trouble = Create(IDD_TROUBLE);
+  ASSERT_NE(trouble, nullptr) << ::GetLastError();
+  // Next and Finish share their place: the dialog shows one of them at a time.
+  for (int shown : {IDC_TROUBLE_NEXT, IDOK}) {
+    ::ShowWindow(::GetDlgItem(trouble, IDC_TROUBLE_NEXT), shown == IDOK ? SW_HIDE : SW_SHOW);
+    ::ShowWindow(::GetDlgItem(trouble, IDOK), shown == IDOK ? SW_SHOW : SW_HIDE);
+    ExpectCleanLayout(trouble, IDD_TROUBLE);
+  }
+  ExpectRoomFor(trouble, IDC_TROUBLE_PICTURE, 160, 120);
+  HWND text = ::GetDlgItem(trouble, IDC_TROUBLE_TEXT);
+  RECT rect;
+  ::GetClientRect(text, &rect);
+  for (UINT id = IDS_TROUBLE_PAPER_START; id <= IDS_TROUBLE_PAPER_DONE; ++id) {
+    const std::string page = LoadText(module_, id);
+    ASSERT_FALSE(page.empty()) << id;
+    EXPECT_LE(TextSize(text, page, rect.right).cy, rect.bottom) << page;
+  }
+}
+
+INSTANTIATE_TEST_SUITE_P(EnglishAndGerman, ResourceWindowsTest,
+                         ::testing::Values("vgres.dll", "vgres_de.dll"));
 
 }  // namespace

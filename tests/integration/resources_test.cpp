@@ -99,13 +99,30 @@ TEST_F(ExampleProfileTest, NamesTheLibrariesAndTheLanguage) {
   EXPECT_EQ(Read("Install", "DRVNAME"), "KORVA VP-100");
   EXPECT_EQ(Read("VP-100", "PrnDll"), "vgprn.dll");
   const std::vector<std::string> languages = Lines("Language");
-  ASSERT_EQ(languages.size(), 1u);
+  ASSERT_EQ(languages.size(), 2u);
   EXPECT_EQ(languages[0], "English=0x09,0x01");
+  EXPECT_EQ(languages[1], "German=0x07,0x01");
   EXPECT_EQ(Read("English", "ResDll"), "vgres.dll");
   EXPECT_EQ(Read("English", "WAVRES"), "vgres.dll");
-  EXPECT_TRUE(vgtest::FileExists(vgtest::BinDir() + "\\" + Read("English", "ResDll")));
-  EXPECT_EQ(ReadInt("English", "SOUND"), 1);
-  EXPECT_FALSE(Read("English", "HelpFile").empty());
+  EXPECT_EQ(Read("German", "ResDll"), "vgres_de.dll");
+  EXPECT_EQ(Read("German", "WAVRES"), "vgres_de.dll");
+  for (const char* section : {"English", "German"}) {
+    EXPECT_TRUE(vgtest::FileExists(vgtest::BinDir() + "\\" + Read(section, "ResDll"))) << section;
+    EXPECT_EQ(ReadInt(section, "SOUND"), 1) << section;
+    EXPECT_FALSE(Read(section, "HelpFile").empty()) << section;
+    EXPECT_FALSE(Read(section, "TSS000").empty()) << section;
+  }
+  EXPECT_NE(Read("German", "HelpFile"), Read("English", "HelpFile"));
+}
+
+// The build stores the profile in code page 1252, in which Windows reads it: the German
+// status texts arrive with their umlauts as single bytes.
+TEST_F(ExampleProfileTest, ItsGermanTextsAreInTheWindowsCodePage) {
+  const std::string bytes = vgtest::ReadFile(path_);
+  EXPECT_EQ(bytes.find("\xC3"), std::string::npos) << "UTF-8 sequences left in the profile";
+  EXPECT_NE(Read("German", "STATUS03").find("dr\xFC" "cken Sie dann die Vorschubtaste"),
+            std::string::npos)
+      << Read("German", "STATUS03");
 }
 
 TEST_F(ExampleProfileTest, GivesEveryMonitorAndSettingsKeyAUsableValue) {
@@ -158,21 +175,32 @@ TEST_F(ExampleProfileTest, CountsItsNotificationItemsAndClosesItsStatusLines) {
   EXPECT_EQ(ReadInt("VP-100", "ITEMNUM"), items);
   EXPECT_EQ(Read("VP-100", "ITEM011"), "1");  // communication errors are told by default
 
-  std::vector<std::string> status;
-  for (const std::string& line : Lines("English")) {
-    if (line.compare(0, 6, "STATUS") == 0) status.push_back(line);
-  }
-  ASSERT_GE(status.size(), 3u);
-  // Seven fields on every line; the last line only closes the list.
-  for (const std::string& line : status) {
-    size_t commas = 0;
-    bool quoted = false;
-    for (char c : line) {
-      if (c == '"') quoted = !quoted;
-      if (c == ',' && !quoted) ++commas;
+  // Every language has the same status lines, each of seven fields (the codes, then the
+  // texts, display and alert); the last line only closes the list.
+  std::vector<std::vector<std::string>> codes;
+  for (const char* section : {"English", "German"}) {
+    std::vector<std::string> status;
+    for (const std::string& line : Lines(section)) {
+      if (line.compare(0, 6, "STATUS") == 0) status.push_back(line);
     }
-    EXPECT_EQ(commas, 6u) << line;
+    ASSERT_GE(status.size(), 3u) << section;
+    std::vector<std::string> keys;
+    for (const std::string& line : status) {
+      size_t commas = 0;
+      bool quoted = false;
+      for (char c : line) {
+        if (c == '"') quoted = !quoted;
+        if (c == ',' && !quoted) ++commas;
+      }
+      EXPECT_EQ(commas, 6u) << line;
+      // The key and the three codes.
+      size_t end = 0;
+      for (int field = 0; field < 3 && end != std::string::npos; ++field) end = line.find(',', end + 1);
+      keys.push_back(line.substr(0, end));
+    }
+    codes.push_back(keys);
   }
+  EXPECT_EQ(codes[1], codes[0]);
 }
 
 }  // namespace

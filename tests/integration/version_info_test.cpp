@@ -64,8 +64,8 @@ TEST(VersionInfo, EveryShippedFileNamesProductMakerAndOneVersion) {
   ASSERT_EQ(std::sscanf(version.c_str(), "%u.%u.%u", &major, &minor, &patch), 3) << version;
 
   std::vector<std::string> descriptions;
-  for (const char* file : {"vgmon.exe", "vgprn.dll", "vgres.dll", "vgpop.exe", "qvsim.dll",
-                           "qvsimctl.exe", "vgsetup.exe"}) {
+  for (const char* file : {"vgmon.exe", "vgprn.dll", "vgres.dll", "vgres_de.dll", "vgpop.exe",
+                           "qvsim.dll", "qvsimctl.exe", "vgsetup.exe", "vg3setup.exe"}) {
     SCOPED_TRACE(file);
     const FileVersion info(vgtest::BinDir() + "\\" + file);
     ASSERT_TRUE(info.Found());

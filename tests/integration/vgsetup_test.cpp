@@ -11,154 +11,17 @@
 #include "support/process_output.h"
 #include "support/program_streams.h"
 #include "support/scoped_registry_value.h"
+#include "support/system_snapshot.h"
 #include "support/win_test_support.h"
 
 namespace {
 
 const char kDriverRoot[] = "software\\KORVA\\VGL3\\Driver\\";
 const char kProfileKey[] = "software\\KORVA\\VGL3\\Profile";
-const char kSetupKey[] = "software\\KORVA\\VGL3\\Setup";
 const char kCommonKey[] = "software\\KORVA\\VGL3\\VGLCommon";
 const char* const kCommonSwitches[] = {"RST_FREPLACE", "ERR_QVAPIINUSE", "ERR_OTHERS"};
-const char kSpoolPrinters[] = "System\\CurrentControlSet\\Control\\Print\\Printers\\";
-const char kSpoolDrivers[] =
-    "System\\CurrentControlSet\\Control\\Print\\Environments\\Windows NT x86\\Drivers\\Version-3\\";
-const char kLegacyPrinterLists[] = "Software\\Microsoft\\Windows NT\\CurrentVersion\\";
 
 std::string Quote(const std::string& text) { return vgtest::QuoteArgument(text); }
-
-// One key and everything below it, values with type and data, as text.
-void DumpKey(HKEY root, const std::string& path, std::string* out) {
-  HKEY key = nullptr;
-  if (::RegOpenKeyExA(root, path.c_str(), 0, KEY_READ, &key) != ERROR_SUCCESS) {
-    *out += path + " (missing)\n";
-    return;
-  }
-  *out += path + "\n";
-  for (DWORD i = 0;; ++i) {
-    char name[512];
-    BYTE data[4096];
-    DWORD nameSize = sizeof name;
-    DWORD dataSize = sizeof data;
-    DWORD type = 0;
-    if (::RegEnumValueA(key, i, name, &nameSize, nullptr, &type, data, &dataSize) !=
-        ERROR_SUCCESS) {
-      break;
-    }
-    char head[64];
-    std::snprintf(head, sizeof head, "  [%lu] ", static_cast<unsigned long>(type));
-    *out += head + std::string(name, nameSize) + " = ";
-    for (DWORD b = 0; b < dataSize; ++b) {
-      char hex[4];
-      std::snprintf(hex, sizeof hex, "%02x", data[b]);
-      *out += hex;
-    }
-    *out += "\n";
-  }
-  std::vector<std::string> children;
-  for (DWORD i = 0;; ++i) {
-    char name[256];
-    DWORD size = sizeof name;
-    if (::RegEnumKeyExA(key, i, name, &size, nullptr, nullptr, nullptr, nullptr) != ERROR_SUCCESS) {
-      break;
-    }
-    children.emplace_back(name, size);
-  }
-  ::RegCloseKey(key);
-  for (const std::string& child : children) DumpKey(root, path + "\\" + child, out);
-}
-
-template <typename Call>
-std::vector<BYTE> Listing(Call call, DWORD* count) {
-  DWORD needed = 0;
-  *count = 0;
-  call(nullptr, 0, &needed, count);
-  std::vector<BYTE> buffer(needed + 1);
-  if (needed == 0 || !call(buffer.data(), needed, &needed, count)) *count = 0;
-  return buffer;
-}
-
-std::string FolderListing(const std::string& folder) {
-  std::vector<std::string> names;
-  WIN32_FIND_DATAA data;
-  HANDLE find = ::FindFirstFileA((folder + "\\*").c_str(), &data);
-  if (find != INVALID_HANDLE_VALUE) {
-    do {
-      names.push_back(data.cFileName);
-    } while (::FindNextFileA(find, &data));
-    ::FindClose(find);
-  }
-  std::sort(names.begin(), names.end());
-  std::string text = folder + ":";
-  for (const std::string& name : names) text += " " + name;
-  return text + "\n";
-}
-
-std::string DriverFolder() {
-  char folder[MAX_PATH] = {};
-  DWORD needed = 0;
-  ::GetPrinterDriverDirectoryA(nullptr, nullptr, 1, reinterpret_cast<BYTE*>(folder), sizeof folder,
-                               &needed);
-  return folder;
-}
-
-// Everything an installation of this printer, driver and model can touch.
-std::string Snapshot(const std::string& printer, const std::string& driver,
-                     const std::string& model) {
-  std::string text;
-  DumpKey(HKEY_LOCAL_MACHINE, kDriverRoot + driver, &text);
-  DumpKey(HKEY_LOCAL_MACHINE, kProfileKey, &text);
-  DumpKey(HKEY_LOCAL_MACHINE, kSetupKey, &text);
-  DumpKey(HKEY_LOCAL_MACHINE, kCommonKey, &text);
-  DumpKey(HKEY_LOCAL_MACHINE, kSpoolPrinters + printer, &text);
-  DumpKey(HKEY_LOCAL_MACHINE, kSpoolDrivers + driver, &text);
-  for (const char* list : {"Devices", "PrinterPorts"}) {
-    text += list + std::string(": ") +
-            vgtest::GetString(HKEY_CURRENT_USER, kLegacyPrinterLists + std::string(list),
-                              printer.c_str()) +
-            "\n";
-  }
-
-  DWORD count = 0;
-  std::vector<BYTE> printers = Listing(
-      [](BYTE* data, DWORD size, DWORD* needed, DWORD* returned) {
-        return ::EnumPrintersA(PRINTER_ENUM_LOCAL, nullptr, 2, data, size, needed, returned);
-      },
-      &count);
-  std::vector<std::string> lines;
-  for (DWORD i = 0; i < count; ++i) {
-    const auto& info = reinterpret_cast<const PRINTER_INFO_2A*>(printers.data())[i];
-    lines.push_back(std::string("printer ") + info.pPrinterName + " on " + info.pPortName +
-                    " with " + info.pDriverName);
-  }
-  std::vector<BYTE> drivers = Listing(
-      [](BYTE* data, DWORD size, DWORD* needed, DWORD* returned) {
-        return ::EnumPrinterDriversA(nullptr, nullptr, 3, data, size, needed, returned);
-      },
-      &count);
-  for (DWORD i = 0; i < count; ++i) {
-    const auto& info = reinterpret_cast<const DRIVER_INFO_3A*>(drivers.data())[i];
-    lines.push_back(std::string("driver ") + info.pName + " data " + info.pDataFile);
-  }
-  std::vector<BYTE> ports = Listing(
-      [](BYTE* data, DWORD size, DWORD* needed, DWORD* returned) {
-        return ::EnumPortsA(nullptr, 1, data, size, needed, returned);
-      },
-      &count);
-  for (DWORD i = 0; i < count; ++i) {
-    lines.push_back(std::string("port ") +
-                    reinterpret_cast<const PORT_INFO_1A*>(ports.data())[i].pName);
-  }
-  std::sort(lines.begin(), lines.end());
-  for (const std::string& line : lines) text += line + "\n";
-
-  const std::string driverFolder = DriverFolder();
-  text += FolderListing(driverFolder) + FolderListing(driverFolder + "\\3");
-  char programFiles[MAX_PATH] = {};
-  ::GetEnvironmentVariableA("ProgramFiles", programFiles, sizeof programFiles);
-  text += FolderListing(std::string(programFiles) + "\\KORVA\\Vigil3\\" + model);
-  return text;
-}
 
 struct PrinterFacts {
   bool exists = false;
@@ -176,7 +39,7 @@ PrinterFacts ReadPrinter(const std::string& name) {
   if (!::OpenPrinterA(const_cast<char*>(name.c_str()), &printer, &defaults)) return facts;
   facts.exists = true;
   DWORD count = 0;
-  std::vector<BYTE> info = Listing(
+  std::vector<BYTE> info = vgtest::Listing(
       [printer](BYTE* data, DWORD size, DWORD* needed, DWORD* returned) {
         *returned = 1;
         return ::GetPrinterA(printer, 2, data, size, needed);
@@ -194,7 +57,7 @@ PrinterFacts ReadPrinter(const std::string& name) {
                         &needed) == ERROR_SUCCESS) {
     facts.libraryName = value;
   }
-  std::vector<BYTE> driver = Listing(
+  std::vector<BYTE> driver = vgtest::Listing(
       [printer](BYTE* data, DWORD size, DWORD* needed, DWORD* returned) {
         *returned = 1;
         return ::GetPrinterDriverA(printer, nullptr, 6, data, size, needed);
@@ -210,7 +73,7 @@ std::string FolderOf(const std::string& path) { return path.substr(0, path.find_
 
 bool PortKnown(const std::string& port) {
   DWORD count = 0;
-  std::vector<BYTE> ports = Listing(
+  std::vector<BYTE> ports = vgtest::Listing(
       [](BYTE* data, DWORD size, DWORD* needed, DWORD* returned) {
         return ::EnumPortsA(nullptr, 1, data, size, needed, returned);
       },
@@ -229,7 +92,8 @@ class VgSetupTest : public ::testing::Test {
     driver_ = vgtest::UniqueName("VG Driver");
     kit_ = vgtest::MakeTempDir("vgkit");
     const std::string bin = vgtest::BinDir();
-    for (const char* file : {"vgprn.dll", "vgres.dll", "vp100b.bmp", "vp100r.bmp", "vp100y.bmp"}) {
+    for (const char* file :
+         {"vgprn.dll", "vgres.dll", "vgres_de.dll", "vp100b.bmp", "vp100r.bmp", "vp100y.bmp"}) {
       ASSERT_TRUE(::CopyFileA((bin + "\\" + file).c_str(), (kit_ + "\\" + file).c_str(), FALSE));
     }
     // The simulated printer's library when it is built; otherwise any DLL stands in for it,
@@ -274,7 +138,7 @@ class VgSetupTest : public ::testing::Test {
     return vgtest::GetString(HKEY_LOCAL_MACHINE, kDriverRoot + driver_, name);
   }
 
-  std::string Snap() { return Snapshot(printer_, driver_, model_); }
+  std::string Snap() { return vgtest::InstallationSnapshot(printer_, driver_, model_); }
 
   std::string model_;
   std::string printer_;
@@ -518,7 +382,7 @@ TEST_F(VgSetupTest, AnotherInstallationsPrinterIsNotTakenOver) {
 
 TEST_F(VgSetupTest, APrinterOfAnotherSystemIsNotRemoved) {
   // A printer with a driver that has no Driver key, added straight through the spooler.
-  const std::string folder = DriverFolder();
+  const std::string folder = vgtest::DriverFolder();
   const std::string dataFile = vgtest::UniqueName("foreign") + ".ini";
   vgtest::WriteFile(folder + "\\" + dataFile, "[foreign]\r\n");
   const std::string driver = vgtest::UniqueName("VG Foreign");

@@ -169,7 +169,7 @@ int main(int argc, char** argv) {
   const std::string kit = TempDir("vgwkit");
   const std::string install = TempDir("vgwinst");
   ::RemoveDirectoryA(install.c_str());
-  for (const char* file : {"vgprn.dll", "vgres.dll", "qvsim.dll", "vgmon.exe", "vgpop.exe"}) {
+  for (const char* file : {"vgprn.dll", "vgres.dll", "vgres_de.dll", "qvsim.dll", "vgmon.exe", "vgpop.exe"}) {
     ::CopyFileA((bin + "\\" + file).c_str(), (kit + "\\" + file).c_str(), FALSE);
   }
   const std::string profile = kit + "\\VP-100.ini";
@@ -301,7 +301,8 @@ int main(int argc, char** argv) {
   RunQuietly(bin + "\\vgsetup.exe", "uninstall --printer " + quoted);
   Simulate({"reset", printer});
   for (const char* file :
-       {"vgprn.dll", "vgres.dll", "qvsim.dll", "vgmon.exe", "vgpop.exe", "VP-100.ini"}) {
+       {"vgprn.dll", "vgres.dll", "vgres_de.dll", "qvsim.dll", "vgmon.exe", "vgpop.exe",
+        "VP-100.ini"}) {
     ::DeleteFileA((kit + "\\" + file).c_str());
   }
   ::RemoveDirectoryA(kit.c_str());

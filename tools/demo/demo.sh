@@ -68,7 +68,7 @@ if [ -d /usr/share/wine/fonts ]; then
   cp -u /usr/share/wine/fonts/*.ttf "$VG_WINEPREFIX/drive_c/windows/Fonts/" 2>/dev/null || true
 fi
 mkdir -p "$KIT"
-for file in vgprn.dll vgres.dll qvsim.dll qvsimctl.exe vgmon.exe vgpop.exe; do
+for file in vgprn.dll vgres.dll vgres_de.dll qvsim.dll qvsimctl.exe vgmon.exe vgpop.exe; do
   cp "$BIN/$file" "$KIT/"
 done
 cp "$BIN/vgwatch.exe" "$DEMO/"
@@ -80,7 +80,7 @@ rm -f "$SHOT" "$DEMO/window.txt" "$DEMO/window.txt.stop"
 sed -e 's/^MonitorInitTime=.*/MonitorInitTime=500/' -e 's/^TIMEOUT=.*/TIMEOUT=8/' \
     -e 's/^LocalMonitoringTimer=.*/LocalMonitoringTimer=2/' \
     "$BIN/profiles/$MODEL.ini" >"$KIT/$MODEL.ini"
-say "Installation kit: vgmon.exe, vgprn.dll, vgres.dll, the pop-up program vgpop.exe, the"
+say "Installation kit: vgmon.exe, vgprn.dll, vgres.dll and vgres_de.dll, the pop-up program vgpop.exe, the"
 say "simulated printer qvsim.dll and the $MODEL profile (polls every 2 s for the demo)."
 "$RUN" reg add 'HKLM\SOFTWARE\KORVA\VGL3\Debug' /v VG_MT /t REG_DWORD /d 1 /f >/dev/null
 "$RUN" reg add 'HKLM\Software\Korva\VGL3' /v log /t REG_DWORD /d 1 /f >/dev/null

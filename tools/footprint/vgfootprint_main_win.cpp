@@ -274,7 +274,7 @@ int main(int argc, char** argv) {
   const std::string kit = TempDir("vgkit");
   const std::string install = TempDir("vginst");
   ::RemoveDirectoryA(install.c_str());
-  for (const char* file : {"vgprn.dll", "vgres.dll", "qvsim.dll", "vgmon.exe"}) CopyInto(kit, file);
+  for (const char* file : {"vgprn.dll", "vgres.dll", "vgres_de.dll", "qvsim.dll", "vgmon.exe"}) CopyInto(kit, file);
   const std::string profile = kit + "\\VP-100.ini";
   ::CopyFileA((BinDir() + "\\profiles\\VP-100.ini").c_str(), profile.c_str(), FALSE);
   ::WritePrivateProfileStringA("VP-100", "MonitorInitTime", "100", profile.c_str());
@@ -355,7 +355,7 @@ int main(int argc, char** argv) {
 
   RunQuiet("vgsetup.exe", "uninstall --printer " + quoted);
   RunQuiet("qvsimctl.exe", "reset " + quoted);
-  for (const char* file : {"vgprn.dll", "vgres.dll", "qvsim.dll", "vgmon.exe", "VP-100.ini"}) {
+  for (const char* file : {"vgprn.dll", "vgres.dll", "vgres_de.dll", "qvsim.dll", "vgmon.exe", "VP-100.ini"}) {
     ::DeleteFileA((kit + "\\" + file).c_str());
   }
   ::RemoveDirectoryA(kit.c_str());

@@ -28,6 +28,7 @@
 #include "monitor/param_block.h"
 #include "printer/vgprn_exports.h"
 #include "tools/vgpop/popup_requests.h"
+#include "tools/vgpop/vgpop_text_ids.h"
 
 namespace {
 
@@ -243,6 +244,14 @@ void HandOver(HWND other, const CVglParam& param, HWND from) {
                         &answer);
 }
 
+// One of the program's own messages, in the user's language when the program has it (Windows
+// picks the string table of that language, else the English one).
+std::string OwnText(HINSTANCE instance, UINT id) {
+  char text[512] = {};
+  const int length = ::LoadStringA(instance, id, text, sizeof text);
+  return std::string(text, length > 0 ? static_cast<size_t>(length) : 0);
+}
+
 int Run(HINSTANCE instance, const char* commandLine) {
   Record(std::string("started with: ") + commandLine);
   CVglParam param(commandLine);
@@ -254,18 +263,16 @@ int Run(HINSTANCE instance, const char* commandLine) {
   }
   if (param.PrinterName[0] == '\0' && param.PortName[0] == '\0') {
     Record("no printer named; nothing to show");
-    ::MessageBoxA(nullptr,
-                  "Shows the status window of a printer:\n\n    vgpop.exe /VIEW \"printer name\"",
-                  kTitle, MB_OK | MB_ICONINFORMATION);
+    ::MessageBoxA(nullptr, OwnText(instance, IDS_POPUP_USAGE).c_str(), kTitle,
+                  MB_OK | MB_ICONINFORMATION);
     return 2;
   }
   if (!g_program.Prepare(param)) {
     if (!viewPrinter.empty()) {
-      ::MessageBoxA(nullptr,
-                    ("The status of \"" + viewPrinter +
-                     "\" cannot be shown: the printer or its status library is not installed.")
-                        .c_str(),
-                    kTitle, MB_OK | MB_ICONEXCLAMATION);
+      std::string text = OwnText(instance, IDS_POPUP_NOT_INSTALLED);
+      const size_t name = text.find("%s");
+      if (name != std::string::npos) text.replace(name, 2, viewPrinter);
+      ::MessageBoxA(nullptr, text.c_str(), kTitle, MB_OK | MB_ICONEXCLAMATION);
     }
     return 1;
   }

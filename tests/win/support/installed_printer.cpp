@@ -49,7 +49,7 @@ InstalledPrinter::InstalledPrinter(const std::string& hint,
   ::RemoveDirectoryA(installDir_.c_str());
   recordDir_ = MakeTempDir("popup");
   const std::string bin = BinDir();
-  for (const char* file : {"vgprn.dll", "vgres.dll", "qvsim.dll", "vgmon.exe"}) {
+  for (const char* file : {"vgprn.dll", "vgres.dll", "vgres_de.dll", "qvsim.dll", "vgmon.exe"}) {
     if (!Copy(bin + "\\" + file, fromDir_ + "\\" + file)) {
       failure_ = std::string("cannot copy ") + file;
       return;

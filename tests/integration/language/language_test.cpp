@@ -1,0 +1,379 @@
+// The windows in the user's language. CTest runs this program three times, each under a Unix
+// locale from which Wine takes the user's Windows language: German (Germany) runs the
+// GermanUser cases, German (Austria) the AustrianUser cases and French, a language the example
+// profile does not list, the UnlistedLanguageUser cases. Each case first checks that Wine
+// reports the language it was started for.
+//
+// The example model is installed by vgsetup with all its languages; the status window is
+// opened through PrStartView of the installed printer library without naming a resource
+// library, so that the library chooses the language section and resource library itself, as
+// it does for the pop-up program.
+#include <gtest/gtest.h>
+
+#include <memory>
+#include <string>
+#include <vector>
+
+#include "common/install_profile_win.h"
+#include "common/map_records_win.h"
+#include "common/unique_handle.h"
+#include "resources/vgres_ids.h"
+#include "support/installed_printer.h"
+#include "support/win_test_support.h"
+#include "ui/dialog_driver.h"
+
+namespace {
+
+using vgtest::DialogThread;
+using vgtest::InstalledPrinter;
+
+constexpr LANGID kGermanGermany = 0x0407;
+constexpr LANGID kGermanAustria = 0x0C07;
+constexpr LANGID kFrenchFrance = 0x040C;
+constexpr UINT kAboutCommand = 0x390;  // the status window's system menu item
+constexpr DWORD kWaitMs = 30000;
+
+const char kReady[] = "\"@BDC ST\\r\\nST:04;\\f\"";
+const char kPrinting[] = "\"@BDC ST\\r\\nST:03;\\f\"";
+const char kPaperOut[] = "\"@BDC ST\\r\\nST:00;ER:06;\\f\"";
+
+// The German texts as a user sees them: Windows' code page 1252.
+const char kGermanPaperOutTitle[] = "Papier leer";
+const char kGermanPaperOutText[] =
+    "Im Drucker ist kein Papier mehr. Legen Sie eine neue Papierrolle ein, und dr\xFC"
+    "cken Sie dann die Vorschubtaste.";
+const char kGermanReady[] = "Bereit";
+const char kGermanReadyText[] = "Der Drucker ist druckbereit.";
+const char kGermanAbout[] = "Info \xFC"
+                            "ber KORVA Vigil 3";
+
+using PFN_PrStartView = int(__cdecl*)(int, const char*, const char*, const char*, const char*,
+                                      const char*, const char*);
+
+// A window's text through its own thread: the pop-up program's windows are another process's.
+std::string TextOf(HWND window) {
+  char text[1024] = {};
+  DWORD_PTR length = 0;
+  if (window == nullptr ||
+      !::SendMessageTimeoutA(window, WM_GETTEXT, sizeof text, reinterpret_cast<LPARAM>(text),
+                             SMTO_ABORTIFHUNG, 5000, &length)) {
+    return std::string();
+  }
+  return std::string(text, length < sizeof text ? length : 0);
+}
+std::string ItemOf(HWND window, int id) { return TextOf(::GetDlgItem(window, id)); }
+
+struct DialogSearch {
+  HWND except = nullptr;
+  HWND found = nullptr;
+};
+
+BOOL CALLBACK FindOtherDialog(HWND window, LPARAM param) {
+  auto* search = reinterpret_cast<DialogSearch*>(param);
+  char name[32] = {};
+  ::GetClassNameA(window, name, sizeof name);
+  if (window == search->except || !::IsWindowVisible(window) || std::string(name) != "#32770") {
+    return TRUE;
+  }
+  search->found = window;
+  return FALSE;
+}
+
+// A visible dialog of the thread other than the given one (an about box, a trouble dialog).
+HWND WaitForOtherDialog(DWORD threadId, HWND except) {
+  DialogSearch search;
+  search.except = except;
+  vgtest::WaitUntil(
+      [&] {
+        search.found = nullptr;
+        ::EnumThreadWindows(threadId, &FindOtherDialog, reinterpret_cast<LPARAM>(&search));
+        return search.found != nullptr;
+      },
+      kWaitMs);
+  return search.found;
+}
+
+// The example model, installed once for a program run with its real pop-up program; the status
+// window reads the printer itself every second.
+class LanguageTest : public ::testing::Test {
+ protected:
+  static void SetUpTestSuite() {
+    printer_ = new InstalledPrinter("Language",
+                                    {{"Install", "LocalMonitoringTimer", "1"},
+                                     {"", "MonitorInitTime", "100"},
+                                     {"", "TIMEOUT", "0"}},
+                                    "LPT1:", vgtest::PopupProgram::kReal);
+  }
+  static void TearDownTestSuite() {
+    delete printer_;
+    printer_ = nullptr;
+  }
+
+  void SetUp() override {
+    ASSERT_TRUE(printer_->Ready()) << printer_->Failure();
+    ASSERT_EQ(printer_->Ctl("reset").exitCode, 0u);
+    ASSERT_EQ(printer_->Ctl("deviceid", "\"MFG:KORVA;MDL:VP-100;CMD:ESCP;\"").exitCode, 0u);
+    ASSERT_EQ(printer_->Ctl("channels", "0x10000005:0x0004,0x10010003:0").exitCode, 0u);
+    ASSERT_EQ(printer_->Ctl("reply", kReady).exitCode, 0u);
+  }
+
+  // Why the user's language may be another: the program was not started for this case.
+  static std::string StartedUnder(const char* locale) {
+    return std::string("this case runs under LANG=") + locale +
+           " (see tests/integration/CMakeLists.txt)";
+  }
+
+  static std::string Section() {
+    char section[MAX_PATH] = {};
+    DWORD size = sizeof section;
+    if (GetLanguageSection(section, &size, printer_->ProfilePath().c_str()) != 0) return "(failed)";
+    return section;
+  }
+  static std::string ResDll() {
+    char path[MAX_PATH] = {};
+    if (GetResDllPath(path, printer_->Driver().c_str(), printer_->Model().c_str()) != 1) {
+      return "(failed)";
+    }
+    return path;
+  }
+  static std::string Title() { return "KORVA Vigil 3 : " + printer_->Name(); }
+
+  // The status window through the installed printer library, as a detail start (view type 2)
+  // of a user: the library finds the resource library itself.
+  std::unique_ptr<DialogThread> OpenStatusWindow() {
+    if (!library_.IsValid()) {
+      library_.Reset(::LoadLibraryA((printer_->InstallDir() + "\\vgprn.dll").c_str()));
+    }
+    auto start = reinterpret_cast<PFN_PrStartView>(
+        reinterpret_cast<void*>(::GetProcAddress(library_.Get(), "PrStartView")));
+    if (start == nullptr) return nullptr;
+    const InstalledPrinter* printer = printer_;
+    return std::make_unique<DialogThread>([start, printer] {
+      return start(2, printer->Name().c_str(), printer->Driver().c_str(), printer->Port().c_str(),
+                   printer->Model().c_str(), nullptr, nullptr);
+    });
+  }
+
+  // Waits until the window shows the title, then returns its explanation.
+  static std::string WaitForStatus(HWND window, const std::string& title) {
+    if (!vgtest::WaitUntil([&] { return ItemOf(window, IDC_STATUS_MESSAGE) == title; }, kWaitMs)) {
+      return "(the window shows \"" + ItemOf(window, IDC_STATUS_MESSAGE) + "\")";
+    }
+    return ItemOf(window, IDC_STATUS_LINE);
+  }
+
+  // The about box opened from the window's system menu: its title and the text of its first
+  // group box; closed again.
+  static std::vector<std::string> AboutBoxTexts(const DialogThread& view, HWND window) {
+    ::PostMessageA(window, WM_SYSCOMMAND, kAboutCommand, 0);
+    HWND about = WaitForOtherDialog(view.ThreadId(), window);
+    if (about == nullptr) return {"(no about box)"};
+    std::vector<std::string> texts = {TextOf(about)};
+    for (HWND child = ::GetWindow(about, GW_CHILD); child; child = ::GetWindow(child, GW_HWNDNEXT)) {
+      const std::string text = TextOf(child);
+      if (!text.empty()) texts.push_back(text);
+    }
+    ::PostMessageA(about, WM_COMMAND, IDOK, 0);
+    vgtest::WaitUntil([&] { return !::IsWindow(about); }, kWaitMs);
+    return texts;
+  }
+
+  static bool Contains(const std::vector<std::string>& texts, const std::string& text) {
+    for (const std::string& each : texts) {
+      if (each == text) return true;
+    }
+    return false;
+  }
+
+  static InstalledPrinter* printer_;
+  ScopedModule library_;
+};
+
+InstalledPrinter* LanguageTest::printer_ = nullptr;
+
+// --- German (Germany): the profile's "German" line names both numbers.
+
+using GermanUser = LanguageTest;
+
+TEST_F(GermanUser, TheGermanSectionAndResourceLibraryAreChosen) {
+  ASSERT_EQ(::GetUserDefaultLangID(), kGermanGermany) << StartedUnder("de_DE.UTF-8");
+  EXPECT_EQ(Section(), "German");
+  EXPECT_EQ(ResDll(), printer_->InstallDir() + "\\vgres_de.dll");
+  char value[MAX_PATH] = {};
+  const std::string profile = printer_->ProfilePath();
+  ASSERT_EQ(GetLangProfileString("TSS000", value, sizeof value, profile.c_str()), 0);
+  EXPECT_STREQ(value, "Papierprobleme");
+  ASSERT_EQ(GetLangProfileString("WAVRES", value, sizeof value, profile.c_str()), 0);
+  EXPECT_STREQ(value, "vgres_de.dll");
+  ASSERT_EQ(GetLangProfileString("HelpFile", value, sizeof value, profile.c_str()), 0);
+  EXPECT_STREQ(value, "vghelp_de.chm");
+}
+
+TEST_F(GermanUser, TheStatusWindowItsAboutBoxAndItsTroublePagesAreGerman) {
+  ASSERT_EQ(::GetUserDefaultLangID(), kGermanGermany) << StartedUnder("de_DE.UTF-8");
+  auto view = OpenStatusWindow();
+  ASSERT_NE(view, nullptr);
+  HWND window = view->WaitForWindow(Title(), kWaitMs);
+  ASSERT_NE(window, nullptr);
+  // A built-in status: the German resource library's texts.
+  EXPECT_EQ(WaitForStatus(window, kGermanReady), kGermanReadyText);
+  EXPECT_EQ(ItemOf(window, IDOK), "OK");
+  EXPECT_EQ(ItemOf(window, IDC_STATUS_HELP), "&Hilfe");
+  char about[128] = {};
+  ::GetMenuStringA(::GetSystemMenu(window, FALSE), kAboutCommand, about, sizeof about,
+                   MF_BYCOMMAND);
+  EXPECT_STREQ(about, "&Info \xFC"
+                      "ber KORVA Vigil 3...");
+
+  const std::vector<std::string> aboutTexts = AboutBoxTexts(*view, window);
+  ASSERT_FALSE(aboutTexts.empty());
+  EXPECT_EQ(aboutTexts[0], kGermanAbout);
+  EXPECT_TRUE(Contains(aboutTexts, "Versionen"));
+  EXPECT_TRUE(Contains(aboutTexts, "Druckerstatusbibliothek:"));
+
+  // A status of the model's own lines: the German section's texts, and its help in German.
+  ASSERT_EQ(printer_->Ctl("reply", kPaperOut).exitCode, 0u);
+  EXPECT_EQ(WaitForStatus(window, kGermanPaperOutTitle), kGermanPaperOutText);
+  ASSERT_TRUE(vgtest::WaitUntil([&] { return vgtest::ItemVisible(window, IDC_STATUS_HELP); }));
+  EXPECT_EQ(ItemOf(window, IDC_STATUS_HELP_NOTE), "L\xF6sungsschritte finden Sie in der Hilfe.");
+  vgtest::PressButton(window, IDC_STATUS_HELP);
+  HWND trouble = WaitForOtherDialog(view->ThreadId(), window);
+  ASSERT_NE(trouble, nullptr);
+  EXPECT_EQ(TextOf(trouble), "Ein Papierproblem beheben");
+  EXPECT_EQ(ItemOf(trouble, IDC_TROUBLE_TEXT).compare(0, 45,
+                                                      "Der Drucker wurde wegen eines Papierproblems"),
+            0)
+      << ItemOf(trouble, IDC_TROUBLE_TEXT);
+  EXPECT_EQ(ItemOf(trouble, IDC_TROUBLE_NEXT), "&Weiter >");
+  EXPECT_EQ(ItemOf(trouble, IDC_TROUBLE_CLOSE), "Schlie\xDF"
+                                                "en");
+  ::PostMessageA(trouble, WM_COMMAND, IDC_TROUBLE_CLOSE, 0);
+  ASSERT_TRUE(vgtest::WaitUntil([&] { return !::IsWindow(trouble); }, kWaitMs));
+
+  ::PostMessageA(window, WM_CLOSE, 0, 0);
+  ASSERT_TRUE(view->Join(kWaitMs));
+}
+
+// The monitor starts the pop-up program at the job's start; when the paper runs out, the
+// window it opens speaks German, and so does the program's own message.
+TEST_F(GermanUser, ThePopUpProgramsWindowAndMessagesAreGerman) {
+  ASSERT_EQ(::GetUserDefaultLangID(), kGermanGermany) << StartedUnder("de_DE.UTF-8");
+  ASSERT_EQ(printer_->Ctl("reply", kPrinting).exitCode, 0u);
+  vgtest::ChildProcess monitor;
+  ASSERT_TRUE(
+      monitor.Start(printer_->InstallDir() + "\\vgmon.exe", printer_->MonitorArguments("31")));
+  ASSERT_TRUE(vgtest::WaitUntil(
+      [] {
+        return FindMapWindow(MapNameSet::kMonitor, printer_->Name().c_str(), "", kMapKindStatus) !=
+               nullptr;
+      },
+      kWaitMs))
+      << "the pop-up program waits for the job";
+  ASSERT_EQ(printer_->Ctl("reply", kPaperOut).exitCode, 0u);
+  HWND window = nullptr;
+  ASSERT_TRUE(vgtest::WaitUntil(
+      [&] {
+        window = FindMapWindow(MapNameSet::kPrinterLibrary, printer_->Name().c_str(), "",
+                               kMapKindStatus);
+        return window != nullptr && ::IsWindowVisible(window);
+      },
+      kWaitMs));
+  DWORD owner = 0;
+  ::GetWindowThreadProcessId(window, &owner);
+  EXPECT_NE(owner, ::GetCurrentProcessId()) << "the pop-up program's window";
+  EXPECT_EQ(WaitForStatus(window, kGermanPaperOutTitle), kGermanPaperOutText);
+  EXPECT_EQ(ItemOf(window, IDC_STATUS_HELP), "&Hilfe");
+
+  // Paper again, and the job is done: the window closes, the monitor ends.
+  ASSERT_EQ(printer_->Ctl("reply", kReady).exitCode, 0u);
+  EXPECT_TRUE(vgtest::WaitUntil([&] { return !::IsWindow(window); }, kWaitMs));
+  EXPECT_EQ(monitor.Wait(kWaitMs), 0u);
+
+  // Started without a printer, the program says how to use it.
+  vgtest::ChildProcess program;
+  ASSERT_TRUE(program.Start(printer_->InstallDir() + "\\vgpop.exe", ""));
+  const vgtest::MessageBoxSeen box = vgtest::WaitForMessageBox(program.Id(), kWaitMs);
+  EXPECT_TRUE(box.found);
+  EXPECT_NE(box.text.find("Zeigt das Statusfenster eines Druckers"), std::string::npos)
+      << box.text;
+  EXPECT_EQ(program.Wait(kWaitMs), 2u);
+}
+
+// A German section whose resource library is missing is passed over for English (United
+// States), with the English status lines.
+TEST_F(GermanUser, WithoutTheGermanLibraryTheEnglishOneServes) {
+  ASSERT_EQ(::GetUserDefaultLangID(), kGermanGermany) << StartedUnder("de_DE.UTF-8");
+  const std::string profile = printer_->ProfilePath();
+  ASSERT_TRUE(::WritePrivateProfileStringA("German", "ResDll", "vgres_missing.dll",
+                                           profile.c_str()));
+  ::WritePrivateProfileStringA(nullptr, nullptr, nullptr, profile.c_str());
+  EXPECT_EQ(Section(), "English");
+  EXPECT_EQ(ResDll(), printer_->InstallDir() + "\\vgres.dll");
+
+  ASSERT_EQ(printer_->Ctl("reply", kPaperOut).exitCode, 0u);
+  auto view = OpenStatusWindow();
+  ASSERT_NE(view, nullptr);
+  HWND window = view->WaitForWindow(Title(), kWaitMs);
+  ASSERT_NE(window, nullptr);
+  EXPECT_EQ(WaitForStatus(window, "Paper out"),
+            "The printer is out of paper. Load a new paper roll, then press the Feed button.");
+  EXPECT_EQ(ItemOf(window, IDC_STATUS_HELP), "&Help");
+  ::PostMessageA(window, WM_CLOSE, 0, 0);
+  EXPECT_TRUE(view->Join(kWaitMs));
+
+  ::WritePrivateProfileStringA("German", "ResDll", "vgres_de.dll", profile.c_str());
+  ::WritePrivateProfileStringA(nullptr, nullptr, nullptr, profile.c_str());
+  EXPECT_EQ(Section(), "German");
+}
+
+// --- German (Austria): no line names the Austrian sub-language; the German line serves.
+
+using AustrianUser = LanguageTest;
+
+TEST_F(AustrianUser, TheGermanLineOfThePrimaryLanguageServes) {
+  ASSERT_EQ(::GetUserDefaultLangID(), kGermanAustria) << StartedUnder("de_AT.UTF-8");
+  EXPECT_EQ(Section(), "German");
+  EXPECT_EQ(ResDll(), printer_->InstallDir() + "\\vgres_de.dll");
+  auto view = OpenStatusWindow();
+  ASSERT_NE(view, nullptr);
+  HWND window = view->WaitForWindow(Title(), kWaitMs);
+  ASSERT_NE(window, nullptr);
+  EXPECT_EQ(WaitForStatus(window, kGermanReady), kGermanReadyText);
+  ::PostMessageA(window, WM_CLOSE, 0, 0);
+  EXPECT_TRUE(view->Join(kWaitMs));
+}
+
+// --- French: the profile has no French line; the first English line serves.
+
+using UnlistedLanguageUser = LanguageTest;
+
+TEST_F(UnlistedLanguageUser, TheEnglishSectionAndWindowsServe) {
+  ASSERT_EQ(::GetUserDefaultLangID(), kFrenchFrance) << StartedUnder("fr_FR.UTF-8");
+  EXPECT_EQ(Section(), "English");
+  EXPECT_EQ(ResDll(), printer_->InstallDir() + "\\vgres.dll");
+
+  auto view = OpenStatusWindow();
+  ASSERT_NE(view, nullptr);
+  HWND window = view->WaitForWindow(Title(), kWaitMs);
+  ASSERT_NE(window, nullptr);
+  EXPECT_EQ(WaitForStatus(window, "Ready"), "The printer is ready to print.");
+  const std::vector<std::string> aboutTexts = AboutBoxTexts(*view, window);
+  ASSERT_FALSE(aboutTexts.empty());
+  EXPECT_EQ(aboutTexts[0], "About KORVA Vigil 3");
+  EXPECT_TRUE(Contains(aboutTexts, "Versions"));
+
+  ASSERT_EQ(printer_->Ctl("reply", kPaperOut).exitCode, 0u);
+  EXPECT_EQ(WaitForStatus(window, "Paper out"),
+            "The printer is out of paper. Load a new paper roll, then press the Feed button.");
+  ::PostMessageA(window, WM_CLOSE, 0, 0);
+  EXPECT_TRUE(view->Join(kWaitMs));
+
+  // The pop-up program's own message falls back to English too.
+  vgtest::ChildProcess program;
+  ASSERT_TRUE(program.Start(printer_->InstallDir() + "\\vgpop.exe", ""));
+  const vgtest::MessageBoxSeen box = vgtest::WaitForMessageBox(program.Id(), kWaitMs);
+  EXPECT_NE(box.text.find("Shows the status window of a printer"), std::string::npos) << box.text;
+  EXPECT_EQ(program.Wait(kWaitMs), 2u);
+}
+
+}  // namespace
