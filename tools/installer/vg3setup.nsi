@@ -76,6 +76,8 @@ Page custom PrinterPage PrinterPageLeave
 !insertmacro MUI_UNPAGE_CONFIRM
 !insertmacro MUI_UNPAGE_INSTFILES
 
+; The installer and the uninstaller speak the user's language when it is one of these, and
+; English otherwise.
 !insertmacro MUI_LANGUAGE "English"
 !insertmacro MUI_LANGUAGE "German"
 
@@ -167,7 +169,6 @@ FunctionEnd
 ; --- Command line -------------------------------------------------------------------------
 
 Function .onInit
-  !insertmacro MUI_LANGDLL_DISPLAY
   ${GetParameters} $0
   ClearErrors
   ${GetOptions} $0 "/PRINTER=" $PrinterName
@@ -350,10 +351,6 @@ Function RemoveOwnFilesWhenUnused
 FunctionEnd
 
 ; --- Uninstallation -----------------------------------------------------------------------
-
-Function un.onInit
-  !insertmacro MUI_UNGETLANGUAGE
-FunctionEnd
 
 Section "Uninstall"
   SetOutPath "$TEMP"

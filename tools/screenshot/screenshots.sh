@@ -48,12 +48,20 @@ cp "$BIN/vgshot.exe" "$WORK/"
   --from 'C:\vgshots\kit' </dev/null >/dev/null
 
 status=0
-while read -r window state file; do
+while read -r window state file language; do
   [ -z "${window:-}" ] || [[ $window == \#* ]] && continue
+  # Wine takes the user's language from the Unix locale it starts in; the build compiles the
+  # locales it needs (tests/integration/CMakeLists.txt).
+  locale=()
+  case "${language:--}" in
+    -) ;;
+    de) locale=(LANG=de_DE.UTF-8 LC_ALL=de_DE.UTF-8 LANGUAGE= LOCPATH="$BUILD/locale") ;;
+    *) say "$file: unknown language $language"; status=1; continue ;;
+  esac
   rm -rf "$SIGNAL"
   mkdir -p "$SIGNAL"
-  "$RUN" explorer "/desktop=vgshot,$DESKTOP" 'C:\vgshots\vgshot.exe' "$window" "$state" \
-    'C:\vgshots\signal' "$DRIVER" </dev/null >/dev/null 2>&1 &
+  env "${locale[@]}" "$RUN" explorer "/desktop=vgshot,$DESKTOP" 'C:\vgshots\vgshot.exe' "$window" \
+    "$state" 'C:\vgshots\signal' "$DRIVER" </dev/null >/dev/null 2>&1 &
   shot=$!
   for _ in $(seq 600); do
     [ -f "$SIGNAL/ready.txt" ] && break

@@ -21,6 +21,7 @@
 #include "common/registry_win.h"
 #include "common/unique_handle.h"
 #include "common/win.h"
+#include "printer/profile_info.h"
 #include "printer/status_info_win.h"
 #include "printer/vgprn_app_win.h"
 #include "printer/vgprn_exports.h"
@@ -210,18 +211,28 @@ bool Simulate(const std::vector<std::string>& command) {
 // A status of the simulated printer, and the title the window shows for it.
 struct PrinterState {
   const char* name;
-  const char* reply;    // the standing reply; null for a printer that does not answer
-  const char* message;  // the window's message; null: the resource string below
+  const char* reply;      // the standing reply; null for a printer that does not answer
+  const char* statusKey;  // the model's status line of the state; null: the string below
   UINT messageId;
 };
 
 const PrinterState kStates[] = {
     {"ready", "@BDC ST\\r\\nST:04;\\f", nullptr, IDS_STATUS_READY},
     {"printing", "@BDC ST\\r\\nST:03;\\f", nullptr, IDS_STATUS_BUSY},
-    {"paper-out", "@BDC ST\\r\\nST:00;ER:06;\\f", "Paper out", 0},
-    {"ink-low", "@BDC ST\\r\\nST:04;WR:10;\\f", "Ink low", 0},
+    {"paper-out", "@BDC ST\\r\\nST:00;ER:06;\\f", "STATUS03", 0},
+    {"ink-low", "@BDC ST\\r\\nST:04;WR:10;\\f", "STATUS01", 0},
     {"comm-error", nullptr, nullptr, IDS_STATUS_COMM_ERROR},
 };
+
+// The title of one of the model's status lines, in the user's language section.
+std::string StatusLineTitle(const Model& model, const char* key) {
+  char value[kProfileTextSize] = {};
+  if (GetLangProfileString(key, value, sizeof value, model.profile.c_str()) != 0) return "";
+  CProfileInfo line;
+  line.ParseLine(std::string(key) + "=" + value);
+  ProfileLine parsed;
+  return line.First(&parsed) == 1 ? parsed.text1 : "";
+}
 
 // The icon control's own procedure, while a picture is taken: its blinking holds still.
 WNDPROC g_iconProc = nullptr;
@@ -297,8 +308,9 @@ int ShowStatus(const Model& model, const std::string& state, const std::string& 
       (chosen->reply == nullptr && !Simulate({"fail", printer, "QVGetStatus", "-9"}))) {
     return 3;
   }
-  std::string message = chosen->message != nullptr ? chosen->message : "";
-  if (chosen->message == nullptr) {
+  std::string message =
+      chosen->statusKey != nullptr ? StatusLineTitle(model, chosen->statusKey) : "";
+  if (chosen->statusKey == nullptr) {
     char text[256] = {};
     ::LoadStringA(TheApp().ResourceModule(), chosen->messageId, text, sizeof text);
     message = text;
