@@ -14,6 +14,7 @@
 #include "common/system_library_win.h"
 #include "common/text_util.h"
 #include "common/unique_handle.h"
+#include "common/vgprn_exports.h"
 #include "common/windows_version_win.h"
 
 namespace {
@@ -22,10 +23,6 @@ constexpr char kProfileListKey[] = "software\\Microsoft\\Windows NT\\CurrentVers
 constexpr DWORD kNameValueSize = MAX_PATH;
 constexpr DWORD kSettingUnused = 255;
 constexpr DWORD kFirstTimerValue = 10;
-
-// The printer library's defaults export, bound by name.
-using SetRegDefaultValueFn = int(__cdecl*)(const char*, const char*, const char*, const char*,
-                                           const char*);
 
 const char* Safe(const char* text) { return text ? text : ""; }
 
@@ -415,7 +412,7 @@ int RebuildTargetKey(HKEY root, const char* printerName, const char* portName,
   if (!GetPrnDllPath(libraryPath, driverName, modelId)) return kRebuildNoLibrary;
   ScopedModule library(::LoadLibraryA(libraryPath));
   if (!library.IsValid()) return kRebuildNoLibrary;
-  auto setDefaults = GetProcAs<SetRegDefaultValueFn>(library.Get(), "PrSetRegDefaultValue");
+  auto setDefaults = GetProcAs<PFN_PrSetRegDefaultValue>(library.Get(), "PrSetRegDefaultValue");
   if (setDefaults == nullptr) return kRebuildNoExport;
   return setDefaults(Safe(printerName), driverName, Safe(portName), Safe(modelId), nullptr);
 }

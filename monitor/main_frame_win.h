@@ -7,10 +7,10 @@
 #include <mutex>
 
 #include "common/unique_handle.h"
+#include "common/vgprn_exports.h"
 #include "common/win.h"
 #include "common/worker_thread_win.h"
 #include "monitor/quit_timer_win.h"
-#include "printer/vgprn_exports.h"
 
 class CQv;
 namespace vgmon {

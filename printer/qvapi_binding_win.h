@@ -5,9 +5,9 @@
 // handle objects (CQvApi, CQvApiChannel) for the span of one operation.
 #include <mutex>
 
-#include "common/win.h"
 #include "common/app_mem_win.h"
-#include "printer/qvapi.h"
+#include "common/qvapi.h"
+#include "common/win.h"
 
 class CQvApiBase {
  public:

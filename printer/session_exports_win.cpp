@@ -12,13 +12,13 @@
 #include "common/registry_win.h"
 #include "common/text_util.h"
 #include "common/unique_handle.h"
+#include "common/vgprn_exports.h"
 #include "printer/channel_rules.h"
 #include "printer/monitoring_buffer_win.h"
 #include "printer/qvapi_binding_win.h"
 #include "printer/session_state_win.h"
 #include "printer/timer_string.h"
 #include "printer/vgprn_app_win.h"
-#include "printer/vgprn_exports.h"
 
 namespace {
 

@@ -2,7 +2,7 @@
 
 #include <cstring>
 
-#include "printer/qvapi.h"
+#include "common/qvapi.h"
 
 namespace {
 

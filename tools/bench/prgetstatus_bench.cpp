@@ -17,13 +17,13 @@
 #include <string>
 #include <vector>
 
+#include "common/qvapi.h"
 #include "common/registry_win.h"
 #include "common/system_library_win.h"
 #include "common/target_keys_win.h"
 #include "common/unique_handle.h"
+#include "common/vgprn_exports.h"
 #include "common/win.h"
-#include "printer/qvapi.h"
-#include "printer/vgprn_exports.h"
 #include "tools/qvsim/qvsim_control_win.h"
 
 namespace {

@@ -11,10 +11,10 @@
 #include <vector>
 
 #include "common/kv_open_printer_win.h"
+#include "common/qvapi.h"
 #include "common/system_library_win.h"
 #include "common/unique_handle.h"
 #include "common/win.h"
-#include "printer/qvapi.h"
 
 namespace {
 
