@@ -10,6 +10,7 @@
 #include "common/install_profile_win.h"
 #include "common/instance_names.h"
 #include "common/kv_open_printer_win.h"
+#include "common/param_block.h"
 #include "common/registry_win.h"
 #include "common/system_library_win.h"
 #include "common/target_defaults_win.h"
@@ -18,7 +19,6 @@
 #include "common/unique_handle.h"
 #include "common/windows_version_win.h"
 #include "monitor/messages_win.h"
-#include "monitor/param_block.h"
 #include "monitor/poll_decisions.h"
 #include "monitor/qv_win.h"
 

@@ -12,7 +12,7 @@
 #include <string>
 #include <vector>
 
-#include "monitor/param_block.h"
+#include "common/param_block.h"
 #include "support/installed_printer.h"
 #include "support/test_target_keys.h"
 #include "support/win_test_support.h"

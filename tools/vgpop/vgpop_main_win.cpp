@@ -10,10 +10,10 @@
 
 #include "common/exception_guard_win.h"
 #include "common/map_records_win.h"
+#include "common/param_block.h"
 #include "common/unique_handle.h"
 #include "common/vgl_param.h"
 #include "common/win.h"
-#include "monitor/param_block.h"
 
 namespace {
 
