@@ -17,6 +17,7 @@
 #include "common/target_keys_win.h"
 #include "common/text_util.h"
 #include "common/unique_handle.h"
+#include "common/window_messages.h"
 #include "common/windows_version_win.h"
 #include "monitor/messages_win.h"
 #include "monitor/poll_decisions.h"
@@ -24,8 +25,6 @@
 
 namespace {
 
-constexpr UINT kRestartQuitTimer = WM_USER + 7;
-constexpr UINT_PTR kQuitTimer = 9;
 const char kWindowClass[] = "VGL3V3MSBackMon03WClass";
 const char kWindowTitle[] = "VGL3S BackMon";
 const char kDriverRoot[] = "software\\KORVA\\VGL3\\Driver\\";
@@ -234,7 +233,7 @@ LRESULT CMainFrame::HandleMessage(HWND window, UINT message, WPARAM wParam, LPAR
         m_bQuitTimerFired = true;
       }
       break;
-    case kRestartQuitTimer:
+    case WM_RESTART_QUIT_TIMER:
       RestartQuitTimer();
       break;
     case CQuitTimer::kApplyMessage:

@@ -10,13 +10,10 @@
 #include "common/kv_open_printer_win.h"
 #include "common/unique_handle.h"
 #include "common/vgl_param.h"
+#include "common/window_messages.h"
 #include "monitor/main_frame_win.h"
 #include "monitor/messages_win.h"
 #include "monitor/startup_rules.h"
-
-namespace {
-constexpr UINT kRestartQuitTimer = WM_USER + 7;
-}
 
 CMTApp::CMTApp() {
   VgLogStart("C:\\VGMONX.LOG", "VG_MT");
@@ -183,7 +180,7 @@ int CMTApp::DuplProc(const char* printer, const char* port, const char* jobId) {
   }
   if (running != 0) {
     VgLogWrite("In case of existing mapfile");
-    ::PostMessageA(static_cast<HWND>(LongToHandle(running)), kRestartQuitTimer, 0, 0);
+    ::PostMessageA(static_cast<HWND>(LongToHandle(running)), WM_RESTART_QUIT_TIMER, 0, 0);
     return (jobId && jobId[0] != '\0') ? 1 : 0;
   }
   VgLogWrite("In case of null mapfile pointer");
