@@ -6,6 +6,7 @@
 #include <string>
 
 #include "common/debug_log_rules.h"
+#include "common/registry_keys.h"
 #include "common/registry_win.h"
 #include "common/system_library_win.h"
 #include "common/win.h"
@@ -116,7 +117,7 @@ void AppendLine(LogState& s, const std::string& body, unsigned indent) {
 
 bool ReadMonitorSwitch(const char* valueName) {
   HKEY key = nullptr;
-  if (::RegOpenKeyExA(HKEY_LOCAL_MACHINE, "SOFTWARE\\KORVA\\VGL3\\Debug", 0, KEY_READ, &key) !=
+  if (::RegOpenKeyExA(HKEY_LOCAL_MACHINE, vgreg::kMonitorLogSwitchKey, 0, KEY_READ, &key) !=
       ERROR_SUCCESS) {
     return false;
   }
@@ -171,8 +172,8 @@ void VgLogEnd() {
 }
 
 bool VgTraceReadSwitch() {
-  Registry key(HKEY_LOCAL_MACHINE, "Software\\Korva\\VGL3");
-  return key.GetDWordValue("log", 0) != 0;
+  Registry key(HKEY_LOCAL_MACHINE, vgreg::kLibraryLogSwitchKey);
+  return key.GetDWordValue(vgreg::kLibraryLogSwitch, 0) != 0;
 }
 
 void VgTraceEnable(bool on) {

@@ -5,6 +5,7 @@
 #include <string>
 
 #include "common/kv_open_printer_win.h"
+#include "common/registry_keys.h"
 #include "common/text_util.h"
 #include "common/unique_handle.h"
 #include "common/vgl_param.h"
@@ -144,8 +145,7 @@ int CVglParam::FillAndWriteParamFile(const char* printer, const char* port, cons
 int CVglParam::CreateRunParamFile(const char* printer, const char* port, const char* model) {
   const char* valueName = (printer && printer[0]) ? printer : (port ? port : "");
   HKEY run = nullptr;
-  if (::RegOpenKeyExA(HKEY_CURRENT_USER, "software\\Microsoft\\Windows\\CurrentVersion\\Run", 0,
-                      KEY_READ, &run) == ERROR_SUCCESS) {
+  if (::RegOpenKeyExA(HKEY_CURRENT_USER, vgreg::kRunKey, 0, KEY_READ, &run) == ERROR_SUCCESS) {
     char value[MAX_PATH + 1] = {};
     DWORD size = MAX_PATH;
     if (::RegQueryValueExA(run, valueName, nullptr, nullptr, reinterpret_cast<BYTE*>(value),
@@ -202,7 +202,7 @@ int CVglParam::FillFromSpooler() {
 int CVglParam::FillModelID() {
   if (DriverName[0] == '\0') return 0;
   if (ModelID[0] != '\0') return 1;
-  const std::string keyPath = std::string("software\\KORVA\\VGL3\\Driver\\") + DriverName;
+  const std::string keyPath = std::string(vgreg::kDriverKeyPrefix) + DriverName;
   ScopedRegKey key;
   if (::RegOpenKeyExA(HKEY_LOCAL_MACHINE, keyPath.c_str(), 0, KEY_READ, key.Receive()) !=
       ERROR_SUCCESS) {
@@ -210,8 +210,8 @@ int CVglParam::FillModelID() {
   }
   char value[MAX_PATH + 1] = {};
   DWORD size = MAX_PATH;
-  if (::RegQueryValueExA(key.Get(), "ModelID", nullptr, nullptr, reinterpret_cast<BYTE*>(value),
-                         &size) != ERROR_SUCCESS) {
+  if (::RegQueryValueExA(key.Get(), vgreg::kDriverModelId, nullptr, nullptr,
+                         reinterpret_cast<BYTE*>(value), &size) != ERROR_SUCCESS) {
     return 0;
   }
   CopyParamText(ModelID, std::string_view(value, strnlen(value, MAX_PATH)));

@@ -4,6 +4,7 @@
 #include <vector>
 
 #include "common/logon_rules.h"
+#include "common/registry_keys.h"
 #include "common/registry_win.h"
 #include "common/system_library_win.h"
 #include "common/text_util.h"
@@ -14,7 +15,7 @@ namespace {
 
 // NT 4 names its installed suites in this list.
 bool ProductSuiteHasTerminalServer() {
-  Registry options(HKEY_LOCAL_MACHINE, "System\\CurrentControlSet\\Control\\ProductOptions");
+  Registry options(HKEY_LOCAL_MACHINE, vgreg::kProductOptionsKey);
   if (options.GetValueType("ProductSuite") != REG_MULTI_SZ) return false;
   const std::vector<BYTE> data = options.GetBinary("ProductSuite");
   return vglogon::MultiSzContains(

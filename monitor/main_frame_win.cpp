@@ -11,6 +11,7 @@
 #include "common/instance_names.h"
 #include "common/kv_open_printer_win.h"
 #include "common/param_block.h"
+#include "common/registry_keys.h"
 #include "common/registry_win.h"
 #include "common/system_library_win.h"
 #include "common/target_defaults_win.h"
@@ -27,7 +28,6 @@ namespace {
 
 const char kWindowClass[] = "VGL3V3MSBackMon03WClass";
 const char kWindowTitle[] = "VGL3S BackMon";
-const char kDriverRoot[] = "software\\KORVA\\VGL3\\Driver\\";
 
 // The spooler's driver name of a printer, or "".
 std::string SpoolerDriverName(const char* printer) {
@@ -115,9 +115,9 @@ int CMainFrame::Init(bool alreadyRunning) {
       if (GetDriverName(m_szModelID, byModel)) driver = byModel;
     }
     if (driver.empty()) driver = SpoolerDriverName(m_szPrinterName);
-    vgtext::CopyBounded(m_szDriverKey, sizeof m_szDriverKey, kDriverRoot + driver);
+    vgtext::CopyBounded(m_szDriverKey, sizeof m_szDriverKey, vgreg::kDriverKeyPrefix + driver);
     Registry driverKey(HKEY_LOCAL_MACHINE, m_szDriverKey);
-    const bool lineType = driverKey.GetString("Type", "") == "QOLT";
+    const bool lineType = driverKey.GetString(vgreg::kDriverType, "") == vgreg::kDriverTypeLine;
     // Only printers of the line type on NT look for the logon user's hive.
     const TargetHive hive =
         (IsNtPlatform() && lineType) ? TargetHive::kLogonUser : TargetHive::kCurrentUser;
@@ -134,16 +134,16 @@ int CMainFrame::Init(bool alreadyRunning) {
     // The bidirectional library must be registered with the driver.
     std::string libraryName;
     std::string installPath;
-    if (!driverKey.QueryString("QVAPI32", &libraryName) ||
-        !driverKey.QueryString("InstallPath", &installPath) ||
+    if (!driverKey.QueryString(vgreg::kDriverQvapi32, &libraryName) ||
+        !driverKey.QueryString(vgreg::kDriverInstallPath, &installPath) ||
         libraryName.size() + installPath.size() + 1 >= MAX_PATH) {
       return 0;
     }
 
     Registry target(m_hTargetRoot, m_szTargetKey, false, KEY_ALL_ACCESS);
-    target.DeleteValue("Channel");
-    target.DeleteValue("Status");
-    target.DeleteValue("ComStatus");
+    target.DeleteValue(vgreg::kTargetChannel);
+    target.DeleteValue(vgreg::kTargetStatus);
+    target.DeleteValue(vgreg::kTargetComStatus);
   }
 
   if (m_szJobID[0] != '\0' && !m_bFilePort) StartPopup();
@@ -326,7 +326,7 @@ int CMainFrame::GetTimerValue() {
     const int seconds = vgmon::LibraryPollInterval(getTimer(m_pcQv->m_dwStatusChannel, &network));
     if (seconds != -1) {
       Registry target(m_hTargetRoot, m_szTargetKey, false, KEY_ALL_ACCESS);
-      target.SetDWord("Timer", static_cast<DWORD>(seconds));
+      target.SetDWord(vgreg::kTargetTimer, static_cast<DWORD>(seconds));
       return seconds;
     }
   }
@@ -335,11 +335,11 @@ int CMainFrame::GetTimerValue() {
       (m_hResLib && ::LoadStringA(m_hResLib, 1340, text, sizeof text) > 0) ? std::atol(text) : 0;
   Registry target(m_hTargetRoot, m_szTargetKey, false, KEY_ALL_ACCESS);
   if (!target.IsOpen()) return vgmon::BoundPollInterval(fromResource);
-  const DWORD stored = target.ReadDWord("Timer");
-  const bool missing = target.GetValueType("Timer") == 0;
+  const DWORD stored = target.ReadDWord(vgreg::kTargetTimer);
+  const bool missing = target.GetValueType(vgreg::kTargetTimer) == 0;
   const int seconds =
       vgmon::BoundPollInterval(missing ? fromResource : static_cast<long>(static_cast<int>(stored)));
-  if (missing) target.SetDWord("Timer", static_cast<DWORD>(seconds));
+  if (missing) target.SetDWord(vgreg::kTargetTimer, static_cast<DWORD>(seconds));
   return seconds;
 }
 

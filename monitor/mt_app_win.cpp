@@ -8,6 +8,7 @@
 #include "common/debug_log_win.h"
 #include "common/instance_names.h"
 #include "common/kv_open_printer_win.h"
+#include "common/registry_keys.h"
 #include "common/unique_handle.h"
 #include "common/vgl_param.h"
 #include "common/window_messages.h"
@@ -16,7 +17,7 @@
 #include "monitor/startup_rules.h"
 
 CMTApp::CMTApp() {
-  VgLogStart("C:\\VGMONX.LOG", "VG_MT");
+  VgLogStart("C:\\VGMONX.LOG", vgreg::kMonitorLogSwitch);
   VgLogWrite("***** LOG START ******");
 }
 
@@ -69,7 +70,7 @@ int CMTApp::InitInstance() {
 
   if (!DuplProc(param.PrinterName, param.PortName, param.JobID)) return 0;
 
-  const std::string driverKey = std::string("software\\KORVA\\VGL3\\Driver\\") + param.DriverName;
+  const std::string driverKey = std::string(vgreg::kDriverKeyPrefix) + param.DriverName;
   {
     // Without a driver name the path names the Driver key's parent, which says nothing; only
     // a model id can still lead to a driver (through the profile).

@@ -4,6 +4,7 @@
 #include <mutex>
 
 #include "common/debug_log_win.h"
+#include "common/registry_keys.h"
 #include "common/registry_win.h"
 #include "monitor/main_frame_win.h"
 #include "monitor/messages_win.h"
@@ -61,11 +62,13 @@ void CMainFrame::ApplyPollState(const vgmon::PollState& state) {
 
 int CMainFrame::CheckCommonErrors() {
   VgLogWrite("CMainFrame::CheckCommonErrors");
-  Registry common(HKEY_LOCAL_MACHINE, "software\\KORVA\\VGL3\\VGLCommon");
+  Registry common(HKEY_LOCAL_MACHINE, vgreg::kCommonKey);
   const struct {
     const char* name;
     UINT stringId;
-  } switches[] = {{"RST_FREPLACE", 1233}, {"ERR_QVAPIINUSE", 1234}, {"ERR_OTHERS", 1235}};
+  } switches[] = {{vgreg::kCommonFileReplaced, 1233},
+                  {vgreg::kCommonQvapiInUse, 1234},
+                  {vgreg::kCommonOtherError, 1235}};
   bool anySet = false;
   for (const auto& entry : switches) {
     const DWORD value = common.GetDWordValue(entry.name, 0xFFFFFFFF);
@@ -85,9 +88,9 @@ int CMainFrame::FirstCheck() {
   {
     Registry target(m_hTargetRoot, m_szTargetKey, false, KEY_ALL_ACCESS);
     if (target.IsOpen()) {
-      target.DeleteValue("Channel");
-      target.DeleteValue("Status");
-      target.SetDWord("ComStatus", m_pcQv->m_dwComStatus);
+      target.DeleteValue(vgreg::kTargetChannel);
+      target.DeleteValue(vgreg::kTargetStatus);
+      target.SetDWord(vgreg::kTargetComStatus, m_pcQv->m_dwComStatus);
     }
   }
   int nPopup = 0;

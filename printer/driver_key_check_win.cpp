@@ -2,13 +2,13 @@
 
 #include <string>
 
+#include "common/registry_keys.h"
 #include "common/registry_win.h"
 #include "common/unique_handle.h"
 #include "printer/vgprn_app_win.h"
 
 int CheckDriverKey(const char* driverName, const char* resDllName) {
-  const std::string path =
-      std::string("software\\KORVA\\VGL3\\Driver\\") + (driverName ? driverName : "");
+  const std::string path = std::string(vgreg::kDriverKeyPrefix) + (driverName ? driverName : "");
   if (Registry(HKEY_LOCAL_MACHINE, path.c_str()).IsOpen()) return 1;
 
   HMODULE resources = TheApp().ResourceModule();

@@ -3,6 +3,7 @@
 #include <cstring>
 
 #include "common/debug_log_win.h"
+#include "common/registry_keys.h"
 #include "common/system_library_win.h"
 #include "common/text_util.h"
 #include "common/unique_handle.h"
@@ -11,7 +12,7 @@
 
 namespace {
 
-const char kLibraryDataName[] = "QVAPIB6Namex86";
+using vgreg::kQvapiLibraryDataName;
 
 // The library's file name from the printer data, and the folder of the driver's data file.
 // Empty strings when the spooler cannot tell.
@@ -41,7 +42,7 @@ LibraryLocation LocateLibrary(const char* printerName) {
   if (fileName.Get() == nullptr) return location;
   DWORD type = 0;
   DWORD needed = 0;
-  if (::GetPrinterDataA(printer.Get(), const_cast<char*>(kLibraryDataName), &type,
+  if (::GetPrinterDataA(printer.Get(), const_cast<char*>(kQvapiLibraryDataName), &type,
                         fileName.As<BYTE>(), MAX_PATH, &needed) != ERROR_SUCCESS) {
     return location;
   }

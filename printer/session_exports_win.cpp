@@ -9,6 +9,7 @@
 #include "common/debug_log_win.h"
 #include "common/exception_guard_win.h"
 #include "common/install_profile_win.h"
+#include "common/registry_keys.h"
 #include "common/registry_win.h"
 #include "common/text_util.h"
 #include "common/unique_handle.h"
@@ -178,8 +179,7 @@ extern "C" int __cdecl PrGetTimerValue(DWORD channelNumber, int* networkFlag) {
     const bool network = (channel.GetChannelMode() & qvapi::kModeNetwork) != 0;
 
     std::string timer;
-    const std::string driverKeyPath =
-        std::string("software\\KORVA\\VGL3\\Driver\\") + identity.DriverName();
+    const std::string driverKeyPath = std::string(vgreg::kDriverKeyPrefix) + identity.DriverName();
     Registry driverKey(HKEY_LOCAL_MACHINE, driverKeyPath.c_str());
     if (driverKey.IsOpen()) {
       if (networkFlag) *networkFlag = network ? 1 : 0;

@@ -18,6 +18,7 @@
 #include <vector>
 
 #include "common/qvapi.h"
+#include "common/registry_keys.h"
 #include "common/registry_win.h"
 #include "common/system_library_win.h"
 #include "common/target_keys_win.h"
@@ -228,7 +229,8 @@ int main(int argc, char** argv) {
   LARGE_INTEGER counterRate;
   ::QueryPerformanceFrequency(&counterRate);
   const LONGLONG frequency = counterRate.QuadPart;
-  if (Registry(HKEY_LOCAL_MACHINE, "Software\\Korva\\VGL3").GetDWordValue("log", 0) != 0) {
+  if (Registry(HKEY_LOCAL_MACHINE, vgreg::kLibraryLogSwitchKey)
+          .GetDWordValue(vgreg::kLibraryLogSwitch, 0) != 0) {
     std::printf("note: the printer library's debug log is on; the figures include its writes\n");
   }
 
