@@ -23,6 +23,7 @@
 #include "monitor/messages_win.h"
 #include "monitor/poll_decisions.h"
 #include "monitor/qv_win.h"
+#include "resources/vgres_ids.h"
 
 namespace {
 
@@ -78,7 +79,7 @@ int CMainFrame::Init(bool alreadyRunning) {
     if (m_szDriverName[0] == '\0') GetDriverName(m_szModelID, m_szDriverName);
     if (GetProfilePath(m_szProfilePath, m_szDriverName, m_szModelID) &&
         m_szProfilePath[0] == '\0') {
-      ShowStartError(1224, "Could not find specified file.");
+      ShowStartError(IDS_FILE_NOT_FOUND, "Could not find specified file.");
       return 0;
     }
   }
@@ -89,14 +90,14 @@ int CMainFrame::Init(bool alreadyRunning) {
     if (m_hResLib == nullptr) {
       if (!GetResDllPath(resDll, m_szDriverName, m_szModelID) || resDll[0] == '\0' ||
           (m_hResLib = ::LoadLibraryA(resDll)) == nullptr) {
-        ShowStartError(1224, "Could not find specified file.");
+        ShowStartError(IDS_FILE_NOT_FOUND, "Could not find specified file.");
         return 0;
       }
     }
 
     if (!GetPrnDllPath(m_szPrnDllPath, m_szDriverName, m_szModelID) ||
         m_szPrnDllPath[0] == '\0' || (m_hPrnLib = ::LoadLibraryA(m_szPrnDllPath)) == nullptr) {
-      ShowStartError(1224, "Could not find specified file.");
+      ShowStartError(IDS_FILE_NOT_FOUND, "Could not find specified file.");
       return 0;
     }
     m_pfnPrMonitoringStart = GetProcAs<PFN_PrMonitoringStart>(m_hPrnLib, "PrMonitoringStart");
@@ -126,7 +127,7 @@ int CMainFrame::Init(bool alreadyRunning) {
                       &m_hTargetRoot, hive);
     if (m_szTargetKey[0] == '\0' ||
         !ChkNtfyReg(m_hTargetRoot, m_szTargetKey, m_szModelID, m_szProfilePath)) {
-      ShowStartError(1222, "Unable to find printer information.");
+      ShowStartError(IDS_NO_PRINTER_INFO, "Unable to find printer information.");
       return 0;
     }
     m_nEnableGetStatusErr = ProfileInt("EnableGetStatusErr", 0);
@@ -160,7 +161,7 @@ int CMainFrame::Init(bool alreadyRunning) {
   // appear or go while the worker runs.
   m_pcQv = new (std::nothrow) CQv(m_szModelID);
   if (m_pcQv == nullptr) {
-    ShowResOrFallback(m_hResLib, 1216, "Cannot allocate memory.");
+    ShowResOrFallback(m_hResLib, IDS_NO_MEMORY, "Cannot allocate memory.");
     m_hSyncEvent.Close();
     return 0;
   }
@@ -221,7 +222,7 @@ LRESULT CMainFrame::HandleMessage(HWND window, UINT message, WPARAM wParam, LPAR
       break;
     case WM_COMMAND:
       // The loop ends; EndMonitoring then closes as WM_CLOSE does.
-      if (LOWORD(wParam) == 1 || LOWORD(wParam) == 2) ::PostQuitMessage(0);
+      if (LOWORD(wParam) == IDOK || LOWORD(wParam) == IDCANCEL) ::PostQuitMessage(0);
       break;
     case WM_CLOSE:
       ::PostQuitMessage(0);
@@ -297,7 +298,7 @@ int CMainFrame::MonitorStart() {
   if (missing != nullptr) {
     ::MessageBoxA(nullptr, missing, "ERROR", MB_OK);
     m_pcQv->m_bEnabled = FALSE;
-    ShowStartError(1225, "Failed to open the specified file.");
+    ShowStartError(IDS_FILE_OPEN_FAILED, "Failed to open the specified file.");
     return 0;
   }
   return FirstCheck();
@@ -332,7 +333,9 @@ int CMainFrame::GetTimerValue() {
   }
   char text[32] = {};
   const long fromResource =
-      (m_hResLib && ::LoadStringA(m_hResLib, 1340, text, sizeof text) > 0) ? std::atol(text) : 0;
+      (m_hResLib && ::LoadStringA(m_hResLib, IDS_DEFAULT_TIMER, text, sizeof text) > 0)
+          ? std::atol(text)
+          : 0;
   Registry target(m_hTargetRoot, m_szTargetKey, false, KEY_ALL_ACCESS);
   if (!target.IsOpen()) return vgmon::BoundPollInterval(fromResource);
   const DWORD stored = target.ReadDWord(vgreg::kTargetTimer);

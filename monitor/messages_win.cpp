@@ -1,5 +1,7 @@
 #include "monitor/messages_win.h"
 
+#include "resources/vgres_ids.h"
+
 bool IsEnvCheckRunning() {
   return ::FindWindowA("InstallExeClass", "Vigil3 Environment Check") != nullptr;
 }
@@ -9,7 +11,7 @@ int ShowResMessage(HWND owner, HINSTANCE resourceLibrary, UINT stringId) {
   char title[260] = {};
   char text[1024] = {};
   if (::LoadStringA(resourceLibrary, stringId, text, sizeof text) <= 0) return 0;
-  ::LoadStringA(resourceLibrary, 1100, title, sizeof title);
+  ::LoadStringA(resourceLibrary, IDS_APP_TITLE, title, sizeof title);
   ::MessageBoxA(owner, text, title, MB_OK);
   return 1;
 }

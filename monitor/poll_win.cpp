@@ -11,6 +11,7 @@
 #include "monitor/poll_decisions.h"
 #include "monitor/qv_win.h"
 #include "monitor/spooler_job_win.h"
+#include "resources/vgres_ids.h"
 
 class CMainFrame::PollEnvironmentImpl : public vgmon::PollEnvironment {
  public:
@@ -66,9 +67,9 @@ int CMainFrame::CheckCommonErrors() {
   const struct {
     const char* name;
     UINT stringId;
-  } switches[] = {{vgreg::kCommonFileReplaced, 1233},
-                  {vgreg::kCommonQvapiInUse, 1234},
-                  {vgreg::kCommonOtherError, 1235}};
+  } switches[] = {{vgreg::kCommonFileReplaced, IDS_ERR_FILE_REPLACED},
+                  {vgreg::kCommonQvapiInUse, IDS_ERR_QVAPI_IN_USE},
+                  {vgreg::kCommonOtherError, IDS_ERR_OTHERS}};
   bool anySet = false;
   for (const auto& entry : switches) {
     const DWORD value = common.GetDWordValue(entry.name, 0xFFFFFFFF);

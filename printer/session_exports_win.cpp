@@ -20,6 +20,7 @@
 #include "printer/session_state_win.h"
 #include "printer/timer_string.h"
 #include "printer/vgprn_app_win.h"
+#include "resources/vgres_ids.h"
 
 namespace {
 
@@ -200,7 +201,7 @@ extern "C" int __cdecl PrGetTimerValue(DWORD channelNumber, int* networkFlag) {
     ScopedModule resources(::LoadLibraryA(resDll));
     if (!resources.IsValid()) return -1;
     char text[32] = {};
-    if (::LoadStringA(resources.Get(), 1340, text, sizeof text) <= 0) return -1;
+    if (::LoadStringA(resources.Get(), IDS_DEFAULT_TIMER, text, sizeof text) <= 0) return -1;
     int seconds = std::atoi(text);
     if (network) seconds *= 3;
     trace.Write("Return, Timer Value(for Resource) : %d\n", seconds);

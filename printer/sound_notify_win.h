@@ -6,8 +6,9 @@
 // section names under "WAVRES", or else from the resource library.
 #include "common/registry_win.h"
 #include "common/win.h"
+#include "resources/vgres_ids.h"
 
-constexpr int kBuzzerSoundId = 17000;
+constexpr int kBuzzerSoundId = IDW_BUZZER;
 
 // The sound switch and the status's notification item. soundFlag = "SoundNotifyEnable" AND
 // the "Notify" item named by the status number ("%03d"); itemFlag = that item. 0, or 1 when

@@ -72,8 +72,9 @@ void FillStatusWindow(HWND dialog) {
   HWND picture = ::GetDlgItem(dialog, IDC_STATUS_PICTURE);
   g_sample.pictureProc = reinterpret_cast<WNDPROC>(
       ::SetWindowLongPtrA(picture, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(&PictureProc)));
-  ::SendDlgItemMessageA(dialog, IDC_STATUS_ICON, STM_SETICON,
-                        reinterpret_cast<WPARAM>(::LoadIconA(res, MAKEINTRESOURCEA(762))), 0);
+  ::SendDlgItemMessageA(
+      dialog, IDC_STATUS_ICON, STM_SETICON,
+      reinterpret_cast<WPARAM>(::LoadIconA(res, MAKEINTRESOURCEA(IDI_STATUS_PAPER_JAM))), 0);
   // The heading in 12 pt, as the view sets it.
   HWND message = ::GetDlgItem(dialog, IDC_STATUS_MESSAGE);
   LOGFONTA font = {};
