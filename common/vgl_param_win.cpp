@@ -5,6 +5,7 @@
 #include <string>
 
 #include "common/kv_open_printer_win.h"
+#include "common/process_start_win.h"
 #include "common/registry_keys.h"
 #include "common/text_util.h"
 #include "common/unique_handle.h"
@@ -220,15 +221,9 @@ int CVglParam::FillModelID() {
 
 int RunCommandLine(const char* commandLine) {
   if (commandLine == nullptr) return 0;
-  std::string mutableLine(commandLine);
-  STARTUPINFOA startup = {};
-  startup.cb = sizeof startup;
-  PROCESS_INFORMATION process = {};
-  if (!::CreateProcessA(nullptr, &mutableLine[0], nullptr, nullptr, FALSE, 0, nullptr, nullptr,
-                        &startup, &process)) {
-    return 0;
-  }
-  ::CloseHandle(process.hThread);
-  ::CloseHandle(process.hProcess);
-  return 1;
+  // Nothing inherited, the caller's environment and folder, a start-up record of its size
+  // alone; the process's handles are closed at once and it runs on by itself.
+  ProcessStart start;
+  start.commandLine = commandLine;
+  return StartedProcess().Start(start) ? 1 : 0;
 }
