@@ -17,6 +17,7 @@
 #include <string>
 #include <vector>
 
+#include "common/process_start_win.h"
 #include "common/qvapi.h"
 #include "common/registry_keys.h"
 #include "common/registry_win.h"
@@ -47,27 +48,17 @@ std::string ProgramFolder() {
 
 // Runs a program of our folder without a window, its output dropped; its exit code, or -1.
 long RunQuietly(const std::string& folder, const std::string& exe, const std::string& args) {
-  std::string commandLine = "\"" + folder + "\\" + exe + "\" " + args;
   SECURITY_ATTRIBUTES inherit = {sizeof inherit, nullptr, TRUE};
   ScopedHandle nul(::CreateFileA("NUL", GENERIC_WRITE, FILE_SHARE_WRITE, &inherit, OPEN_EXISTING,
                                  0, nullptr));
-  STARTUPINFOA startup = {};
-  startup.cb = sizeof startup;
-  startup.dwFlags = STARTF_USESTDHANDLES;
-  startup.hStdInput = nullptr;
-  startup.hStdOutput = nul.Get();
-  startup.hStdError = nul.Get();
-  PROCESS_INFORMATION process = {};
-  if (!::CreateProcessA(nullptr, &commandLine[0], nullptr, nullptr, TRUE, CREATE_NO_WINDOW,
-                        nullptr, nullptr, &startup, &process)) {
-    return -1;
-  }
-  ScopedHandle thread(process.hThread);
-  ScopedHandle child(process.hProcess);
-  if (::WaitForSingleObject(child.Get(), 120000) != WAIT_OBJECT_0) return -1;
-  DWORD code = 0;
-  ::GetExitCodeProcess(child.Get(), &code);
-  return static_cast<long>(code);
+  ProcessStart start;
+  start.commandLine = "\"" + folder + "\\" + exe + "\" " + args;
+  start.output = nul.Get();
+  start.error = nul.Get();
+  start.noWindow = true;
+  StartedProcess process;
+  if (!process.Start(start) || !process.Wait(120000)) return -1;
+  return static_cast<long>(process.ExitCode());
 }
 
 bool Simulate(const std::vector<std::string>& args) {
