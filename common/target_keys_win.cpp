@@ -8,10 +8,10 @@
 #include "common/change_watch_win.h"
 #include "common/debug_log_win.h"
 #include "common/install_profile_win.h"
-#include "common/kv_open_printer_win.h"
 #include "common/logon_user_win.h"
 #include "common/registry_keys.h"
 #include "common/registry_win.h"
+#include "common/spooler_printer_win.h"
 #include "common/system_library_win.h"
 #include "common/text_util.h"
 #include "common/unique_handle.h"
@@ -106,13 +106,11 @@ std::vector<std::string> SubkeyNames(const Registry& key) {
 enum class PrinterCheck { kUsable, kCannotOpen, kNoDriver };
 
 PrinterCheck CheckPrinter(const char* name) {
-  ScopedPrinter printer;
-  if (!KV_OpenPrinter(name, printer.Receive(), nullptr) || !printer.IsValid()) {
-    return PrinterCheck::kCannotOpen;
-  }
-  const std::vector<BYTE> block = QueryPrinterInfo2(printer.Get());
-  if (block.size() < sizeof(PRINTER_INFO_2A)) return PrinterCheck::kUsable;
-  const auto* info = reinterpret_cast<const PRINTER_INFO_2A*>(block.data());
+  const SpoolerPrinter printer(name);
+  if (!printer.IsOpen()) return PrinterCheck::kCannotOpen;
+  // A printer whose record cannot be read is not taken for gone.
+  const PRINTER_INFO_2A* info = printer.Info();
+  if (info == nullptr) return PrinterCheck::kUsable;
   if (info->pDriverName == nullptr || info->pPrintProcessor == nullptr) {
     return PrinterCheck::kNoDriver;
   }

@@ -4,9 +4,9 @@
 #include <cstring>
 #include <string>
 
-#include "common/kv_open_printer_win.h"
 #include "common/process_start_win.h"
 #include "common/registry_keys.h"
+#include "common/spooler_printer_win.h"
 #include "common/text_util.h"
 #include "common/unique_handle.h"
 #include "common/vgl_param.h"
@@ -190,11 +190,9 @@ int CVglParam::DeleteParamFile(const char* name) {
 
 int CVglParam::FillFromSpooler() {
   if (PrinterName[0] == '\0') return 0;
-  ScopedPrinter printer;
-  if (!KV_OpenPrinter(PrinterName, printer.Receive(), nullptr) || !printer.IsValid()) return 0;
-  const std::vector<BYTE> block = QueryPrinterInfo2(printer.Get());
-  if (block.empty()) return 0;
-  const auto* info = reinterpret_cast<const PRINTER_INFO_2A*>(block.data());
+  const SpoolerPrinter printer(PrinterName);
+  const PRINTER_INFO_2A* info = printer.Info();
+  if (info == nullptr) return 0;
   if (DriverName[0] == '\0' && info->pDriverName) CopyParamText(DriverName, info->pDriverName);
   if (PortName[0] == '\0' && info->pPortName) CopyParamText(PortName, info->pPortName);
   return 1;

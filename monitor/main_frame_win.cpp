@@ -9,10 +9,10 @@
 #include "common/exception_guard_win.h"
 #include "common/install_profile_win.h"
 #include "common/instance_names.h"
-#include "common/kv_open_printer_win.h"
 #include "common/param_block.h"
 #include "common/registry_keys.h"
 #include "common/registry_win.h"
+#include "common/spooler_printer_win.h"
 #include "common/system_library_win.h"
 #include "common/target_defaults_win.h"
 #include "common/target_keys_win.h"
@@ -31,17 +31,7 @@ const char kWindowClass[] = "VGL3V3MSBackMon03WClass";
 const char kWindowTitle[] = "VGL3S BackMon";
 
 // The spooler's driver name of a printer, or "".
-std::string SpoolerDriverName(const char* printer) {
-  ScopedPrinter handle;
-  if (printer == nullptr || printer[0] == '\0' ||
-      !KV_OpenPrinter(printer, handle.Receive(), nullptr) || !handle.IsValid()) {
-    return std::string();
-  }
-  const std::vector<BYTE> info = QueryPrinterInfo2(handle.Get());
-  if (info.empty()) return std::string();
-  const char* driver = reinterpret_cast<const PRINTER_INFO_2A*>(info.data())->pDriverName;
-  return driver ? driver : "";
-}
+std::string SpoolerDriverName(const char* printer) { return SpoolerPrinter(printer).DriverName(); }
 
 }  // namespace
 

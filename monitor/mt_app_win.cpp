@@ -7,8 +7,8 @@
 
 #include "common/debug_log_win.h"
 #include "common/instance_names.h"
-#include "common/kv_open_printer_win.h"
 #include "common/registry_keys.h"
+#include "common/spooler_printer_win.h"
 #include "common/unique_handle.h"
 #include "common/vgl_param.h"
 #include "common/window_messages.h"
@@ -135,12 +135,9 @@ int CMTApp::ChkFilePort(const char* printer, char (&port)[MAX_PATH]) {
   if (vgmon::IsFilePort(port)) return 0;
   if (printer[0] == '\0') return 1;
 
-  ScopedPrinter handle;
-  if (!KV_OpenPrinter(printer, handle.Receive(), nullptr) || !handle.IsValid()) return 1;
-  const std::vector<BYTE> block = QueryPrinterInfo2(handle.Get());
-  if (block.empty()) return 1;
-  const auto* info = reinterpret_cast<const PRINTER_INFO_2A*>(block.data());
-  const char* printerPort = info->pPortName ? info->pPortName : "";
+  const SpoolerPrinter spooler(printer);
+  if (!spooler.IsOpen() || spooler.Info() == nullptr) return 1;
+  const std::string printerPort = spooler.PortName();
 
   char entry[MAX_PATH + 1] = {};
   ::GetProfileStringA("PrinterPorts", printer, "", entry, MAX_PATH);

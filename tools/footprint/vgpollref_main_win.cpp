@@ -12,6 +12,7 @@
 
 #include "common/kv_open_printer_win.h"
 #include "common/qvapi.h"
+#include "common/spooler_printer_win.h"
 #include "common/system_library_win.h"
 #include "common/unique_handle.h"
 #include "common/win.h"
@@ -26,13 +27,8 @@ struct Poller {
 };
 
 void AskSpooler(const char* printerName) {
-  ScopedPrinter printer;
-  if (KV_OpenPrinter(printerName, printer.Receive(), nullptr) && printer.IsValid()) {
-    DWORD needed = 0;
-    ::GetPrinterA(printer.Get(), 2, nullptr, 0, &needed);
-    std::vector<BYTE> info(needed ? needed : 1);
-    ::GetPrinterA(printer.Get(), 2, info.data(), needed, &needed);
-  }
+  // The printer's record, as each poll reads it.
+  const SpoolerPrinter record(printerName);
   ScopedPrinter queue;
   if (KV_OpenPrinter(printerName, queue.Receive(), nullptr) && queue.IsValid()) {
     BYTE probe[1] = {};
