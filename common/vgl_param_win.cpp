@@ -217,11 +217,12 @@ int CVglParam::FillModelID() {
   return 1;
 }
 
-int RunCommandLine(const char* commandLine) {
+int RunCommandLine(const char* commandLine, const char* programPath) {
   if (commandLine == nullptr) return 0;
   // Nothing inherited, the caller's environment and folder, a start-up record of its size
   // alone; the process's handles are closed at once and it runs on by itself.
   ProcessStart start;
   start.commandLine = commandLine;
+  if (programPath != nullptr) start.program = programPath;
   return StartedProcess().Start(start) ? 1 : 0;
 }

@@ -98,7 +98,10 @@ enum class CommandType {
   kCalls,
   kShow,
   kRun,
-  kHelp
+  kHelp,
+  kStarted,  // the recorded starts of a stand-in program
+  kForget,   // removes a stand-in program's record and setting
+  kAnswer    // when the set-up stand-in answers
 };
 
 struct Command {
@@ -111,6 +114,8 @@ struct Command {
   int32_t code = 0;
   int32_t count = -1;  // fail: calls it applies to; -1 every call; 0 removes it
   bool bareSize = false;  // deviceidsize: the size leaves the terminator out
+  std::string program;    // started, forget, answer: the stand-in's key name (see standin_rules.h)
+  uint32_t delayMs = 0;   // answer: milliseconds, or kNeverAnswer
 };
 
 // Parses the arguments after the program name. On failure *error says why and *usage is the

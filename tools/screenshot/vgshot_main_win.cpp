@@ -22,12 +22,17 @@
 #include "printer/status_info_win.h"
 #include "printer/vgprn_app_win.h"
 #include "resources/vgres_ids.h"
+#include "tools/screenshot/vgshot_ids.h"
 #include "ui/about_box_win.h"
 #include "ui/dialog_box_win.h"
 #include "ui/dialog_view_win.h"
 #include "ui/driver_key_path.h"
+#include "ui/image_list_win.h"
+#include "ui/mon_icon_list_ctrl_win.h"
+#include "ui/ntfy_list_ctrl_win.h"
 #include "ui/trouble_resource.h"
 #include "ui/trouble_win.h"
+#include "ui/wait_dlg_win.h"
 
 CVG_PxxxxApp& TheApp() {
   static CVG_PxxxxApp app;
@@ -42,6 +47,7 @@ struct Model {
   std::string driver;
   std::string model;
   std::string profile;
+  std::string resourceLibrary;
 };
 
 bool WaitFor(const std::function<bool()>& condition) {
@@ -253,6 +259,89 @@ int ShowStatus(const Model& model, const std::string& state, const std::string& 
   return result;
 }
 
+// The wait dialog of the agent settings. It closes by itself after ten seconds; here it
+// stays until the picture is taken.
+class ShotWait : public CWaitDlg {
+ public:
+  explicit ShotWait(const std::string& library) : CWaitDlg(library.c_str(), nullptr) {}
+  int OnMessage(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam) override {
+    if (message == WM_TIMER) return 1;
+    return CWaitDlg::OnMessage(hwnd, message, wParam, lParam);
+  }
+};
+
+int ShowWait(const Model& model, const std::string& state, const std::string& folder) {
+  if (state != "-") return 2;
+  ShotWait wait(model.resourceLibrary);
+  Watcher watcher(folder, [](HWND) { return true; });
+  wait.DoModal(1);
+  return watcher.Succeeded() ? 0 : 3;
+}
+
+// The preferences' two lists on their own: the notification items of the resource library
+// (the first one on) and the tray icons, "on" with the second icon chosen and the list
+// focused, or "off".
+class ShotLists : public CDialogBox {
+ public:
+  explicit ShotLists(bool trayOn) : CDialogBox(IDD_SHOT_LISTS, nullptr), m_bTrayOn(trayOn) {
+    SetResourceModule(::GetModuleHandleA(nullptr));
+  }
+  int OnMessage(HWND hwnd, UINT message, WPARAM, LPARAM lParam) override {
+    switch (message) {
+      case WM_INITDIALOG:
+        return OnInitDialog(hwnd);
+      case WM_NOTIFY: {
+        const auto* header = reinterpret_cast<const NMHDR*>(lParam);
+        if (header->idFrom == IDC_NOTIFY_LIST && header->code == NM_CLICK) m_cNotify.OnClick();
+        if (header->idFrom == IDC_TRAY_ICON_LIST) m_cIcons.OnNotify(header);
+        return 0;
+      }
+      case WM_CLOSE:
+        End(2);
+        return 1;
+      default:
+        return 0;
+    }
+  }
+
+ private:
+  int OnInitDialog(HWND hwnd) {
+    HMODULE resources = TheApp().ResourceModule();
+    m_cNotify.Prepare(::GetDlgItem(hwnd, IDC_NOTIFY_LIST), resources);
+    char text[32] = {};
+    ::LoadStringA(resources, IDS_NOTIFY_ITEM_COUNT, text, sizeof text);
+    const int count = std::atoi(text);
+    const int numbers[] = {12, 11};
+    for (int i = 0; i < count; ++i) {
+      char label[260] = {};
+      ::LoadStringA(resources, IDS_NOTIFY_ITEM_ATTENTION + i, label, sizeof label);
+      m_cNotify.Add(label, i == 0 ? 1 : 0, i < 2 ? numbers[i] : 0);
+    }
+    m_cNotify.LayOut();
+    HWND icons = ::GetDlgItem(hwnd, IDC_TRAY_ICON_LIST);
+    m_cIcons.Attach(icons);
+    m_cIcons.SetEnabled(m_bTrayOn);
+    m_cIcons.SetSelectedIndex(1);
+    m_cIcons.Fill(resources);
+    ::ShowWindow(hwnd, SW_SHOW);
+    if (!m_bTrayOn) return 1;
+    ::SetFocus(icons);
+    return 0;
+  }
+
+  bool m_bTrayOn;
+  CNtfyListCtrl m_cNotify;
+  CMonIconListCtrl m_cIcons;
+};
+
+int ShowLists(const Model&, const std::string& state, const std::string& folder) {
+  if (state != "tray-on" && state != "tray-off") return 2;
+  ShotLists lists(state == "tray-on");
+  Watcher watcher(folder, [](HWND) { return true; });
+  lists.DoModal();
+  return watcher.Succeeded() ? 0 : 3;
+}
+
 struct ShotWindow {
   const char* name;
   int (*show)(const Model&, const std::string& state, const std::string& folder);
@@ -262,6 +351,8 @@ const ShotWindow kWindows[] = {
     {"about", &ShowAbout},
     {"trouble", &ShowTrouble},
     {"status", &ShowStatus},
+    {"wait", &ShowWait},
+    {"lists", &ShowLists},
 };
 
 }  // namespace
@@ -271,6 +362,8 @@ int main(int argc, char** argv) {
     std::fprintf(stderr, "usage: vgshot WINDOW STATE SIGNAL_FOLDER DRIVER\n");
     return 2;
   }
+  INITCOMMONCONTROLSEX controls = {sizeof controls, ICC_LISTVIEW_CLASSES};
+  ::InitCommonControlsEx(&controls);
   Model model;
   model.driver = argv[4];
   const std::string keyPath = vgui::MakeDriverKeyPath(model.driver);
@@ -280,6 +373,7 @@ int main(int argc, char** argv) {
   if (GetProfilePath(path, model.driver.c_str(), model.model.c_str()) != 1) return 3;
   model.profile = path;
   if (GetResDllPath(path, model.driver.c_str(), model.model.c_str()) != 1) return 3;
+  model.resourceLibrary = path;
   HMODULE resources = ::LoadLibraryA(path);
   if (resources == nullptr) return 3;
   TheApp().SetResourceModule(resources);
