@@ -193,4 +193,15 @@ TEST_F(ProcessStartTest, RunCommandLineLeavesTheProgramRunningOnItsOwn) {
   EXPECT_TRUE(vgtest::FileExists(done));
 }
 
+TEST_F(ProcessStartTest, RunCommandLineWithAProgramPathStartsThatFile) {
+  // The line's first item names no program at all: only the path given is started.
+  const std::string done = dir_ + "\\done";
+  const std::string probe = vgtest::BinDir() + "\\" + kProbe;
+  const std::string line = "\"" + dir_ + "\\no such program.exe\" touch \"" + done + "\"";
+  ASSERT_EQ(RunCommandLine(line.c_str(), probe.c_str()), 1);
+  for (int i = 0; i < 1500 && !vgtest::FileExists(done); ++i) ::Sleep(20);
+  EXPECT_TRUE(vgtest::FileExists(done));
+  EXPECT_EQ(RunCommandLine(line.c_str()), 0);
+}
+
 }  // namespace
