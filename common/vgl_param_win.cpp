@@ -145,11 +145,12 @@ int CVglParam::FillAndWriteParamFile(const char* printer, const char* port, cons
 
 int CVglParam::CreateRunParamFile(const char* printer, const char* port, const char* model) {
   const char* valueName = (printer && printer[0]) ? printer : (port ? port : "");
-  HKEY run = nullptr;
-  if (::RegOpenKeyExA(HKEY_CURRENT_USER, vgreg::kRunKey, 0, KEY_READ, &run) == ERROR_SUCCESS) {
+  ScopedRegKey run;
+  if (::RegOpenKeyExA(HKEY_CURRENT_USER, vgreg::kRunKey, 0, KEY_READ, run.Receive()) ==
+      ERROR_SUCCESS) {
     char value[MAX_PATH + 1] = {};
     DWORD size = MAX_PATH;
-    if (::RegQueryValueExA(run, valueName, nullptr, nullptr, reinterpret_cast<BYTE*>(value),
+    if (::RegQueryValueExA(run.Get(), valueName, nullptr, nullptr, reinterpret_cast<BYTE*>(value),
                            &size) == ERROR_SUCCESS) {
       std::string_view text(value, strnlen(value, MAX_PATH));
       const size_t first = text.find('"');
@@ -167,7 +168,6 @@ int CVglParam::CreateRunParamFile(const char* printer, const char* port, const c
         }
       }
     }
-    ::RegCloseKey(run);
   }
 
   SetSystemTempFolder(TempFolder);
