@@ -44,16 +44,14 @@ CMainFrame::~CMainFrame() {
 }
 
 void CMainFrame::FreeLibraries() {
-  if (m_hPrnLib) ::FreeLibrary(m_hPrnLib);
-  if (m_hResLib) ::FreeLibrary(m_hResLib);
-  m_hPrnLib = nullptr;
-  m_hResLib = nullptr;
+  m_hPrnLib.Close();
+  m_hResLib.Close();
   m_pfnPrMonitoringStart = nullptr;
   m_pfnPrMonitoringEnd = nullptr;
 }
 
 void CMainFrame::ShowStartError(UINT stringId, const char* fallback) const {
-  if (!IsEnvCheckRunning()) ShowResOrFallback(m_hResLib, stringId, fallback);
+  if (!IsEnvCheckRunning()) ShowResOrFallback(m_hResLib.Get(), stringId, fallback);
 }
 
 int CMainFrame::ProfileInt(const char* key, int defaultValue) const {
@@ -77,21 +75,25 @@ int CMainFrame::Init(bool alreadyRunning) {
   if (!alreadyRunning) {
     // The resource library first: every later message comes from it.
     char resDll[MAX_PATH] = {};
-    if (m_hResLib == nullptr) {
-      if (!GetResDllPath(resDll, m_szDriverName, m_szModelID) || resDll[0] == '\0' ||
-          (m_hResLib = ::LoadLibraryA(resDll)) == nullptr) {
+    if (!m_hResLib.IsValid()) {
+      if (GetResDllPath(resDll, m_szDriverName, m_szModelID) && resDll[0] != '\0') {
+        m_hResLib.Reset(::LoadLibraryA(resDll));
+      }
+      if (!m_hResLib.IsValid()) {
         ShowStartError(IDS_FILE_NOT_FOUND, "Could not find specified file.");
         return 0;
       }
     }
 
-    if (!GetPrnDllPath(m_szPrnDllPath, m_szDriverName, m_szModelID) ||
-        m_szPrnDllPath[0] == '\0' || (m_hPrnLib = ::LoadLibraryA(m_szPrnDllPath)) == nullptr) {
+    if (GetPrnDllPath(m_szPrnDllPath, m_szDriverName, m_szModelID) && m_szPrnDllPath[0] != '\0') {
+      m_hPrnLib.Reset(::LoadLibraryA(m_szPrnDllPath));
+    }
+    if (!m_hPrnLib.IsValid()) {
       ShowStartError(IDS_FILE_NOT_FOUND, "Could not find specified file.");
       return 0;
     }
-    m_pfnPrMonitoringStart = GetProcAs<PFN_PrMonitoringStart>(m_hPrnLib, "PrMonitoringStart");
-    m_pfnPrMonitoringEnd = GetProcAs<PFN_PrMonitoringEnd>(m_hPrnLib, "PrMonitoringEnd");
+    m_pfnPrMonitoringStart = GetProcAs<PFN_PrMonitoringStart>(m_hPrnLib.Get(), "PrMonitoringStart");
+    m_pfnPrMonitoringEnd = GetProcAs<PFN_PrMonitoringEnd>(m_hPrnLib.Get(), "PrMonitoringEnd");
     const char* missing = m_pfnPrMonitoringStart == nullptr ? "PrMonitoringStart"
                           : m_pfnPrMonitoringEnd == nullptr ? "PrMonitoringEnd"
                                                             : nullptr;
@@ -151,7 +153,7 @@ int CMainFrame::Init(bool alreadyRunning) {
   // appear or go while the worker runs.
   m_pcQv = new (std::nothrow) CQv(m_szModelID);
   if (m_pcQv == nullptr) {
-    ShowResOrFallback(m_hResLib, IDS_NO_MEMORY, "Cannot allocate memory.");
+    ShowResOrFallback(m_hResLib.Get(), IDS_NO_MEMORY, "Cannot allocate memory.");
     m_hSyncEvent.Close();
     return 0;
   }
@@ -194,7 +196,7 @@ LRESULT CALLBACK CMainFrame::WindowProc(HWND window, UINT message, WPARAM wParam
       auto* create = reinterpret_cast<CREATESTRUCTA*>(lParam);
       auto* self = static_cast<CMainFrame*>(create->lpCreateParams);
       ::SetWindowLongPtrA(window, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(self));
-      self->m_hWnd = window;
+      self->m_hWnd.Reset(window);
       // This thread owns the window, so only it may set the window's timers.
       self->m_cQuitTimer.Attach(window);
       return self->OnCreate();
@@ -209,6 +211,10 @@ LRESULT CMainFrame::HandleMessage(HWND window, UINT message, WPARAM wParam, LPAR
   switch (message) {
     case WM_DESTROY:
       DestroyWindow();
+      break;
+    case WM_NCDESTROY:
+      // The window's last message, however it is destroyed: nothing is left to own.
+      static_cast<void>(m_hWnd.Take());
       break;
     case WM_COMMAND:
       // The loop ends; EndMonitoring then closes as WM_CLOSE does.
@@ -278,13 +284,13 @@ int CMainFrame::MonitorStart() {
     m_bSessionStarted = true;
     VgLogWrite("Call PrMonitoringStart");
     const int result = m_pfnPrMonitoringStart(
-        m_hWnd, m_szPrinterName, m_szDriverName, m_szPortName, m_szModelID, m_szProfilePath,
+        m_hWnd.Get(), m_szPrinterName, m_szDriverName, m_szPortName, m_szModelID, m_szProfilePath,
         nullptr, block.empty() ? nullptr : block.data(), static_cast<DWORD>(block.size()));
     VgLogWrite("Returned from PrMonitoringStart : nRet", result);
   }
   if (m_bFilePort) return 0;  // the job goes to a file: nothing is polled
 
-  const char* missing = m_pcQv->Bind(m_hPrnLib);
+  const char* missing = m_pcQv->Bind(m_hPrnLib.Get());
   if (missing != nullptr) {
     ::MessageBoxA(nullptr, missing, "ERROR", MB_OK);
     m_pcQv->m_bEnabled = FALSE;
@@ -296,11 +302,11 @@ int CMainFrame::MonitorStart() {
 
 void CMainFrame::MonitorEnd() {
   VgLogWrite("CMainFrame::MonitorEnd");
-  if (m_pInstanceMap && static_cast<HWND>(LongToHandle(*m_pInstanceMap)) == m_hWnd) {
+  if (m_pInstanceMap && static_cast<HWND>(LongToHandle(*m_pInstanceMap)) == m_hWnd.Get()) {
     VgLogWrite("Reset MapFile");
     ::InterlockedExchange(m_pInstanceMap, 0);
   }
-  if (m_hWnd != nullptr) ::PostMessageA(m_hWnd, WM_CLOSE, 0, 0);
+  if (m_hWnd.Get() != nullptr) ::PostMessageA(m_hWnd.Get(), WM_CLOSE, 0, 0);
   // Only a session that was started is ended.
   if (m_pfnPrMonitoringEnd != nullptr && m_bSessionStarted) {
     VgLogWrite("Call PrMonitoringEnd");
@@ -311,7 +317,7 @@ void CMainFrame::MonitorEnd() {
 
 int CMainFrame::GetTimerValue() {
   VgLogWrite("CMainFrame::GetTimerValue");
-  auto getTimer = GetProcAs<PFN_PrGetTimerValue>(m_hPrnLib, "PrGetTimerValue");
+  auto getTimer = GetProcAs<PFN_PrGetTimerValue>(m_hPrnLib.Get(), "PrGetTimerValue");
   if (getTimer != nullptr) {
     int network = 0;
     const int seconds = vgmon::LibraryPollInterval(getTimer(m_pcQv->m_dwStatusChannel, &network));
@@ -323,7 +329,8 @@ int CMainFrame::GetTimerValue() {
   }
   char text[32] = {};
   const long fromResource =
-      (m_hResLib && ::LoadStringA(m_hResLib, IDS_DEFAULT_TIMER, text, sizeof text) > 0)
+      (m_hResLib.IsValid() &&
+       ::LoadStringA(m_hResLib.Get(), IDS_DEFAULT_TIMER, text, sizeof text) > 0)
           ? std::atol(text)
           : 0;
   Registry target(m_hTargetRoot, m_szTargetKey, false, KEY_ALL_ACCESS);
@@ -377,7 +384,8 @@ int CMainFrame::DestroyWindow() {
 }
 
 void CMainFrame::EndMonitoring() {
-  if (m_hWnd != nullptr && ::IsWindow(m_hWnd)) ::DestroyWindow(m_hWnd);
+  // Destroys the window unless it has gone already (WM_NCDESTROY let go of it).
+  m_hWnd.Reset();
   // Without a window (it was never made) the worker is stopped and joined here.
   m_cWorker.RequestStop();
   m_cWorker.Join();

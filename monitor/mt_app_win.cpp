@@ -24,8 +24,8 @@ CMTApp::CMTApp() {
 CMTApp::~CMTApp() {
   // The worker uses the mapping and the libraries: it has ended before they go.
   if (m_pMainFrame) m_pMainFrame->EndMonitoring();
-  if (m_pMapView) ::UnmapViewOfFile(const_cast<LONG*>(m_pMapView));
-  if (m_hMapFile) ::CloseHandle(m_hMapFile);
+  m_cMapView.Close();
+  m_hMapFile.Close();
   if (m_pMainFrame) {
     m_pMainFrame->FreeLibraries();
     delete m_pMainFrame;
@@ -116,14 +116,14 @@ int CMTApp::InitInstance() {
   if (!ChkFilePort(frame.m_szPrinterName, frame.m_szPortName)) m_bFilePort = TRUE;
   frame.m_bFilePort = m_bFilePort;
   frame.m_bAlreadyRunning = m_bAlreadyRunning;
-  frame.SetInstanceMap(m_pMapView);
+  frame.SetInstanceMap(MapView());
 
   if (!frame.Init(m_bAlreadyRunning != FALSE)) return 0;
 
   // Without a window the worker would wait forever: the process ends as when Init fails.
   if (!frame.CreateMainWindow()) return 0;
   HWND window = frame.Window();
-  if (m_pMapView) ::InterlockedExchange(m_pMapView, HandleToLong(window));
+  if (MapView()) ::InterlockedExchange(MapView(), HandleToLong(window));
   ::ShowWindow(window, SW_HIDE);
   ::UpdateWindow(window);
   return 1;
@@ -149,32 +149,30 @@ int CMTApp::ChkFilePort(const char* printer, char (&port)[MAX_PATH]) {
 int CMTApp::DuplProc(const char* printer, const char* port, const char* jobId) {
   VgLogWrite("CMTApp::DuplProc");
   const std::string name = vgnames::InstanceMappingName(printer, port);
-  m_hMapFile = ::CreateFileMappingA(INVALID_HANDLE_VALUE, nullptr, PAGE_READWRITE, 0,
-                                    sizeof(LONG), name.c_str());
-  m_bAlreadyRunning = (m_hMapFile != nullptr && ::GetLastError() == ERROR_ALREADY_EXISTS);
+  m_hMapFile.Reset(::CreateFileMappingA(INVALID_HANDLE_VALUE, nullptr, PAGE_READWRITE, 0,
+                                        sizeof(LONG), name.c_str()));
+  m_bAlreadyRunning = (m_hMapFile.IsValid() && ::GetLastError() == ERROR_ALREADY_EXISTS);
   VgLogWrite("MapFile Already Exists", m_bAlreadyRunning ? "TRUE" : "FALSE");
-  if (m_hMapFile == nullptr) {
+  if (!m_hMapFile.IsValid()) {
     ShowFallbackMessage("Cannot Create/Open FileMapping.");
     return 0;
   }
-  m_pMapView = static_cast<volatile LONG*>(
-      ::MapViewOfFile(m_hMapFile, FILE_MAP_ALL_ACCESS, 0, 0, sizeof(LONG)));
-  if (m_pMapView == nullptr) {
-    ::CloseHandle(m_hMapFile);
-    m_hMapFile = nullptr;
+  m_cMapView.Reset(::MapViewOfFile(m_hMapFile.Get(), FILE_MAP_ALL_ACCESS, 0, 0, sizeof(LONG)));
+  if (!m_cMapView.IsValid()) {
+    m_hMapFile.Close();
     ShowFallbackMessage("Cannot Get point to FileMapping.");
     return 0;
   }
   if (!m_bAlreadyRunning) {
-    ::InterlockedExchange(m_pMapView, 0);
+    ::InterlockedExchange(MapView(), 0);
     return 1;
   }
 
   VgLogWrite("processing for already exists");
-  LONG running = *m_pMapView;
+  LONG running = *MapView();
   if (running == 0) {
     ::Sleep(1000);
-    running = *m_pMapView;
+    running = *MapView();
   }
   if (running != 0) {
     VgLogWrite("In case of existing mapfile");

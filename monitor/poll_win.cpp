@@ -29,7 +29,7 @@ class CMainFrame::PollEnvironmentImpl : public vgmon::PollEnvironment {
   void ResetInstanceMap() override { frame_.ResetInstanceMap(); }
   // The pop-up may wait on another process: it starts once the decision is made.
   void StartPopup() override { popupWanted = true; }
-  void PostClose() override { ::PostMessageA(frame_.m_hWnd, WM_CLOSE, 0, 0); }
+  void PostClose() override { ::PostMessageA(frame_.Window(), WM_CLOSE, 0, 0); }
   void Log(const char* text) override { VgLogWrite(text); }
   void Log(const char* text, long number) override { VgLogWrite(text, number); }
 
@@ -73,7 +73,7 @@ int CMainFrame::CheckCommonErrors() {
   bool anySet = false;
   for (const auto& entry : switches) {
     const DWORD value = common.GetDWordValue(entry.name, 0xFFFFFFFF);
-    if (value == 1) ShowResMessage(nullptr, m_hResLib, entry.stringId);
+    if (value == 1) ShowResMessage(nullptr, m_hResLib.Get(), entry.stringId);
     anySet = anySet || value != 0;
   }
   if (anySet) return 0;
