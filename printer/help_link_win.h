@@ -18,6 +18,7 @@ constexpr int kTroubleResourceBase = IDR_TROUBLE_BASE;
 struct HelpLink {
   int type = kHelpNone;
   char path[MAX_PATH] = {};
+  // In the resource library: nothing to release, valid while the library stays loaded.
   HRSRC resource = nullptr;
 };
 

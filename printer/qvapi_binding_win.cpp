@@ -77,7 +77,11 @@ CQvApiBase::CQvApiBase(bool initialize) {
   if (initialize) Initialize();
 }
 
-CQvApiBase::~CQvApiBase() = default;
+CQvApiBase::~CQvApiBase() {
+  // Under the loader lock nothing may be unloaded: a library still held is left to the
+  // process's end.
+  static_cast<void>(m_hModule.Take());
+}
 
 CQvApiBase& CQvApiBase::Instance() {
   static CQvApiBase base;
@@ -107,7 +111,7 @@ int CQvApiBase::Users() const {
 
 HMODULE CQvApiBase::Module() const {
   std::lock_guard<std::recursive_mutex> guard(m_lock);
-  return m_hModule;
+  return m_hModule.Get();
 }
 
 BOOL CQvApiBase::AddUserAndBind(qvapi::FunctionTable* table) {
@@ -131,19 +135,19 @@ void CQvApiBase::LoadLibraryOfCurrentPrinter() {
   std::strcat(path, location.folder);
   std::strcat(path, location.fileName);
   if (std::strlen(path) >= MAX_PATH) return;
-  m_hModule = ::LoadLibraryA(path);
+  m_hModule.Reset(::LoadLibraryA(path));
 }
 
 BOOL CQvApiBase::Initialize() {
   std::lock_guard<std::recursive_mutex> guard(m_lock);
   CTraceScope trace("CQvApiBase::Initialize");
-  if (m_hModule == nullptr) {
+  if (!m_hModule.IsValid()) {
     m_bEnable = FALSE;
     LoadLibraryOfCurrentPrinter();
   }
   // Any result but 0 left the library unready: it is asked again on every later call.
-  if (m_nInitResult != 0 && m_hModule != nullptr) {
-    HMODULE module = m_hModule;
+  if (m_nInitResult != 0 && m_hModule.IsValid()) {
+    HMODULE module = m_hModule.Get();
     // The first missing name leaves the binding off.
     if (qvapi::BindFunctions(&m_fn, [module](const char* name) {
           return GetProcAs<void*>(module, name);
@@ -169,8 +173,7 @@ void CQvApiBase::Destroy() {
     if (m_fn.QVRelease() >= 0) m_nInitResult = -1;
     trace.Write("After:QVRelease()\n");
   }
-  if (m_hModule != nullptr) ::FreeLibrary(m_hModule);
-  m_hModule = nullptr;
+  m_hModule.Close();
   // Nothing of an unloaded library may be called again: the next user loads it afresh.
   m_nInitResult = -1;
   m_bEnable = FALSE;

@@ -7,6 +7,7 @@
 
 #include "common/app_mem_win.h"
 #include "common/qvapi.h"
+#include "common/unique_handle.h"
 #include "common/win.h"
 
 class CQvApiBase {
@@ -52,7 +53,7 @@ class CQvApiBase {
   // Every field below is read and written under this lock: handle objects live on the
   // monitor's worker, a status window's worker and the window thread alike.
   mutable std::recursive_mutex m_lock;
-  HMODULE m_hModule = nullptr;
+  ScopedModule m_hModule;
   int m_nInitResult = -1;
   BOOL m_bEnable = FALSE;
   int m_nUsers = 0;
