@@ -21,7 +21,7 @@ class CAboutBox : public CDialogBox {
   // Items 289 to 295: the five version lines and two items that stay hidden.
   static constexpr int kFirstItem = IDC_ABOUT_PRODUCT_VERSION;
   static constexpr int kItemCount = 7;
-  HWND m_hItems[kItemCount] = {};
+  HWND m_hItems[kItemCount] = {};  // the dialog's items, owned by it
   // Bound for as long as the dialog shows its themed background.
   CWinThemeCtrl m_theme;
 
