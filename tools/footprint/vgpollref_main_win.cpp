@@ -23,7 +23,7 @@ struct Poller {
   const char* printer = nullptr;
   PFN_QVGetStatus getStatus = nullptr;
   int32_t channel = 0;
-  HANDLE stop = nullptr;
+  HANDLE stop = nullptr;  // borrowed: the program's stop event, owned by its entry
 };
 
 void AskSpooler(const char* printerName) {
