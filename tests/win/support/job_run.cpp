@@ -2,8 +2,7 @@
 // port until the last of them has ended.
 #include "support/job_run.h"
 
-#include <vector>
-
+#include "common/process_start_win.h"
 #include "common/unique_handle.h"
 
 namespace vgtest {
@@ -23,21 +22,13 @@ JobRun RunInJob(const std::string& commandLine, DWORD timeoutMs) {
   limits.BasicLimitInformation.LimitFlags = JOB_OBJECT_LIMIT_KILL_ON_JOB_CLOSE;
   ::SetInformationJobObject(job.Get(), JobObjectExtendedLimitInformation, &limits, sizeof limits);
 
-  std::vector<char> line(commandLine.begin(), commandLine.end());
-  line.push_back('\0');
-  STARTUPINFOA startup = {};
-  startup.cb = sizeof startup;
-  PROCESS_INFORMATION info = {};
-  // Suspended until it is in the job, so that nothing it starts escapes.
-  if (::CreateProcessA(nullptr, line.data(), nullptr, nullptr, FALSE, CREATE_SUSPENDED, nullptr,
-                       nullptr, &startup, &info)) {
+  ProcessStart start;
+  start.commandLine = commandLine;
+  start.job = job.Get();
+  StartedProcess process;
+  if (process.Start(start)) {
     run.started = true;
-    ScopedHandle process(info.hProcess);
-    ScopedHandle thread(info.hThread);
-    ::AssignProcessToJobObject(job.Get(), process.Get());
-    ::ResumeThread(thread.Get());
-
-    const DWORD start = ::GetTickCount();
+    const DWORD begin = ::GetTickCount();
     for (;;) {
       JOBOBJECT_BASIC_ACCOUNTING_INFORMATION accounting = {};
       if (::QueryInformationJobObject(job.Get(), JobObjectBasicAccountingInformation, &accounting,
@@ -48,7 +39,7 @@ JobRun RunInJob(const std::string& commandLine, DWORD timeoutMs) {
           break;
         }
       }
-      const DWORD elapsed = ::GetTickCount() - start;
+      const DWORD elapsed = ::GetTickCount() - begin;
       if (elapsed >= timeoutMs) break;
       // Each process's start and end is posted to the port; the count is read again after each,
       // and at least every quarter second in case a message is not posted.
@@ -58,7 +49,7 @@ JobRun RunInJob(const std::string& commandLine, DWORD timeoutMs) {
       const DWORD slice = timeoutMs - elapsed < 250 ? timeoutMs - elapsed : 250;
       ::GetQueuedCompletionStatus(port.Get(), &message, &key, &detail, slice);
     }
-    ::GetExitCodeProcess(process.Get(), &run.exitCode);
+    run.exitCode = process.ExitCode();
   }
   return run;
 }
