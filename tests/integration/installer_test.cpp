@@ -3,9 +3,12 @@
 // uninstaller leaves the machine as the installer found it.
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <string>
 #include <vector>
 
+#include "common/registry_keys.h"
+#include "support/installer_window.h"
 #include "support/job_run.h"
 #include "support/process_output.h"
 #include "support/system_snapshot.h"
@@ -17,8 +20,45 @@ const char kUninstallKey[] =
     "Software\\Microsoft\\Windows\\CurrentVersion\\Uninstall\\KORVA Vigil 3";
 const char kDriver[] = "KORVA VP-100";  // the example profile's "DRVNAME"
 const char kModel[] = "VP-100";
-const char kDriverKey[] = "software\\KORVA\\VGL3\\Driver\\KORVA VP-100";
 const DWORD kInstallTimeoutMs = 120000;
+// Where Windows keeps the files it is to delete at its next start.
+const char kSessionManagerKey[] = "System\\CurrentControlSet\\Control\\Session Manager";
+const char kPendingValue[] = "PendingFileRenameOperations";
+
+// The value that lists the files Windows is to delete or rename at its next start, as its
+// bytes ("" when it is missing): names as written ("\\??\\C:\\..."), each ending in a zero.
+std::string PendingOperations() {
+  std::string data;
+  HKEY key = nullptr;
+  if (::RegOpenKeyExA(HKEY_LOCAL_MACHINE, kSessionManagerKey, 0, KEY_READ, &key) != ERROR_SUCCESS) {
+    return data;
+  }
+  DWORD size = 0;
+  if (::RegQueryValueExA(key, kPendingValue, nullptr, nullptr, nullptr, &size) == ERROR_SUCCESS) {
+    data.assign(size, '\0');
+    if (size > 0 && ::RegQueryValueExA(key, kPendingValue, nullptr, nullptr,
+                                       reinterpret_cast<BYTE*>(&data[0]), &size) != ERROR_SUCCESS) {
+      data.clear();
+    }
+  }
+  ::RegCloseKey(key);
+  return data;
+}
+
+// The names in that value (the empty second names of deletions left out).
+std::vector<std::string> PendingNames(const std::string& data) {
+  std::vector<std::string> names;
+  size_t at = 0;
+  while (at < data.size()) {
+    size_t end = data.find('\0', at);
+    if (end == std::string::npos) end = data.size();
+    if (end > at) names.push_back(data.substr(at, end - at));
+    at = end + 1;
+  }
+  return names;
+}
+
+const std::string kDriverKey = std::string(vgreg::kDriverKeyPrefix) + kDriver;
 
 class InstallerTest : public ::testing::Test {
  protected:
@@ -27,8 +67,12 @@ class InstallerTest : public ::testing::Test {
     programFolder_ = vgtest::ProgramFilesFolder() + "\\KORVA\\Vigil3";
     modelFolder_ = programFolder_ + "\\" + kModel;
     ASSERT_TRUE(vgtest::FileExists(Installer())) << "vg3setup.exe was not built";
+    pendingBefore_ = PendingOperations();
     ASSERT_FALSE(vgtest::KeyExists(HKEY_LOCAL_MACHINE, kUninstallKey))
         << "an earlier installation of the product is still registered";
+    // vgsetup keeps a model's folder while another installation of the model is left.
+    ASSERT_EQ(vgtest::GetString(HKEY_LOCAL_MACHINE, vgreg::kProfileKey, kModel), "")
+        << "another installation of the model " << kModel << " is left on this machine";
   }
 
   void TearDown() override {
@@ -37,6 +81,26 @@ class InstallerTest : public ::testing::Test {
     const std::string uninstaller = programFolder_ + "\\vg3uninst.exe";
     if (vgtest::FileExists(uninstaller)) vgtest::RunInJob(Quoted(uninstaller) + " /S", 60000);
     vgtest::RunCaptured("vgsetup.exe", "uninstall --printer " + Quoted(printer_));
+    // The uninstaller's copy of itself, which Windows would delete at its next start: the
+    // test prefix never restarts, so the test deletes it and takes the entries back.
+    const std::vector<std::string> pending = PendingNames(PendingOperations());
+    for (bool folders : {false, true}) {  // the files first, then their folders
+      for (const std::string& name : pending) {
+        if (name.find("\\~nsu") == std::string::npos || name.compare(0, 4, "\\??\\") != 0) continue;
+        const std::string path = name.substr(4);
+        if (folders) {
+          ::RemoveDirectoryA(path.c_str());
+        } else {
+          ::DeleteFileA(path.c_str());
+        }
+      }
+    }
+    if (pendingBefore_.empty()) {
+      ::RegDeleteKeyValueA(HKEY_LOCAL_MACHINE, kSessionManagerKey, kPendingValue);
+    } else {
+      ::RegSetKeyValueA(HKEY_LOCAL_MACHINE, kSessionManagerKey, kPendingValue, REG_MULTI_SZ,
+                        pendingBefore_.data(), static_cast<DWORD>(pendingBefore_.size()));
+    }
   }
 
   static std::string Installer() { return vgtest::BinDir() + "\\vg3setup.exe"; }
@@ -46,7 +110,7 @@ class InstallerTest : public ::testing::Test {
   std::string Snapshot() const {
     std::string text = vgtest::InstallationSnapshot(printer_, kDriver, kModel);
     vgtest::DumpKey(HKEY_LOCAL_MACHINE, kUninstallKey, &text);
-    vgtest::DumpKey(HKEY_LOCAL_MACHINE, "software\\KORVA", &text);
+    vgtest::DumpKey(HKEY_LOCAL_MACHINE, "software\\KORVA", &text);  // the maker's key
     const std::string programs = vgtest::ProgramFilesFolder();
     text += vgtest::FolderListing(programs);
     text += vgtest::FolderListing(programs + "\\KORVA");
@@ -61,6 +125,7 @@ class InstallerTest : public ::testing::Test {
   std::string printer_;
   std::string programFolder_;
   std::string modelFolder_;
+  std::string pendingBefore_;
 };
 
 TEST_F(InstallerTest, SilentInstallAndUninstallLeaveTheMachineAsTheyFoundIt) {
@@ -78,7 +143,7 @@ TEST_F(InstallerTest, SilentInstallAndUninstallLeaveTheMachineAsTheyFoundIt) {
             modelFolder_ + "\\VP-100.ini");
   EXPECT_EQ(vgtest::GetString(HKEY_LOCAL_MACHINE, kDriverKey, "VG_RUN"),
             modelFolder_ + "\\vgpop.exe");
-  EXPECT_EQ(vgtest::GetString(HKEY_LOCAL_MACHINE, "software\\KORVA\\VGL3\\Profile", kModel),
+  EXPECT_EQ(vgtest::GetString(HKEY_LOCAL_MACHINE, vgreg::kProfileKey, kModel),
             modelFolder_ + "\\VP-100.ini");
   for (const char* file : {"vgprn.dll", "vgres.dll", "vgres_de.dll", "vgmon.exe", "vgpop.exe",
                            "vgagent.exe", "qvsim.dll", "qvsimctl.exe", "VP-100.ini",
@@ -126,6 +191,72 @@ TEST_F(InstallerTest, SilentInstallAndUninstallLeaveTheMachineAsTheyFoundIt) {
   const vgtest::JobRun removal = vgtest::RunInJob(uninstall, kInstallTimeoutMs);
   ASSERT_TRUE(removal.started);
   ASSERT_TRUE(removal.allEnded) << "the uninstaller did not finish";
+  EXPECT_EQ(removal.exitCode, 0u);
+  EXPECT_EQ(Snapshot(), before);
+  // All that is left for Windows' next start is the uninstaller's copy of itself, in the
+  // temporary folder.
+  char temp[MAX_PATH] = {};
+  ::GetTempPathA(MAX_PATH, temp);
+  const std::vector<std::string> earlier = PendingNames(pendingBefore_);
+  for (const std::string& name : PendingNames(PendingOperations())) {
+    if (std::find(earlier.begin(), earlier.end(), name) != earlier.end()) continue;
+    EXPECT_EQ(name.rfind(std::string("\\??\\") + temp + "~nsu", 0), 0u) << name;
+  }
+}
+
+// A user double-clicks the installer: the welcome page, then the printer page, which lists
+// the computer's printers. A printer of the list keeps its port; the uninstaller removes it.
+TEST_F(InstallerTest, AUserPicksOneOfTheComputersPrintersOnThePrinterPage) {
+  const std::string before = Snapshot();
+  // A printer of the model that the computer has already, on a port of its own.
+  const vgtest::CapturedRun setup = vgtest::RunCaptured(
+      "vgsetup.exe", "install --printer " + Quoted(printer_) + " --port LPT3: --model " + kModel +
+                         " --from " + Quoted(vgtest::BinDir()));
+  ASSERT_EQ(setup.exitCode, 0u) << setup.output;
+
+  vgtest::JobProcess installer;
+  ASSERT_TRUE(installer.Start(Quoted(Installer())));
+  const vgtest::InstallerWindow window(installer.Id(), kInstallTimeoutMs);
+  ASSERT_TRUE(window.Found());
+  EXPECT_EQ(window.Title(), "KORVA Vigil 3 Setup");
+  EXPECT_EQ(window.ButtonText(vgtest::InstallerWindow::kNext), "&Next >");
+  bool welcomed = false;
+  for (const std::string& text : window.PageTexts()) {
+    welcomed = welcomed || text.find("This installs KORVA Vigil 3") != std::string::npos;
+  }
+  EXPECT_TRUE(welcomed) << "the welcome page";
+
+  window.Press(vgtest::InstallerWindow::kNext);
+  HWND printers = nullptr;
+  ASSERT_TRUE(vgtest::WaitForCondition(
+      [&] { return (printers = window.PageControl("ComboBox")) != nullptr; }, kInstallTimeoutMs));
+  HWND port = window.PageControl("Edit");
+  ASSERT_NE(port, nullptr);
+  EXPECT_EQ(vgtest::TextOfWindow(port), "LPT1:") << "the port of a new printer";
+  DWORD_PTR index = static_cast<DWORD_PTR>(CB_ERR);
+  ::SendMessageTimeoutA(printers, CB_FINDSTRINGEXACT, static_cast<WPARAM>(-1),
+                        reinterpret_cast<LPARAM>(printer_.c_str()), SMTO_ABORTIFHUNG, 5000,
+                        &index);
+  ASSERT_NE(index, static_cast<DWORD_PTR>(CB_ERR)) << "the list holds the computer's printer";
+  DWORD_PTR ignored = 0;
+  ::SendMessageTimeoutA(printers, CB_SETCURSEL, index, 0, SMTO_ABORTIFHUNG, 5000, &ignored);
+  ASSERT_EQ(vgtest::TextOfWindow(printers), printer_);
+
+  // Install, then Finish once the page says so.
+  window.Press(vgtest::InstallerWindow::kNext);
+  ASSERT_TRUE(vgtest::WaitForCondition(
+      [&] { return window.ButtonText(vgtest::InstallerWindow::kNext) == "&Finish"; },
+      kInstallTimeoutMs));
+  window.Press(vgtest::InstallerWindow::kNext);
+  ASSERT_TRUE(installer.WaitForAll(kInstallTimeoutMs));
+  EXPECT_EQ(installer.ExitCode(), 0u);
+
+  EXPECT_EQ(vgtest::GetString(HKEY_LOCAL_MACHINE, std::string(kUninstallKey) + "\\Printers",
+                              printer_.c_str()),
+            "LPT3:");
+  const vgtest::JobRun removal = vgtest::RunInJob(
+      Quoted(programFolder_ + "\\vg3uninst.exe") + " /S", kInstallTimeoutMs);
+  EXPECT_TRUE(removal.allEnded);
   EXPECT_EQ(removal.exitCode, 0u);
   EXPECT_EQ(Snapshot(), before);
 }

@@ -17,8 +17,11 @@
 #include "common/install_profile_win.h"
 #include "common/map_records_win.h"
 #include "common/unique_handle.h"
+#include "common/vgprn_exports.h"
 #include "resources/vgres_ids.h"
 #include "support/installed_printer.h"
+#include "support/installer_window.h"
+#include "support/job_run.h"
 #include "support/win_test_support.h"
 #include "ui/dialog_driver.h"
 
@@ -46,9 +49,6 @@ const char kGermanReady[] = "Bereit";
 const char kGermanReadyText[] = "Der Drucker ist druckbereit.";
 const char kGermanAbout[] = "Info \xFC"
                             "ber KORVA Vigil 3";
-
-using PFN_PrStartView = int(__cdecl*)(int, const char*, const char*, const char*, const char*,
-                                      const char*, const char*);
 
 // A window's text through its own thread: the pop-up program's windows are another process's.
 std::string TextOf(HWND window) {
@@ -178,6 +178,43 @@ class LanguageTest : public ::testing::Test {
     return texts;
   }
 
+  // The installer's first two pages as a user sees them, then cancelled (with the question
+  // whether to quit answered Yes): the window's title, the Next button, the welcome page's
+  // texts, the printer page's texts and the question. Nothing is installed.
+  struct InstallerTexts {
+    std::string title;
+    std::string next;
+    std::vector<std::string> welcome;
+    std::vector<std::string> printerPage;
+    std::string question;
+    DWORD exitCode = STILL_ACTIVE;
+  };
+  static InstallerTexts WalkTheInstaller() {
+    InstallerTexts seen;
+    vgtest::JobProcess installer;
+    if (!installer.Start("\"" + vgtest::BinDir() + "\\vg3setup.exe\"")) return seen;
+    const vgtest::InstallerWindow window(installer.Id(), kWaitMs);
+    if (!window.Found()) return seen;
+    seen.title = window.Title();
+    seen.next = window.ButtonText(vgtest::InstallerWindow::kNext);
+    seen.welcome = window.PageTexts();
+    window.Press(vgtest::InstallerWindow::kNext);
+    if (vgtest::WaitForCondition([&] { return window.PageControl("ComboBox") != nullptr; },
+                                 kWaitMs)) {
+      seen.printerPage = window.PageTexts();
+    }
+    window.Press(vgtest::InstallerWindow::kCancel);
+    seen.question = vgtest::AnswerMessageBox(installer.Id(), IDYES, kWaitMs);
+    if (installer.WaitForAll(kWaitMs)) seen.exitCode = installer.ExitCode();
+    return seen;
+  }
+  static bool AnyContains(const std::vector<std::string>& texts, const std::string& part) {
+    for (const std::string& each : texts) {
+      if (each.find(part) != std::string::npos) return true;
+    }
+    return false;
+  }
+
   static bool Contains(const std::vector<std::string>& texts, const std::string& text) {
     for (const std::string& each : texts) {
       if (each == text) return true;
@@ -258,7 +295,18 @@ TEST_F(GermanUser, TheStatusWindowItsAboutBoxAndItsTroublePagesAreGerman) {
 TEST_F(GermanUser, ThePopUpProgramsWindowAndMessagesAreGerman) {
   ASSERT_EQ(::GetUserDefaultLangID(), kGermanGermany) << StartedUnder("de_DE.UTF-8");
   ASSERT_EQ(printer_->Ctl("reply", kPrinting).exitCode, 0u);
+  vgtest::SetMonitorLog(true);
+  const std::string log = vgtest::MonitorLogPath();
+  const size_t logStart = vgtest::FileSize(log);
   vgtest::ChildProcess monitor;
+  // Whatever fails below, no monitor of the test outlives it.
+  struct EndMonitor {
+    vgtest::ChildProcess& monitor;
+    ~EndMonitor() {
+      monitor.Kill();
+      vgtest::SetMonitorLog(false);
+    }
+  } endMonitor{monitor};
   ASSERT_TRUE(
       monitor.Start(printer_->InstallDir() + "\\vgmon.exe", printer_->MonitorArguments("31")));
   ASSERT_TRUE(vgtest::WaitUntil(
@@ -268,6 +316,15 @@ TEST_F(GermanUser, ThePopUpProgramsWindowAndMessagesAreGerman) {
       },
       kWaitMs))
       << "the pop-up program waits for the job";
+  // The monitor has seen the job printing: only then does a ready printer end its watch.
+  ASSERT_TRUE(vgtest::WaitUntil(
+      [&] {
+        for (const std::string& line : vgtest::LogLinesOf(log, monitor.Id(), 8, logStart)) {
+          if (line.find("Returned from PrGetStatus : nRet : 1") != std::string::npos) return true;
+        }
+        return false;
+      },
+      kWaitMs));
   ASSERT_EQ(printer_->Ctl("reply", kPaperOut).exitCode, 0u);
   HWND window = nullptr;
   ASSERT_TRUE(vgtest::WaitUntil(
@@ -286,7 +343,13 @@ TEST_F(GermanUser, ThePopUpProgramsWindowAndMessagesAreGerman) {
   // Paper again, and the job is done: the window closes, the monitor ends.
   ASSERT_EQ(printer_->Ctl("reply", kReady).exitCode, 0u);
   EXPECT_TRUE(vgtest::WaitUntil([&] { return !::IsWindow(window); }, kWaitMs));
-  EXPECT_EQ(monitor.Wait(kWaitMs), 0u);
+  if (monitor.Wait(kWaitMs) != 0) {
+    std::string lines;
+    for (const std::string& line : vgtest::LogLinesOf(log, monitor.Id(), 8, logStart)) {
+      lines += line + "\n";
+    }
+    ADD_FAILURE() << "the monitor did not end by itself; its log:\n" << lines;
+  }
 
   // Started without a printer, the program says how to use it.
   vgtest::ChildProcess program;
@@ -323,6 +386,21 @@ TEST_F(GermanUser, WithoutTheGermanLibraryTheEnglishOneServes) {
   ::WritePrivateProfileStringA("German", "ResDll", "vgres_de.dll", profile.c_str());
   ::WritePrivateProfileStringA(nullptr, nullptr, nullptr, profile.c_str());
   EXPECT_EQ(Section(), "German");
+}
+
+// The installer speaks German too: its window, its pages and its question before it quits.
+TEST_F(GermanUser, TheInstallerIsGerman) {
+  ASSERT_EQ(::GetUserDefaultLangID(), kGermanGermany) << StartedUnder("de_DE.UTF-8");
+  const InstallerTexts seen = WalkTheInstaller();
+  EXPECT_EQ(seen.title, "Installation von KORVA Vigil 3");
+  EXPECT_EQ(seen.next, "&Weiter >");
+  EXPECT_TRUE(AnyContains(seen.welcome, "Dieses Programm installiert KORVA Vigil 3"));
+  EXPECT_TRUE(AnyContains(seen.printerPage, "&Drucker: W\xE4hlen Sie einen Drucker"));
+  EXPECT_TRUE(AnyContains(seen.printerPage, "Anschluss eines neuen Druckers"));
+  EXPECT_NE(seen.question.find("abbrechen"), std::string::npos) << seen.question;
+  EXPECT_NE(seen.exitCode, 0u) << "cancelled";
+  EXPECT_FALSE(vgtest::KeyExists(
+      HKEY_LOCAL_MACHINE, "Software\\Microsoft\\Windows\\CurrentVersion\\Uninstall\\KORVA Vigil 3"));
 }
 
 // --- German (Austria): no line names the Austrian sub-language; the German line serves.
@@ -366,6 +444,12 @@ TEST_F(UnlistedLanguageUser, TheEnglishSectionAndWindowsServe) {
             "The printer is out of paper. Load a new paper roll, then press the Feed button.");
   ::PostMessageA(window, WM_CLOSE, 0, 0);
   EXPECT_TRUE(view->Join(kWaitMs));
+
+  // The installer falls back to English.
+  const InstallerTexts seen = WalkTheInstaller();
+  EXPECT_EQ(seen.title, "KORVA Vigil 3 Setup");
+  EXPECT_EQ(seen.next, "&Next >");
+  EXPECT_TRUE(AnyContains(seen.printerPage, "&Printer: pick one of this computer's printers"));
 
   // The pop-up program's own message falls back to English too.
   vgtest::ChildProcess program;

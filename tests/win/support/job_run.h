@@ -4,9 +4,34 @@
 // the first process's end says nothing about the work being done.
 #include <string>
 
-#include "common/win.h"
+#include "common/process_start_win.h"
+#include "common/unique_handle.h"
 
 namespace vgtest {
+
+// A program and whatever it starts, in a job of their own. The processes still running when
+// the object goes are ended with the job.
+class JobProcess {
+ public:
+  JobProcess();
+  JobProcess(const JobProcess&) = delete;
+  JobProcess& operator=(const JobProcess&) = delete;
+
+  // commandLine is the whole line, program first.
+  bool Start(const std::string& commandLine);
+  DWORD Id() const { return process_.Id(); }
+  // Waits until no process of the job is left; false when some still run after the time.
+  bool WaitForAll(DWORD timeoutMs);
+  // The exit code of the first process; STILL_ACTIVE while it runs.
+  DWORD ExitCode() const { return process_.ExitCode(); }
+  // The processes the job has seen in all.
+  DWORD ProcessCount() const;
+
+ private:
+  ScopedHandle port_;
+  ScopedHandle job_;
+  StartedProcess process_;
+};
 
 struct JobRun {
   bool started = false;
@@ -15,8 +40,7 @@ struct JobRun {
   DWORD processCount = 0;         // processes the job saw in all
 };
 
-// commandLine is the whole line, program first. Processes still running after timeoutMs are
-// ended with the job.
+// Starts the program and waits for the whole job.
 JobRun RunInJob(const std::string& commandLine, DWORD timeoutMs);
 
 }  // namespace vgtest

@@ -4,15 +4,14 @@
 #include <algorithm>
 #include <cstdio>
 
+#include "common/registry_keys.h"
 #include "support/win_test_support.h"
 
 namespace vgtest {
 namespace {
 
-const char kDriverRoot[] = "software\\KORVA\\VGL3\\Driver\\";
-const char kProfileKey[] = "software\\KORVA\\VGL3\\Profile";
+// vgsetup's record of each installation.
 const char kSetupKey[] = "software\\KORVA\\VGL3\\Setup";
-const char kCommonKey[] = "software\\KORVA\\VGL3\\VGLCommon";
 const char kSpoolPrinters[] = "System\\CurrentControlSet\\Control\\Print\\Printers\\";
 const char kSpoolDrivers[] =
     "System\\CurrentControlSet\\Control\\Print\\Environments\\Windows NT x86\\Drivers\\"
@@ -94,10 +93,10 @@ std::string DriverFolder() {
 std::string InstallationSnapshot(const std::string& printer, const std::string& driver,
                      const std::string& model) {
   std::string text;
-  DumpKey(HKEY_LOCAL_MACHINE, kDriverRoot + driver, &text);
-  DumpKey(HKEY_LOCAL_MACHINE, kProfileKey, &text);
+  DumpKey(HKEY_LOCAL_MACHINE, vgreg::kDriverKeyPrefix + driver, &text);
+  DumpKey(HKEY_LOCAL_MACHINE, vgreg::kProfileKey, &text);
   DumpKey(HKEY_LOCAL_MACHINE, kSetupKey, &text);
-  DumpKey(HKEY_LOCAL_MACHINE, kCommonKey, &text);
+  DumpKey(HKEY_LOCAL_MACHINE, vgreg::kCommonKey, &text);
   DumpKey(HKEY_LOCAL_MACHINE, kSpoolPrinters + printer, &text);
   DumpKey(HKEY_LOCAL_MACHINE, kSpoolDrivers + driver, &text);
   for (const char* list : {"Devices", "PrinterPorts"}) {
