@@ -15,6 +15,7 @@
 #include "printer/channel_rules.h"
 #include "printer/monitoring_buffer_win.h"
 #include "printer/qvapi_binding_win.h"
+#include "printer/qvapi_call_guard_win.h"
 #include "printer/session_state_win.h"
 #include "printer/timer_string.h"
 #include "printer/vgprn_app_win.h"
@@ -42,6 +43,17 @@ bool SessionUsable(const CTraceScope& trace, const char* prefix, const CQvApiCha
   return false;
 }
 
+// The polling interval text of the printer's Driver key ("" when the key or value is missing).
+std::string DriverTimerString(const CBaseInfo& identity, bool network, bool* keyOpen) {
+  const std::string driverKeyPath =
+      std::string("software\\KORVA\\VGL3\\Driver\\") + identity.DriverName();
+  Registry driverKey(HKEY_LOCAL_MACHINE, driverKeyPath.c_str());
+  if (keyOpen) *keyOpen = driverKey.IsOpen();
+  if (!driverKey.IsOpen()) return std::string();
+  return driverKey.GetString(network ? "NetworkMonitoringTimer" : "LocalMonitoringTimer", "",
+                             MAX_PATH);
+}
+
 }  // namespace
 
 PrinterAddress CurrentPrinterAddress() {
@@ -62,6 +74,10 @@ extern "C" int __cdecl PrMonitoringStart(HWND window, const char* printerName,
         text(printerName), text(driverName), text(portName), text(modelId), text(datFileName));
     CVG_PxxxxApp& app = TheApp();
     app.BaseInfo().Set(printerName, driverName, portName, modelId, datFileName, resDllName);
+    // Until the monitor asks for its interval, a call into the bidirectional library may take
+    // as long as one poll at the local interval the driver names.
+    CQvCallGuard::Instance().SetPollSeconds(
+        vgtimer::SecondsFromTimerString(DriverTimerString(app.BaseInfo(), false, nullptr)));
 
     CQvApi api;
     if (!api.IsEnabled()) return 1;
@@ -177,20 +193,15 @@ extern "C" int __cdecl PrGetTimerValue(DWORD channelNumber, int* networkFlag) {
     if (channel.SelectChannel(channelNumber, qvapi::kModeStatus) == 0) return -1;
     const bool network = (channel.GetChannelMode() & qvapi::kModeNetwork) != 0;
 
-    std::string timer;
-    const std::string driverKeyPath =
-        std::string("software\\KORVA\\VGL3\\Driver\\") + identity.DriverName();
-    Registry driverKey(HKEY_LOCAL_MACHINE, driverKeyPath.c_str());
-    if (driverKey.IsOpen()) {
-      if (networkFlag) *networkFlag = network ? 1 : 0;
-      timer = driverKey.GetString(network ? "NetworkMonitoringTimer" : "LocalMonitoringTimer", "",
-                                  MAX_PATH);
-    }
+    bool keyOpen = false;
+    const std::string timer = DriverTimerString(identity, network, &keyOpen);
+    if (keyOpen && networkFlag) *networkFlag = network ? 1 : 0;
     trace.Write("Get Timer String(for Registry) : %s\n", timer.c_str());
     if (!timer.empty()) {
       const int seconds = vgtimer::SecondsFromTimerString(timer);
       if (seconds == -1) return -1;
       trace.Write("Return, Timer Value(for Registry) : %d\n", seconds);
+      CQvCallGuard::Instance().SetPollSeconds(seconds);
       return seconds;
     }
 
@@ -204,6 +215,7 @@ extern "C" int __cdecl PrGetTimerValue(DWORD channelNumber, int* networkFlag) {
     int seconds = std::atoi(text);
     if (network) seconds *= 3;
     trace.Write("Return, Timer Value(for Resource) : %d\n", seconds);
+    CQvCallGuard::Instance().SetPollSeconds(seconds);
     return seconds;
   });
 }
