@@ -14,6 +14,9 @@
 #include "common/win.h"
 #include "printer/qvapi_call_guard_win.h"
 #include "printer/qvapi_fault_trap_win.h"
+#include "support/process_output.h"
+#include "support/qvsim_library.h"
+#include "support/win_test_support.h"
 
 namespace {
 
@@ -245,6 +248,74 @@ TEST_F(QvCallGuardTest, AGivenUpCallWorksOnItsOwnCopies) {
   gate_.Open();
   for (int i = 0; i < 250 && guard_.Unanswered() > 0; ++i) ::Sleep(20);
   EXPECT_EQ((*copy)[0], 'z') << "the late call wrote into what it shares with nobody";
+}
+
+// The simulated printer's crash and hang, met through the guard as the binding meets them.
+class GuardedSimulatedPrinterTest : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    ASSERT_TRUE(lib_.Load());
+    name_ = vgtest::UniqueName("Guarded Printer");
+    ASSERT_EQ(Ctl("channels", "0x10000005:4").exitCode, 0u);
+    ASSERT_EQ(Ctl("reply", "\"@BDC ST\\r\\nST:04;\\f\"").exitCode, 0u);
+    handle_ = lib_.QVOpenChannel(qvapi::kKindPrinter, name_.c_str(), qvapi::kChannel10000005);
+    ASSERT_GT(handle_, 0);
+    guard_.SetPollSeconds(2);
+  }
+  void TearDown() override {
+    Ctl("reset");  // ends a blocked call
+    for (int i = 0; i < 250 && guard_.Unanswered() > 0; ++i) ::Sleep(20);
+    guard_.EndIdleThreads();
+  }
+
+  vgtest::CapturedRun Ctl(const std::string& command, const std::string& arguments = "") {
+    return vgtest::RunCaptured("qvsimctl.exe", command + " " + vgtest::QuoteArgument(name_) +
+                                                   (arguments.empty() ? "" : " " + arguments));
+  }
+  // The first call of a status read, as the binding makes it: on the call's own size.
+  std::function<int32_t()> SizeQuery() const {
+    const PFN_QVGetStatus getStatus = lib_.QVGetStatus;
+    const int32_t handle = handle_;
+    return [getStatus, handle] {
+      int32_t size = 0;
+      return getStatus(handle, nullptr, &size);
+    };
+  }
+
+  vgtest::QvSimLibrary lib_;
+  std::string name_;
+  int32_t handle_ = 0;
+  CQvCallGuard guard_;
+};
+
+TEST_F(GuardedSimulatedPrinterTest, ItsAccessViolationEndsTheCallAndTheLibrarysUse) {
+  ASSERT_EQ(Ctl("crash", "QVGetStatus 1").exitCode, 0u);
+  bool answered = true;
+  EXPECT_EQ(guard_.Call("QVGetStatus", SizeQuery(), &answered), vgqvcall::kNoAnswer);
+  EXPECT_FALSE(answered);
+  EXPECT_TRUE(guard_.HasCrashed());
+  const vgtest::CapturedRun calls = Ctl("calls");
+  EXPECT_EQ(calls.exitCode, 0u) << "the simulator's lock was not left held";
+  EXPECT_NE(calls.output.find("QVGetStatus(handle=" + std::to_string(handle_) +
+                              ", buffer=null, size=0) = crash; access violation raised"),
+            std::string::npos)
+      << calls.output;
+  EXPECT_EQ(guard_.Call("QVGetStatus", SizeQuery()), vgqvcall::kNoAnswer)
+      << "not called again, though the printer would answer now";
+  EXPECT_EQ(lib_.ReadStatus(handle_).first, qvapi::kBufferTooSmall);
+}
+
+TEST_F(GuardedSimulatedPrinterTest, ItsHangIsGivenUpAndTheLibraryUsedAgainOnceReleased) {
+  ASSERT_EQ(Ctl("hang", "QVGetStatus forever 1").exitCode, 0u);
+  EXPECT_EQ(guard_.Call("QVGetStatus", SizeQuery()), vgqvcall::kNoAnswer);
+  EXPECT_EQ(guard_.Unanswered(), 1);
+  EXPECT_EQ(guard_.Call("QVGetStatus", SizeQuery()), vgqvcall::kNoAnswer) << "refused at once";
+  ASSERT_EQ(Ctl("release").exitCode, 0u);
+  for (int i = 0; i < 250 && guard_.Unanswered() > 0; ++i) ::Sleep(20);
+  EXPECT_EQ(guard_.Unanswered(), 0);
+  EXPECT_EQ(guard_.Call("QVGetStatus", SizeQuery()), qvapi::kBufferTooSmall);
+  const std::string log = Ctl("calls").output;
+  EXPECT_NE(log.find("= blocked; until released"), std::string::npos) << log;
 }
 
 }  // namespace
