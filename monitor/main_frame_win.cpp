@@ -284,14 +284,7 @@ int CMainFrame::MonitorStart() {
   VgLogWrite("CMainFrame::MonitorStart");
   std::vector<uint8_t> block;
   if (m_bFilePort) block = vgmon::BuildMonitorParamBlock(vgmon::kCodeToLibrary, m_szJobID, m_szKVM);
-  if (m_pfnPrMonitoringStart != nullptr) {
-    m_bSessionStarted = true;
-    VgLogWrite("Call PrMonitoringStart");
-    const int result = m_pfnPrMonitoringStart(
-        m_hWnd, m_szPrinterName, m_szDriverName, m_szPortName, m_szModelID, m_szProfilePath,
-        nullptr, block.empty() ? nullptr : block.data(), static_cast<DWORD>(block.size()));
-    VgLogWrite("Returned from PrMonitoringStart : nRet", result);
-  }
+  StartSession(block);
   if (m_bFilePort) return 0;  // the job goes to a file: nothing is polled
 
   const char* missing = m_pcQv->Bind(m_hPrnLib);
@@ -302,6 +295,16 @@ int CMainFrame::MonitorStart() {
     return 0;
   }
   return FirstCheck();
+}
+
+void CMainFrame::StartSession(const std::vector<uint8_t>& block) {
+  if (m_pfnPrMonitoringStart == nullptr) return;
+  m_bSessionStarted = true;
+  VgLogWrite("Call PrMonitoringStart");
+  m_nSessionStart = m_pfnPrMonitoringStart(
+      m_hWnd, m_szPrinterName, m_szDriverName, m_szPortName, m_szModelID, m_szProfilePath,
+      nullptr, block.empty() ? nullptr : block.data(), static_cast<DWORD>(block.size()));
+  VgLogWrite("Returned from PrMonitoringStart : nRet", m_nSessionStart);
 }
 
 void CMainFrame::MonitorEnd() {

@@ -148,7 +148,9 @@ CQvApiBase& CQvApiBase::Instance() {
 
 BOOL CQvApiBase::IsEnabled() const {
   std::lock_guard<std::recursive_mutex> guard(m_lock);
-  return m_bEnable;
+  // A library that crashed, or that has not come back from a call given up, is as unusable
+  // as one that could not start: the guard would refuse every call.
+  return (m_bEnable && CQvCallGuard::Instance().Admits()) ? TRUE : FALSE;
 }
 
 int CQvApiBase::AddUser() {
@@ -228,7 +230,7 @@ void CQvApiBase::Destroy() {
   m_cChannels.Free();
   m_nChannelCount = -1;
   CQvCallGuard& calls = CQvCallGuard::Instance();
-  if (m_nInitResult >= 0 && m_fn.QVRelease != nullptr && calls.MayLetGo()) {
+  if (m_nInitResult >= 0 && m_fn.QVRelease != nullptr && calls.Admits()) {
     trace.Write("Before:QVRelease()\n");
     const PFN_QVRelease release = m_fn.QVRelease;
     if (CallLibrary("QVRelease", [release] { return release(); }) >= 0) m_nInitResult = -1;
@@ -237,7 +239,7 @@ void CQvApiBase::Destroy() {
   // A library that still runs a call given up, or that crashed, stays loaded: its code would
   // run on after the unload, or its unload code on a broken state. The next user finds it
   // loaded; the guard decides whether it may be called.
-  if (m_hModule != nullptr && calls.MayLetGo()) {
+  if (m_hModule != nullptr && calls.Admits()) {
     ::FreeLibrary(m_hModule);
     m_hModule = nullptr;
   } else if (m_hModule != nullptr) {

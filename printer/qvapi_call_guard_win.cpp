@@ -81,9 +81,9 @@ CQvCallGuard::~CQvCallGuard() {
   }
 }
 
-bool CQvCallGuard::MayLetGo() const {
+bool CQvCallGuard::Admits() const {
   std::lock_guard<std::mutex> guard(m_lock);
-  return m_book.MayLetGo();
+  return m_book.Admit() == vgqvcall::Refusal::kNone;
 }
 
 bool CQvCallGuard::HasCrashed() const {

@@ -19,7 +19,7 @@
 //
 // A call thread that runs a given-up call keeps this module loaded for the rest of the
 // process (it still runs code of both), and the binding keeps the library loaded while
-// MayLetGo is false. Idle call threads wait for work and end when the library is let go.
+// Admits is false. Idle call threads wait for work and end when the library is let go.
 #include <atomic>
 #include <cstdint>
 #include <functional>
@@ -51,8 +51,9 @@ class CQvCallGuard {
   // after Call has returned.
   int32_t Call(const char* function, std::function<int32_t()> call, bool* answered = nullptr);
 
-  // QVRelease may be called and the library unloaded (no call runs, none crashed).
-  bool MayLetGo() const;
+  // A call would go in now: none crashed, none given up is still out. Only then may the
+  // library be released and unloaded.
+  bool Admits() const;
   bool HasCrashed() const;
   // Calls given up that have not come back yet.
   int Unanswered() const;

@@ -32,7 +32,9 @@ enum class Refusal {
   kUnanswered,  // an earlier call has not come back: the library is stuck, perhaps on a lock
 };
 
-// What the guard knows of the library's calls in one process.
+// What the guard knows of the library's calls in one process. What it refuses, it also does
+// not release or unload: a given-up call still runs the library's code, and after a crash its
+// release and unload code would run on a broken state.
 class CallBook {
  public:
   Refusal Admit() const;
@@ -47,9 +49,6 @@ class CallBook {
   bool HasCrashed() const { return crashed_; }
   uint32_t CrashCode() const { return crashCode_; }
   int Unanswered() const { return unanswered_; }
-  // QVRelease may be called and the library unloaded: none of its calls still runs, and it
-  // never crashed (its release and unload code would run on a broken state).
-  bool MayLetGo() const { return !crashed_ && unanswered_ == 0; }
 
  private:
   int unanswered_ = 0;

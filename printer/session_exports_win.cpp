@@ -139,8 +139,17 @@ extern "C" int __cdecl PrGetChannel(DWORD* statusChannel, DWORD* dataChannel) {
     channel.CloseChannelHandle(session->m_hDataChannel);
     session->m_dwStatusChannel = status;
     session->m_dwDataChannel = data;
-    session->m_hStatusChannel = channel.OpenChannelNumber(status);
-    session->m_hDataChannel = channel.OpenChannelNumber(data);
+    const int statusHandle = channel.OpenChannelNumber(status);
+    const int dataHandle = channel.OpenChannelNumber(data);
+    // A channel that did not open has no handle: nothing reads or closes what the library
+    // refused, and the caller, told of the failure, acquires the channels again later
+    // instead of polling a channel that never opened.
+    session->m_hStatusChannel = statusHandle > 0 ? statusHandle : 0;
+    session->m_hDataChannel = dataHandle > 0 ? dataHandle : 0;
+    if (statusHandle <= 0 || dataHandle <= 0) {
+      trace.Write("PrGetChannel : error : QVOpenChannel : %d, %d\n", statusHandle, dataHandle);
+      return 1;
+    }
     return 0;
   });
 }

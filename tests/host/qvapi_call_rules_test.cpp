@@ -34,17 +34,14 @@ TEST(QvCallCrash, WarningsAndErrorsEndTheCallNoticesGoOn) {
 TEST(QvCallBook, AGivenUpCallHoldsTheLibraryUntilItComesBack) {
   CallBook book;
   EXPECT_EQ(book.Admit(), Refusal::kNone);
-  EXPECT_TRUE(book.MayLetGo());
 
   book.GaveUp();
   book.GaveUp();  // two threads each gave one up
   EXPECT_EQ(book.Admit(), Refusal::kUnanswered);
-  EXPECT_FALSE(book.MayLetGo()) << "its code still runs";
   book.CameBackLate();
   EXPECT_EQ(book.Admit(), Refusal::kUnanswered) << "one is still out";
   book.CameBackLate();
   EXPECT_EQ(book.Admit(), Refusal::kNone);
-  EXPECT_TRUE(book.MayLetGo());
   book.CameBackLate();
   EXPECT_EQ(book.Unanswered(), 0) << "never below none";
 }
@@ -56,7 +53,6 @@ TEST(QvCallBook, ACrashIsForGood) {
   EXPECT_TRUE(book.HasCrashed());
   EXPECT_EQ(book.CrashCode(), 0xC0000005u) << "the first crash is the one told";
   EXPECT_EQ(book.Admit(), Refusal::kCrashed);
-  EXPECT_FALSE(book.MayLetGo()) << "its release and unload code would run on a broken state";
 
   // A crash outranks a call still out.
   CallBook late;
@@ -64,7 +60,6 @@ TEST(QvCallBook, ACrashIsForGood) {
   late.Crashed(0xC0000005);
   late.CameBackLate();
   EXPECT_EQ(late.Admit(), Refusal::kCrashed);
-  EXPECT_FALSE(late.MayLetGo());
 }
 
 }  // namespace

@@ -138,7 +138,7 @@ TEST_F(QvCallGuardTest, AnsweredCallsGiveTheirResult) {
   EXPECT_EQ(guard_.Call("QVGetStatus", [] { return -5; }, &answered), -5);
   EXPECT_TRUE(answered);
   EXPECT_EQ(guard_.Call("QVGetStatus", [] { return 16; }, &answered), 16);
-  EXPECT_TRUE(guard_.MayLetGo());
+  EXPECT_TRUE(guard_.Admits());
   EXPECT_EQ(guard_.DeadlineMs(), 2000u);
 }
 
@@ -147,7 +147,7 @@ TEST_F(QvCallGuardTest, ACallThatDoesNotComeBackIsGivenUpAndBlocksTheLibraryUnti
   EXPECT_EQ(guard_.Call("QVGetStatus", gate_.Call(16), &answered), vgqvcall::kNoAnswer);
   EXPECT_FALSE(answered);
   EXPECT_EQ(guard_.Unanswered(), 1);
-  EXPECT_FALSE(guard_.MayLetGo()) << "its code still runs";
+  EXPECT_FALSE(guard_.Admits()) << "its code still runs";
 
   // The library may be stuck: nothing else goes in, and nothing waits.
   std::atomic<bool> ran{false};
@@ -164,7 +164,7 @@ TEST_F(QvCallGuardTest, ACallThatDoesNotComeBackIsGivenUpAndBlocksTheLibraryUnti
   gate_.Open();
   for (int i = 0; i < 250 && guard_.Unanswered() > 0; ++i) ::Sleep(20);
   ASSERT_EQ(guard_.Unanswered(), 0) << "the late call came back";
-  EXPECT_TRUE(guard_.MayLetGo());
+  EXPECT_TRUE(guard_.Admits());
   EXPECT_EQ(guard_.Call("QVGetStatus", [] { return 3; }, &answered), 3) << "and calls go in again";
   EXPECT_TRUE(answered);
 }
@@ -177,7 +177,7 @@ TEST_F(QvCallGuardTest, ACrashedLibraryIsNotCalledAgain) {
             vgqvcall::kNoAnswer);
   EXPECT_FALSE(answered);
   EXPECT_TRUE(guard_.HasCrashed());
-  EXPECT_FALSE(guard_.MayLetGo()) << "neither released nor unloaded";
+  EXPECT_FALSE(guard_.Admits()) << "neither released nor unloaded";
 
   std::atomic<bool> ran{false};
   EXPECT_EQ(guard_.Call("QVGetStatus",
@@ -203,7 +203,7 @@ TEST_F(QvCallGuardTest, ACrashAfterTheCallWasGivenUpStillCounts) {
   for (int i = 0; i < 250 && guard_.Unanswered() > 0; ++i) ::Sleep(20);
   EXPECT_EQ(guard_.Unanswered(), 0);
   EXPECT_TRUE(guard_.HasCrashed());
-  EXPECT_FALSE(guard_.MayLetGo());
+  EXPECT_FALSE(guard_.Admits());
 }
 
 // Calls from two threads run side by side, as they did without the guard: one may wait for
