@@ -9,8 +9,10 @@
 #include <string>
 #include <vector>
 
+#include "common/debug_log_win.h"
 #include "common/target_keys_win.h"
 #include "support/installed_printer.h"
+#include "support/scoped_registry_value.h"
 #include "support/process_output.h"
 #include "support/win_test_support.h"
 
@@ -352,5 +354,72 @@ INSTANTIATE_TEST_SUITE_P(EveryFunctionAndResult, LibraryFailureExportsTest,
                            }
                            return name;
                          });
+
+// What the printer library's debug log tells of a crash and of a call given up: one line
+// when it happens, and one for each call that is not made afterwards.
+class LibraryFailureLogTest : public ::testing::Test {
+ protected:
+  LibraryFailureLogTest()
+      : logSwitch_(HKEY_LOCAL_MACHINE, "Software\\Korva\\VGL3", "log"),
+        printer_("Logged", {{"Install", "LocalMonitoringTimer", "2"}}) {}
+
+  void SetUp() override {
+    ASSERT_TRUE(printer_.Ready()) << printer_.Failure();
+    vgtest::SetDword(HKEY_LOCAL_MACHINE, "Software\\Korva\\VGL3", "log", 1);
+    VgTraceEnable(true);
+    logPath_ = VgLogPath();
+    VgTraceEnable(false);
+    ASSERT_NE(logPath_, "");
+  }
+  void TearDown() override { vgtest::RunCaptured("qvsimctl.exe", "reset *"); }
+
+  // The log's text that the probe's steps added.
+  std::string Probe(const std::vector<std::string>& steps) {
+    const size_t offset = vgtest::FileSize(logPath_);
+    std::string arguments = vgtest::QuoteArgument(printer_.InstallDir()) + " " +
+                            vgtest::QuoteArgument(printer_.Name()) + " " +
+                            vgtest::QuoteArgument(printer_.Driver()) + " " +
+                            vgtest::QuoteArgument(printer_.Port()) + " " + printer_.Model();
+    for (const std::string& step : steps) arguments += " " + vgtest::QuoteArgument(step);
+    const vgtest::CapturedRun probe = vgtest::RunCaptured("vgexportprobe.exe", arguments, 120000);
+    EXPECT_TRUE(probe.finished);
+    EXPECT_EQ(probe.exitCode, 0u) << probe.output;
+    const std::string text = vgtest::ReadFile(logPath_);
+    return offset < text.size() ? text.substr(offset) : std::string();
+  }
+
+  static int Count(const std::string& text, const std::string& part) {
+    int count = 0;
+    for (size_t at = text.find(part); at != std::string::npos; at = text.find(part, at + 1)) {
+      ++count;
+    }
+    return count;
+  }
+
+  vgtest::ScopedRegistryValue logSwitch_;
+  vgtest::InstalledPrinter printer_;
+  std::string logPath_;
+};
+
+TEST_F(LibraryFailureLogTest, ACrashIsLoggedAndTheLibraryCountsAsUnusableFromThenOn) {
+  ASSERT_EQ(printer_.Ctl("crash", "QVGetStatus 1").exitCode, 0u);
+  const std::string log = Probe({"start", "channel", "status", "channel", "end"});
+  EXPECT_EQ(Count(log, "QVGetStatus : exception 0xc0000005 inside the library : it is not "
+                       "called again"),
+            1)
+      << log;
+  EXPECT_EQ(Count(log, "PrGetChannel : error : qvapi is disable"), 1) << log;
+  EXPECT_EQ(Count(log, "Before:QVRelease()"), 0) << "the crashed library is not released";
+}
+
+TEST_F(LibraryFailureLogTest, ACallGivenUpIsLoggedAndSoIsItsLateReturn) {
+  ASSERT_EQ(printer_.Ctl("hang", "QVGetStatus forever 1").exitCode, 0u);
+  const std::string log = Probe({"start", "channel", "status", "status", "ctl=release " +
+                                     vgtest::QuoteArgument(printer_.Name()),
+                                 "status!", "end"});
+  EXPECT_EQ(Count(log, "QVGetStatus : no answer within 2000 ms : given up"), 1) << log;
+  EXPECT_EQ(Count(log, "QVGetStatus : came back after it was given up (-4, dropped)"), 1) << log;
+  EXPECT_EQ(Count(log, "Before:QVRelease()"), 1) << "released at the end as usual";
+}
 
 }  // namespace
