@@ -7,6 +7,7 @@
 #include "common/debug_log_win.h"
 #include "common/exception_guard_win.h"
 #include "common/unique_handle.h"
+#include "printer/qvapi_call_signal_win.h"
 #include "printer/qvapi_fault_trap_win.h"
 
 namespace {
@@ -47,8 +48,8 @@ struct CQvCallGuard::Job {
 struct CQvCallGuard::CallThread {
   CQvCallGuard* guard = nullptr;
   ScopedHandle handle;
-  ScopedHandle wake;      // auto-reset: a job, or the request to end, is waiting
-  ScopedHandle finished;  // manual-reset, reset for each job: the job came back in time
+  CCallSignal wake;      // a job, or the request to end, is waiting
+  CCallSignal finished;  // reset for each job: the job came back in time
   // Everything below is read and written under the guard's lock.
   std::shared_ptr<Job> job;
   const char* function = "";
@@ -118,7 +119,7 @@ int32_t RunJobCall(void* job) {
 
 void CQvCallGuard::ThreadMain(CallThread* thread) {
   for (;;) {
-    ::WaitForSingleObject(thread->wake.Get(), INFINITE);
+    thread->wake.Wait(INFINITE);
     std::shared_ptr<Job> job;
     {
       std::lock_guard<std::mutex> guard(m_lock);
@@ -151,7 +152,7 @@ void CQvCallGuard::ThreadMain(CallThread* thread) {
         thread->busy = false;
         thread->job.reset();
       } else {
-        ::SetEvent(thread->finished.Get());
+        thread->finished.Set();
       }
     }
     if (lateFunction != nullptr) {
@@ -189,8 +190,6 @@ CQvCallGuard::CallThread* CQvCallGuard::TakeCallThread() {
   if (m_threads.size() >= kMaxCallThreads) return nullptr;
   auto thread = std::make_unique<CallThread>();
   thread->guard = this;
-  thread->wake.Reset(::CreateEventA(nullptr, FALSE, FALSE, nullptr));
-  thread->finished.Reset(::CreateEventA(nullptr, TRUE, FALSE, nullptr));
   if (!thread->wake.IsValid() || !thread->finished.IsValid()) return nullptr;
   unsigned threadId = 0;
   thread->handle.Reset(reinterpret_cast<HANDLE>(
@@ -228,11 +227,11 @@ int32_t CQvCallGuard::Call(const char* function, std::function<int32_t()> call, 
     thread->function = function;
     thread->busy = true;
     thread->givenUp = false;
-    ::ResetEvent(thread->finished.Get());
+    thread->finished.Reset();
   }
-  ::SetEvent(thread->wake.Get());
+  thread->wake.Set();
   const DWORD deadline = DeadlineMs();
-  ::WaitForSingleObject(thread->finished.Get(), deadline);
+  thread->finished.Wait(deadline);
 
   std::lock_guard<std::mutex> guard(m_lock);
   if (!job->done) {
@@ -261,7 +260,7 @@ void CQvCallGuard::EndIdleThreads() {
     for (auto it = m_threads.begin(); it != m_threads.end();) {
       if (!(*it)->busy) {
         (*it)->quit = true;
-        ::SetEvent((*it)->wake.Get());
+        (*it)->wake.Set();
         leaving.push_back(std::move(*it));
         it = m_threads.erase(it);
       } else {

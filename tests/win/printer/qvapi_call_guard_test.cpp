@@ -13,6 +13,7 @@
 #include "common/unique_handle.h"
 #include "common/win.h"
 #include "printer/qvapi_call_guard_win.h"
+#include "printer/qvapi_call_signal_win.h"
 #include "printer/qvapi_fault_trap_win.h"
 #include "support/process_output.h"
 #include "support/qvsim_library.h"
@@ -102,6 +103,30 @@ TEST(QvApiFaultTrap, CrashesOnSeveralThreadsAtOnce) {
   }
   for (auto& thread : threads) thread.join();
   EXPECT_EQ(caught.load(), 200);
+}
+
+// Both kinds of the guard's wake-up: a Set is kept for the next Wait, one Set wakes one Wait,
+// Reset forgets it, and a Wait without one ends when its time is up.
+TEST(QvCallSignal, WakesOneWaitAndKeepsASetForTheNext) {
+  for (CCallSignal::Kind kind : {CCallSignal::Kind::kBest, CCallSignal::Kind::kEvent}) {
+    SCOPED_TRACE(kind == CCallSignal::Kind::kBest ? "best" : "event");
+    CCallSignal signal(kind);
+    ASSERT_TRUE(signal.IsValid());
+    EXPECT_FALSE(signal.Wait(30)) << "nothing set";
+    signal.Set();
+    EXPECT_TRUE(signal.Wait(0)) << "kept for the next wait";
+    EXPECT_FALSE(signal.Wait(0)) << "taken by it";
+    signal.Set();
+    signal.Reset();
+    EXPECT_FALSE(signal.Wait(0));
+
+    std::atomic<bool> woke{false};
+    std::thread waiter([&] { woke = signal.Wait(INFINITE); });
+    ::Sleep(20);
+    signal.Set();
+    waiter.join();
+    EXPECT_TRUE(woke.load());
+  }
 }
 
 // A call that blocks until the test lets it go.
