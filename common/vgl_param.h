@@ -78,5 +78,7 @@ bool IsInsideFolder(std::string_view fullPath, std::string_view folder);
 int IsHtmlHelpFile(const char* path);
 
 // Starts a process from a command line (no handle inheritance, the caller's environment and
-// folder); 1 when it was created. Windows only.
-int RunCommandLine(const char* commandLine);
+// folder); 1 when it was created. Windows only. With programPath, that file is the program
+// and the command line goes to it as it is: the system does not split the line to find the
+// program, so an unquoted path with blanks cannot start another program.
+int RunCommandLine(const char* commandLine, const char* programPath = nullptr);

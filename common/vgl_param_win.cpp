@@ -218,14 +218,14 @@ int CVglParam::FillModelID() {
   return 1;
 }
 
-int RunCommandLine(const char* commandLine) {
+int RunCommandLine(const char* commandLine, const char* programPath) {
   if (commandLine == nullptr) return 0;
   std::string mutableLine(commandLine);
   STARTUPINFOA startup = {};
   startup.cb = sizeof startup;
   PROCESS_INFORMATION process = {};
-  if (!::CreateProcessA(nullptr, &mutableLine[0], nullptr, nullptr, FALSE, 0, nullptr, nullptr,
-                        &startup, &process)) {
+  if (!::CreateProcessA(programPath, &mutableLine[0], nullptr, nullptr, FALSE, 0, nullptr,
+                        nullptr, &startup, &process)) {
     return 0;
   }
   ::CloseHandle(process.hThread);

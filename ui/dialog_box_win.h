@@ -34,6 +34,9 @@ class CDialogBox : public CWndBase {
   void End(int code);
   bool HasEnded() const { return m_bEnded; }
   HINSTANCE ResourceModule() const { return m_hResource; }
+  // A dialog whose template lies in a library of its own (not the application's resource
+  // library) names it before DoModal.
+  void SetResourceModule(HINSTANCE module) { m_hResource = module; }
 
  private:
   static INT_PTR CALLBACK DialogProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam);

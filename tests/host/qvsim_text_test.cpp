@@ -1,6 +1,8 @@
 // The simulated printer's control language: what qvsimctl and scenario files accept and refuse.
 #include "tools/qvsim/qvsim_text.h"
 
+#include "tools/qvsim/standin_rules.h"
+
 #include <gmock/gmock.h>
 #include <gtest/gtest.h>
 
@@ -252,6 +254,18 @@ TEST(QvSimCommands, EachCommandWithItsArguments) {
   ASSERT_TRUE(p.ok);
   EXPECT_EQ(p.command.text, "C:\\demo\\scenario.txt");
   EXPECT_TRUE(Parse({"help"}).ok);
+
+  p = Parse({"started", "QvApiSet.EXE"});
+  ASSERT_TRUE(p.ok) << p.error;
+  EXPECT_EQ(p.command.type, CommandType::kStarted);
+  EXPECT_EQ(p.command.program, "qvapiset.exe") << "one record for every letter case";
+  p = Parse({"answer", "qvapiset.exe", "250"});
+  ASSERT_TRUE(p.ok) << p.error;
+  EXPECT_EQ(p.command.delayMs, 250u);
+  p = Parse({"answer", "qvapiset.exe", "Never"});
+  ASSERT_TRUE(p.ok) << p.error;
+  EXPECT_EQ(p.command.delayMs, kNeverAnswer);
+  EXPECT_EQ(Parse({"forget", "vgagent.exe"}).command.type, CommandType::kForget);
 }
 
 TEST(QvSimCommands, RefusalsNameTheUsageOfTheCommand) {
@@ -300,6 +314,12 @@ TEST(QvSimCommands, RefusalsNameTheUsageOfTheCommand) {
       {"run"},
       {"run", ""},
       {"help", "me"},
+      {"started"},
+      {"started", "C:\\tools\\qvapiset.exe"},
+      {"forget", ""},
+      {"answer", "qvapiset.exe"},
+      {"answer", "qvapiset.exe", "soon"},
+      {"answer", "qvapiset.exe", "-5"},
   };
   for (const auto& args : bad) {
     p = Parse(args);

@@ -158,6 +158,8 @@ TEST_F(QvSimCtlTest, MalformedCommandsExitTwoWithAUsageLine) {
       {"fail", printer_, "QVInitialize", "1"},
       {"calls"},
       {"run"},
+      {"started"},
+      {"answer", "qvapiset.exe", "soon"},
   };
   for (const auto& args : bad) {
     const vgtest::CapturedRun run = Ctl(args);
@@ -175,7 +177,7 @@ TEST_F(QvSimCtlTest, MalformedCommandsExitTwoWithAUsageLine) {
 
   const vgtest::CapturedRun help = Ctl({"help"});
   EXPECT_EQ(help.exitCode, 0u);
-  EXPECT_EQ(Lines(help.output).size(), 14u) << "one usage line per command";
+  EXPECT_EQ(Lines(help.output).size(), 17u) << "one usage line per command";
 }
 
 TEST_F(QvSimCtlTest, RunPlaysATimedScenario) {

@@ -5,6 +5,7 @@
 
 #include "common/win.h"
 #include "tools/qvsim/qvsim_state_win.h"
+#include "tools/qvsim/standin_store_win.h"
 
 namespace qvsim {
 
@@ -52,6 +53,22 @@ void WaitUntil(DWORD start, uint32_t ms) {
 }  // namespace
 
 int ExecuteCommand(const Command& command, const LineSink& out, std::string* error) {
+  switch (command.type) {
+    case CommandType::kStarted:
+      for (const auto& line : RecordedStarts(command.program)) out(line);
+      return kExitOk;
+    case CommandType::kForget:
+      return ForgetProgram(command.program) ? kExitOk
+                                            : Failed(error, "cannot remove HKEY_CURRENT_USER\\" +
+                                                                ProgramKeyPath(command.program));
+    case CommandType::kAnswer:
+      return SetAnswerDelay(command.program, command.delayMs)
+                 ? kExitOk
+                 : Failed(error,
+                          "cannot write HKEY_CURRENT_USER\\" + ProgramKeyPath(command.program));
+    default:
+      break;
+  }
   StateLock lock;
   if (!lock.Held()) return Failed(error, "the simulator's state stayed locked by another program");
   EntryStore entry(command.address);
@@ -115,6 +132,9 @@ int ExecuteCommand(const Command& command, const LineSink& out, std::string* err
       return kExitOk;
     case CommandType::kRun:
     case CommandType::kHelp:
+    case CommandType::kStarted:
+    case CommandType::kForget:
+    case CommandType::kAnswer:
       break;
   }
   *error = "not a state command";

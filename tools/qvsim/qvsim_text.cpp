@@ -3,6 +3,7 @@
 #include <cstdio>
 
 #include "common/text_util.h"
+#include "tools/qvsim/standin_rules.h"
 
 namespace qvsim {
 
@@ -80,6 +81,9 @@ constexpr CommandInfo kCommands[] = {
     {"show", CommandType::kShow, "qvsimctl show NAME"},
     {"run", CommandType::kRun, "qvsimctl run SCENARIO"},
     {"help", CommandType::kHelp, "qvsimctl help"},
+    {"started", CommandType::kStarted, "qvsimctl started PROGRAM"},
+    {"forget", CommandType::kForget, "qvsimctl forget PROGRAM"},
+    {"answer", CommandType::kAnswer, "qvsimctl answer PROGRAM MS|never"},
 };
 
 bool Fail(std::string* error, std::string text) {
@@ -322,7 +326,7 @@ bool ParseCommand(const std::vector<std::string>& args, Command* out, std::strin
   *usage =
       "usage: qvsimctl "
       "reset|deviceid|deviceidsize|channels|reply|queue|fail|crash|hang|release|calls|show|run|"
-      "help ...";
+      "started|forget|answer|help ...";
   if (args.empty()) return Fail(error, "no command");
   const CommandInfo* info = nullptr;
   for (const auto& candidate : kCommands) {
@@ -348,9 +352,27 @@ bool ParseCommand(const std::vector<std::string>& args, Command* out, std::strin
     return true;
   };
 
+  auto program = [&]() {
+    command.program = ProgramKeyName(args[1]);
+    if (command.program.empty() || command.program.size() > kMaxName) {
+      return Fail(error, std::string(info->name) + ": \"" + args[1] + "\" is no program file name");
+    }
+    return true;
+  };
+
   switch (command.type) {
     case CommandType::kHelp:
       if (!needs(0, 0)) return false;
+      break;
+    case CommandType::kStarted:
+    case CommandType::kForget:
+      if (!needs(1, 1) || !program()) return false;
+      break;
+    case CommandType::kAnswer:
+      if (!needs(2, 2) || !program()) return false;
+      if (!ParseAnswerDelay(args[2], &command.delayMs)) {
+        return Fail(error, "answer: \"" + args[2] + "\" is neither milliseconds nor never");
+      }
       break;
     case CommandType::kRun:
       if (!needs(1, 1)) return false;

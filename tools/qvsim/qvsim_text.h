@@ -101,7 +101,10 @@ enum class CommandType {
   kCalls,
   kShow,
   kRun,
-  kHelp
+  kHelp,
+  kStarted,  // the recorded starts of a stand-in program
+  kForget,   // removes a stand-in program's record and setting
+  kAnswer    // when the set-up stand-in answers
 };
 
 struct Command {
@@ -115,6 +118,8 @@ struct Command {
   int32_t count = -1;  // fail, crash, hang: calls it applies to; -1 every call; 0 removes it
   uint32_t hangMs = 0;    // hang: how long a call blocks (0xFFFFFFFF: until released)
   bool bareSize = false;  // deviceidsize: the size leaves the terminator out
+  std::string program;    // started, forget, answer: the stand-in's key name (see standin_rules.h)
+  uint32_t delayMs = 0;   // answer: milliseconds, or kNeverAnswer
 };
 
 // Parses the arguments after the program name. On failure *error says why and *usage is the

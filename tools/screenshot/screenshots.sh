@@ -40,7 +40,7 @@ trap '"$RUN" --server-stop >/dev/null 2>&1 || true' EXIT
 
 say "== Installing the example model $MODEL"
 mkdir -p "$KIT"
-for file in vgprn.dll vgres.dll qvsim.dll vgmon.exe vgpop.exe; do cp "$BIN/$file" "$KIT/"; done
+for file in vgprn.dll vgres.dll qvsim.dll vgmon.exe vgpop.exe vgagent.exe; do cp "$BIN/$file" "$KIT/"; done
 cp "$BIN/profiles/$MODEL.ini" "$KIT/"
 cp "$BIN/vgshot.exe" "$WORK/"
 "$RUN" "$BIN/vgsetup.exe" uninstall --printer "$PRINTER" </dev/null >/dev/null 2>&1 || true

@@ -11,10 +11,16 @@
 
 #include "common/unique_handle.h"
 #include "common/win.h"
+#include "printer/vgprn_app_win.h"
 #include "resources/vgres_ids.h"
+#include "ui/image_list_win.h"
+#include "ui/mon_icon_list_ctrl_win.h"
+#include "ui/ntfy_list_ctrl_win.h"
 
-// After the project's Windows header, which it needs.
-#include <commctrl.h>
+CVG_PxxxxApp& TheApp() {
+  static CVG_PxxxxApp app;
+  return app;
+}
 
 namespace {
 
@@ -23,6 +29,8 @@ const char kPrinter[] = "VP-100";
 
 struct Sample {
   HMODULE library = nullptr;
+  CNtfyListCtrl notify;
+  CMonIconListCtrl icons;
   HBITMAP picture = nullptr;
   HICON overlay = nullptr;
   HFONT heading = nullptr;
@@ -94,58 +102,20 @@ void FillStatusWindow(HWND dialog) {
 void FillPreferences(HWND dialog) {
   SetTitle(dialog, IDS_PREFERENCES_TITLE);
   HMODULE res = g_sample.library;
-  HWND list = ::GetDlgItem(dialog, IDC_NOTIFY_LIST);
-  HIMAGELIST states = ImageList_LoadImageA(res, MAKEINTRESOURCEA(IDB_NOTIFY_STATES), 16, 0,
-                                           RGB(0, 0, 128), IMAGE_BITMAP, 0);
-  ListView_SetImageList(list, states, LVSIL_SMALL);
-  RECT client;
-  ::GetClientRect(list, &client);
-  std::string headers[] = {Text(IDS_NOTIFY_COLUMN_EVENT), Text(IDS_NOTIFY_COLUMN_STATE)};
-  for (int i = 0; i < 2; ++i) {
-    LVCOLUMNA column = {};
-    column.mask = LVCF_TEXT | LVCF_WIDTH;
-    column.cx = i == 0 ? client.right * 2 / 3 : client.right - client.right * 2 / 3;
-    column.pszText = &headers[i][0];
-    ::SendMessageA(list, LVM_INSERTCOLUMNA, i, reinterpret_cast<LPARAM>(&column));
-  }
+  // The lists as the preferences fill them, through their own controls.
+  g_sample.notify.Prepare(::GetDlgItem(dialog, IDC_NOTIFY_LIST), res);
   const int count = std::atoi(Text(IDS_NOTIFY_ITEM_COUNT).c_str());
+  const int numbers[] = {12, 11};
   for (int i = 0; i < count; ++i) {
-    std::string label = Text(IDS_NOTIFY_ITEM_ATTENTION + i);
-    std::string state = Text(i == 0 ? IDS_NOTIFY_STATE_ON : IDS_NOTIFY_STATE_OFF);
-    LVITEMA item = {};
-    item.mask = LVIF_TEXT | LVIF_IMAGE;
-    item.iItem = i;
-    item.iImage = i == 0 ? 1 : 0;
-    item.pszText = &label[0];
-    ::SendMessageA(list, LVM_INSERTITEMA, 0, reinterpret_cast<LPARAM>(&item));
-    item.mask = LVIF_TEXT;
-    item.iSubItem = 1;
-    item.pszText = &state[0];
-    ::SendMessageA(list, LVM_SETITEMA, 0, reinterpret_cast<LPARAM>(&item));
+    g_sample.notify.Add(Text(IDS_NOTIFY_ITEM_ATTENTION + i).c_str(), i == 0 ? 1 : 0,
+                        i < 2 ? numbers[i] : 0);
   }
+  g_sample.notify.LayOut();
+  g_sample.icons.Attach(::GetDlgItem(dialog, IDC_TRAY_ICON_LIST));
+  g_sample.icons.SetEnabled(true);
+  g_sample.icons.SetSelectedIndex(0);
+  g_sample.icons.Fill(res);
 
-  HWND icons = ::GetDlgItem(dialog, IDC_TRAY_ICON_LIST);
-  HIMAGELIST images = ImageList_Create(32, 32, ILC_COLOR32 | ILC_MASK, 4, 4);
-  for (int id = IDI_TRAY_FIRST; id <= IDI_TRAY_LAST; ++id) {
-    ImageList_AddIcon(images, static_cast<HICON>(::LoadImageA(res, MAKEINTRESOURCEA(id),
-                                                              IMAGE_ICON, 32, 32, 0)));
-  }
-  ListView_SetImageList(icons, images, LVSIL_NORMAL);
-  RECT box;
-  ::GetClientRect(icons, &box);
-  const int gap = (box.right - 3 * 32) / 4;
-  for (int i = 0; i < 3; ++i) {
-    LVITEMA item = {};
-    item.mask = LVIF_IMAGE | LVIF_STATE;
-    item.iItem = i;
-    item.iImage = i;
-    item.state = i == 0 ? LVIS_SELECTED : 0;
-    item.stateMask = LVIS_SELECTED;
-    ::SendMessageA(icons, LVM_INSERTITEMA, 0, reinterpret_cast<LPARAM>(&item));
-  }
-  for (int i = 0; i < 3; ++i) {
-    ListView_SetItemPosition(icons, i, gap + i * (32 + gap), (box.bottom - 32) / 2);
-  }
   ::CheckDlgButton(dialog, IDC_TRAY_ENABLE, BST_CHECKED);
   for (auto [control, icon] : {std::pair<int, int>{IDC_TRAY_ICON, IDI_TRAY_SETTING},
                                std::pair<int, int>{IDC_SOUND_ICON, IDI_SOUND_SETTING}}) {
@@ -160,9 +130,24 @@ void FillPreferences(HWND dialog) {
                         reinterpret_cast<LPARAM>(g_sample.preview));
 }
 
-INT_PTR CALLBACK DialogProc(HWND dialog, UINT message, WPARAM wParam, LPARAM) {
+// The lists' notifications go to their controls, as in the preferences.
+void OnNotify(const NMHDR* header) {
+  if (header->idFrom == IDC_NOTIFY_LIST) {
+    if (header->code == NM_CLICK) g_sample.notify.OnClick();
+    if (header->code == LVN_KEYDOWN) {
+      g_sample.notify.OnKeyDown(reinterpret_cast<const NMLVKEYDOWN*>(header)->wVKey);
+    }
+  } else if (header->idFrom == IDC_TRAY_ICON_LIST) {
+    g_sample.icons.OnNotify(header);
+  }
+}
+
+INT_PTR CALLBACK DialogProc(HWND dialog, UINT message, WPARAM wParam, LPARAM lParam) {
   switch (message) {
     case WM_INITDIALOG:
+      return TRUE;
+    case WM_NOTIFY:
+      OnNotify(reinterpret_cast<const NMHDR*>(lParam));
       return TRUE;
     case WM_TIMER:
       if (wParam == kCloseTimer) ::DestroyWindow(dialog);

@@ -20,7 +20,8 @@ PICTURES = {
 }
 # Icon id: (red, green, blue), 32 x 32, opaque.
 ICONS = {
-    700: (0, 0, 0),
+    700: (0, 0, 0),        # tray icons: the library holds two of the three
+    701: (0, 160, 0),
     765: (255, 255, 255),
     771: (0, 0, 0),
 }
