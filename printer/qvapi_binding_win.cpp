@@ -6,6 +6,7 @@
 #include <vector>
 
 #include "common/debug_log_win.h"
+#include "common/registry_keys.h"
 #include "common/system_library_win.h"
 #include "common/text_util.h"
 #include "common/unique_handle.h"
@@ -15,7 +16,7 @@
 
 namespace {
 
-const char kLibraryDataName[] = "QVAPIB6Namex86";
+using vgreg::kQvapiLibraryDataName;
 
 // The library's file name from the printer data, and the folder of the driver's data file.
 // Empty strings when the spooler cannot tell.
@@ -45,7 +46,7 @@ LibraryLocation LocateLibrary(const char* printerName) {
   if (fileName.Get() == nullptr) return location;
   DWORD type = 0;
   DWORD needed = 0;
-  if (::GetPrinterDataA(printer.Get(), const_cast<char*>(kLibraryDataName), &type,
+  if (::GetPrinterDataA(printer.Get(), const_cast<char*>(kQvapiLibraryDataName), &type,
                         fileName.As<BYTE>(), MAX_PATH, &needed) != ERROR_SUCCESS) {
     return location;
   }
@@ -139,7 +140,11 @@ CQvApiBase::CQvApiBase(bool initialize) {
   if (initialize) Initialize();
 }
 
-CQvApiBase::~CQvApiBase() = default;
+CQvApiBase::~CQvApiBase() {
+  // Under the loader lock nothing may be unloaded: a library still held is left to the
+  // process's end.
+  static_cast<void>(m_hModule.Take());
+}
 
 CQvApiBase& CQvApiBase::Instance() {
   static CQvApiBase base;
@@ -171,7 +176,7 @@ int CQvApiBase::Users() const {
 
 HMODULE CQvApiBase::Module() const {
   std::lock_guard<std::recursive_mutex> guard(m_lock);
-  return m_hModule;
+  return m_hModule.Get();
 }
 
 BOOL CQvApiBase::AddUserAndBind(qvapi::FunctionTable* table) {
@@ -195,19 +200,19 @@ void CQvApiBase::LoadLibraryOfCurrentPrinter() {
   std::strcat(path, location.folder);
   std::strcat(path, location.fileName);
   if (std::strlen(path) >= MAX_PATH) return;
-  m_hModule = ::LoadLibraryA(path);
+  m_hModule.Reset(::LoadLibraryA(path));
 }
 
 BOOL CQvApiBase::Initialize() {
   std::lock_guard<std::recursive_mutex> guard(m_lock);
   CTraceScope trace("CQvApiBase::Initialize");
-  if (m_hModule == nullptr) {
+  if (!m_hModule.IsValid()) {
     m_bEnable = FALSE;
     LoadLibraryOfCurrentPrinter();
   }
   // Any result but 0 left the library unready: it is asked again on every later call.
-  if (m_nInitResult != 0 && m_hModule != nullptr) {
-    HMODULE module = m_hModule;
+  if (m_nInitResult != 0 && m_hModule.IsValid()) {
+    HMODULE module = m_hModule.Get();
     // The first missing name leaves the binding off.
     if (qvapi::BindFunctions(&m_fn, [module](const char* name) {
           return GetProcAs<void*>(module, name);
@@ -239,10 +244,9 @@ void CQvApiBase::Destroy() {
   // A library that still runs a call given up, or that crashed, stays loaded: its code would
   // run on after the unload, or its unload code on a broken state. The next user finds it
   // loaded; the guard decides whether it may be called.
-  if (m_hModule != nullptr && calls.Admits()) {
-    ::FreeLibrary(m_hModule);
-    m_hModule = nullptr;
-  } else if (m_hModule != nullptr) {
+  if (m_hModule.IsValid() && calls.Admits()) {
+    m_hModule.Close();
+  } else if (m_hModule.IsValid()) {
     trace.Write("The library stays loaded: a call of it is running or it crashed\n");
   }
   // Nothing of a library let go may be called again: the next user binds it afresh.
@@ -299,9 +303,7 @@ int CQvApiBase::QVGetAvailableChannel(int kind, const char* name,
   return m_nChannelCount;
 }
 
-CQvApi::CQvApi() : m_pBase(&CQvApiBase::Instance()) {
-  m_bEnable = m_pBase->AddUserAndBind(&m_fn);
-}
+CQvApi::CQvApi() : m_pBase(&CQvApiBase::Instance()) { m_bEnable = m_pBase->AddUserAndBind(&m_fn); }
 
 CQvApi::~CQvApi() { m_pBase->RemoveUserAndRelease(); }
 
@@ -374,10 +376,9 @@ int CQvApiChannel::OpenChannelNumber(DWORD channel) {
   if (!IsEnabled() || m_cName.Get() == nullptr) return 0;
   const PFN_QVOpenChannel open = m_fn.QVOpenChannel;
   const int32_t kind = m_nKind;
-  return CallLibrary("QVOpenChannel", Name(), nullptr, nullptr,
-                     [open, kind, channel](CallCopies& copies) {
-                       return open(kind, copies.Name(), channel);
-                     });
+  return CallLibrary(
+      "QVOpenChannel", Name(), nullptr, nullptr,
+      [open, kind, channel](CallCopies& copies) { return open(kind, copies.Name(), channel); });
 }
 
 void CQvApiChannel::CloseChannelHandle(int handle) {
@@ -392,10 +393,9 @@ void CQvApiChannel::CloseHandleOf(int handle) {
 int CQvApiChannel::GetStatusOf(int handle, void* buffer, int32_t* size) {
   if (!IsEnabled()) return -1;
   const PFN_QVGetStatus getStatus = m_fn.QVGetStatus;
-  return CallLibrary("QVGetStatus", nullptr, buffer, size,
-                     [getStatus, handle](CallCopies& copies) {
-                       return getStatus(handle, copies.Buffer(), copies.Size());
-                     });
+  return CallLibrary("QVGetStatus", nullptr, buffer, size, [getStatus, handle](CallCopies& copies) {
+    return getStatus(handle, copies.Buffer(), copies.Size());
+  });
 }
 
 int CQvApiChannel::GetStatus(void* buffer, int32_t* size) {
@@ -406,11 +406,10 @@ int CQvApiChannel::GetDeviceID(char* buffer, int32_t* size) {
   if (!IsEnabled() || m_cName.Get() == nullptr) return -1;
   const PFN_QVGetDeviceID getDeviceId = m_fn.QVGetDeviceID;
   const int32_t kind = m_nKind;
-  return CallLibrary("QVGetDeviceID", Name(), buffer, size,
-                     [getDeviceId, kind](CallCopies& copies) {
-                       return getDeviceId(kind, copies.Name(), static_cast<char*>(copies.Buffer()),
-                                          copies.Size());
-                     });
+  return CallLibrary(
+      "QVGetDeviceID", Name(), buffer, size, [getDeviceId, kind](CallCopies& copies) {
+        return getDeviceId(kind, copies.Name(), static_cast<char*>(copies.Buffer()), copies.Size());
+      });
 }
 
 int CQvApiChannel::ReceiveCancel() {
@@ -456,8 +455,7 @@ int CQvApiChannel::Receive(void* buffer, int32_t* size) {
   if (!IsEnabled()) return -1;
   const PFN_QVReceive receive = m_fn.QVReceive;
   const int handle = m_hChannel;
-  return CallLibrary("QVReceive", nullptr, buffer, size,
-                     [receive, handle](CallCopies& copies) {
-                       return receive(handle, copies.Buffer(), copies.Size());
-                     });
+  return CallLibrary("QVReceive", nullptr, buffer, size, [receive, handle](CallCopies& copies) {
+    return receive(handle, copies.Buffer(), copies.Size());
+  });
 }

@@ -9,9 +9,11 @@
 #include "common/debug_log_win.h"
 #include "common/exception_guard_win.h"
 #include "common/install_profile_win.h"
+#include "common/registry_keys.h"
 #include "common/registry_win.h"
 #include "common/text_util.h"
 #include "common/unique_handle.h"
+#include "common/vgprn_exports.h"
 #include "printer/channel_rules.h"
 #include "printer/monitoring_buffer_win.h"
 #include "printer/qvapi_binding_win.h"
@@ -19,7 +21,7 @@
 #include "printer/session_state_win.h"
 #include "printer/timer_string.h"
 #include "printer/vgprn_app_win.h"
-#include "printer/vgprn_exports.h"
+#include "resources/vgres_ids.h"
 
 namespace {
 
@@ -45,12 +47,11 @@ bool SessionUsable(const CTraceScope& trace, const char* prefix, const CQvApiCha
 
 // The polling interval text of the printer's Driver key ("" when the key or value is missing).
 std::string DriverTimerString(const CBaseInfo& identity, bool network, bool* keyOpen) {
-  const std::string driverKeyPath =
-      std::string("software\\KORVA\\VGL3\\Driver\\") + identity.DriverName();
+  const std::string driverKeyPath = std::string(vgreg::kDriverKeyPrefix) + identity.DriverName();
   Registry driverKey(HKEY_LOCAL_MACHINE, driverKeyPath.c_str());
   if (keyOpen) *keyOpen = driverKey.IsOpen();
   if (!driverKey.IsOpen()) return std::string();
-  return driverKey.GetString(network ? "NetworkMonitoringTimer" : "LocalMonitoringTimer", "",
+  return driverKey.GetString(network ? vgreg::kDriverNetworkTimer : vgreg::kDriverLocalTimer, "",
                              MAX_PATH);
 }
 
@@ -220,7 +221,7 @@ extern "C" int __cdecl PrGetTimerValue(DWORD channelNumber, int* networkFlag) {
     ScopedModule resources(::LoadLibraryA(resDll));
     if (!resources.IsValid()) return -1;
     char text[32] = {};
-    if (::LoadStringA(resources.Get(), 1340, text, sizeof text) <= 0) return -1;
+    if (::LoadStringA(resources.Get(), IDS_DEFAULT_TIMER, text, sizeof text) <= 0) return -1;
     int seconds = std::atoi(text);
     if (network) seconds *= 3;
     trace.Write("Return, Timer Value(for Resource) : %d\n", seconds);

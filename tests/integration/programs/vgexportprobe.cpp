@@ -22,10 +22,11 @@
 #include <string>
 #include <vector>
 
+#include "common/process_start_win.h"
 #include "common/system_library_win.h"
 #include "common/target_keys_win.h"
 #include "common/unique_handle.h"
-#include "printer/vgprn_exports.h"
+#include "common/vgprn_exports.h"
 
 namespace {
 
@@ -47,20 +48,10 @@ std::string Hex(DWORD value) {
 }
 
 DWORD RunControl(const std::string& arguments) {
-  std::string commandLine = "\"" + BinFolder() + "\\qvsimctl.exe\" " + arguments;
-  STARTUPINFOA startup = {};
-  startup.cb = sizeof startup;
-  PROCESS_INFORMATION process = {};
-  if (!::CreateProcessA(nullptr, &commandLine[0], nullptr, nullptr, FALSE, 0, nullptr, nullptr,
-                        &startup, &process)) {
-    return 0xFFFFFFFF;
-  }
-  ::WaitForSingleObject(process.hProcess, 30000);
-  DWORD code = 0xFFFFFFFF;
-  ::GetExitCodeProcess(process.hProcess, &code);
-  ::CloseHandle(process.hThread);
-  ::CloseHandle(process.hProcess);
-  return code;
+  ProcessStart start;
+  start.commandLine = "\"" + BinFolder() + "\\qvsimctl.exe\" " + arguments;
+  const ProcessRun run = RunProcess(start, 30000);
+  return run.finished ? run.exitCode : 0xFFFFFFFF;
 }
 
 struct Probe {
