@@ -10,6 +10,7 @@
 #include "common/install_profile_win.h"
 #include "common/kv_open_printer_win.h"
 #include "common/logon_user_win.h"
+#include "common/named_lock_win.h"
 #include "common/registry_win.h"
 #include "common/system_library_win.h"
 #include "common/text_util.h"
@@ -22,6 +23,15 @@ constexpr char kProfileListKey[] = "software\\Microsoft\\Windows NT\\CurrentVers
 constexpr DWORD kNameValueSize = MAX_PATH;
 constexpr DWORD kSettingUnused = 255;
 constexpr DWORD kFirstTimerValue = 10;
+
+// Making and removing target keys is done by one process of the session at a time: two
+// processes that find no key for a printer at once (a monitor starting while a user opens the
+// printer's status window) would otherwise both make one, and each go on with its own; and a
+// clean-up would take a key that another process has made but not yet named for a stale one.
+const char kTargetKeyLockName[] = "VglV3TargetKeyLock";
+// A rebuild reads the spooler and loads the printer library: seconds under load. A holder that
+// takes longer than this is taken to hang, and the waiter goes on without the lock.
+constexpr DWORD kTargetKeyLockWaitMs = 30000;
 
 // The printer library's defaults export, bound by name.
 using SetRegDefaultValueFn = int(__cdecl*)(const char*, const char*, const char*, const char*,
@@ -403,6 +413,7 @@ int DeleteNoneReg(HKEY root, const char* basePath) {
 int RebuildTargetKey(HKEY root, const char* printerName, const char* portName,
                      const char* modelId, int kind, char* basePath) {
   if (basePath == nullptr) return kRebuildCreateFailed;
+  NamedLock lock(kTargetKeyLockName, kTargetKeyLockWaitMs);
   VgTrace("TopKey : 0x%08x, SubKey : %s\n", LogRoot(root), basePath);
   DeleteNoneReg(root, basePath);
 
@@ -429,7 +440,12 @@ int CheckTargetRegKey(const char* printerName, const char* portName, const char*
   HKEY targetRoot = HKEY_CURRENT_USER;
   int result = GetCurrentTargetPrnKey(name.c_str(), target.kind, path, &targetRoot, hive);
   if (result != kTargetFound) {
-    result = RebuildTargetKey(targetRoot, printerName, portName, modelId, target.kind, path);
+    NamedLock lock(kTargetKeyLockName, kTargetKeyLockWaitMs);
+    // Another process may have made the key while this one looked or waited.
+    result = GetCurrentTargetPrnKey(name.c_str(), target.kind, path, &targetRoot, hive);
+    if (result != kTargetFound) {
+      result = RebuildTargetKey(targetRoot, printerName, portName, modelId, target.kind, path);
+    }
   }
   if (root != nullptr) *root = targetRoot;
   if (keyPath != nullptr && path[0] != '\0') vgtext::CopyBounded(keyPath, kTargetKeyPathSize, path);
