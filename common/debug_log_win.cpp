@@ -6,8 +6,10 @@
 #include <string>
 
 #include "common/debug_log_rules.h"
+#include "common/registry_keys.h"
 #include "common/registry_win.h"
 #include "common/system_library_win.h"
+#include "common/unique_handle.h"
 #include "common/win.h"
 
 namespace {
@@ -34,14 +36,13 @@ std::string FolderFromShell() {
   using GetFolderFn = BOOL(WINAPI*)(HWND, LPSTR, int, BOOL);
   const int kCommonAppData = 35;
   std::string folder;
-  HMODULE shell = LoadSystemLibrary("shell32.dll");
-  if (shell == nullptr) return folder;
-  auto getFolder = GetProcAs<GetFolderFn>(shell, "SHGetSpecialFolderPathA");
+  const ScopedModule shell(LoadSystemLibrary("shell32.dll"));
+  if (!shell.IsValid()) return folder;
+  auto getFolder = GetProcAs<GetFolderFn>(shell.Get(), "SHGetSpecialFolderPathA");
   char buffer[MAX_PATH] = {};
   if (getFolder && getFolder(::GetActiveWindow(), buffer, kCommonAppData, FALSE)) {
     folder = buffer;
   }
-  ::FreeLibrary(shell);
   return folder;
 }
 
@@ -115,16 +116,15 @@ void AppendLine(LogState& s, const std::string& body, unsigned indent) {
 }
 
 bool ReadMonitorSwitch(const char* valueName) {
-  HKEY key = nullptr;
-  if (::RegOpenKeyExA(HKEY_LOCAL_MACHINE, "SOFTWARE\\KORVA\\VGL3\\Debug", 0, KEY_READ, &key) !=
-      ERROR_SUCCESS) {
+  ScopedRegKey key;
+  if (::RegOpenKeyExA(HKEY_LOCAL_MACHINE, vgreg::kMonitorLogSwitchKey, 0, KEY_READ,
+                      key.Receive()) != ERROR_SUCCESS) {
     return false;
   }
   DWORD value = 0;
   DWORD size = sizeof value;
-  LONG rc = ::RegQueryValueExA(key, valueName, nullptr, nullptr,
-                               reinterpret_cast<BYTE*>(&value), &size);
-  ::RegCloseKey(key);
+  const LONG rc = ::RegQueryValueExA(key.Get(), valueName, nullptr, nullptr,
+                                     reinterpret_cast<BYTE*>(&value), &size);
   return rc == ERROR_SUCCESS && value != 0;
 }
 
@@ -171,8 +171,8 @@ void VgLogEnd() {
 }
 
 bool VgTraceReadSwitch() {
-  Registry key(HKEY_LOCAL_MACHINE, "Software\\Korva\\VGL3");
-  return key.GetDWordValue("log", 0) != 0;
+  Registry key(HKEY_LOCAL_MACHINE, vgreg::kLibraryLogSwitchKey);
+  return key.GetDWordValue(vgreg::kLibraryLogSwitch, 0) != 0;
 }
 
 void VgTraceEnable(bool on) {

@@ -7,10 +7,10 @@
 #include <mutex>
 
 #include "common/unique_handle.h"
+#include "common/vgprn_exports.h"
 #include "common/win.h"
 #include "common/worker_thread_win.h"
 #include "monitor/quit_timer_win.h"
-#include "printer/vgprn_exports.h"
 
 class CQv;
 namespace vgmon {
@@ -38,7 +38,7 @@ class CMainFrame {
   // session it started. Nothing the worker uses may be freed before this returns.
   void EndMonitoring();
 
-  HWND Window() const { return m_hWnd; }
+  HWND Window() const { return m_hWnd.Get(); }
   // The instance mapping's view (owned by the application object).
   void SetInstanceMap(volatile LONG* view) { m_pInstanceMap = view; }
   void FreeLibraries();
@@ -51,7 +51,9 @@ class CMainFrame {
   BOOL m_bComplete = FALSE;
   BOOL m_bFinished = FALSE;
   BOOL m_bRemoveFlag = FALSE;
-  HWND m_hWnd = nullptr;
+  // The hidden main window, made by CreateMainWindow; the worker uses it until it is joined
+  // at WM_DESTROY. It goes with EndMonitoring, or earlier by the system's hand (a close).
+  ScopedWindow m_hWnd;
   char m_szPortName[MAX_PATH] = {};
   char m_szPrinterName[MAX_PATH] = {};
   char m_szModelID[MAX_PATH] = {};
@@ -108,8 +110,9 @@ class CMainFrame {
   char m_szTargetKey[MAX_PATH] = {};
   char m_szDriverKey[MAX_PATH] = {};
   HKEY m_hTargetRoot = HKEY_CURRENT_USER;
-  HINSTANCE m_hResLib = nullptr;
-  HINSTANCE m_hPrnLib = nullptr;
+  // Loaded by Init; freed by FreeLibraries once the worker has ended, the printer library first.
+  ScopedModule m_hResLib;
+  ScopedModule m_hPrnLib;
   // The worker; its stop request is the window's m_bStop.
   CWorkerThread m_cWorker;
   ScopedHandle m_hSyncEvent;

@@ -3,6 +3,7 @@
 #include <cstring>
 
 #include "common/debug_log_win.h"
+#include "common/registry_keys.h"
 #include "common/system_library_win.h"
 #include "common/text_util.h"
 #include "common/unique_handle.h"
@@ -11,7 +12,7 @@
 
 namespace {
 
-const char kLibraryDataName[] = "QVAPIB6Namex86";
+using vgreg::kQvapiLibraryDataName;
 
 // The library's file name from the printer data, and the folder of the driver's data file.
 // Empty strings when the spooler cannot tell.
@@ -41,7 +42,7 @@ LibraryLocation LocateLibrary(const char* printerName) {
   if (fileName.Get() == nullptr) return location;
   DWORD type = 0;
   DWORD needed = 0;
-  if (::GetPrinterDataA(printer.Get(), const_cast<char*>(kLibraryDataName), &type,
+  if (::GetPrinterDataA(printer.Get(), const_cast<char*>(kQvapiLibraryDataName), &type,
                         fileName.As<BYTE>(), MAX_PATH, &needed) != ERROR_SUCCESS) {
     return location;
   }
@@ -76,7 +77,11 @@ CQvApiBase::CQvApiBase(bool initialize) {
   if (initialize) Initialize();
 }
 
-CQvApiBase::~CQvApiBase() = default;
+CQvApiBase::~CQvApiBase() {
+  // Under the loader lock nothing may be unloaded: a library still held is left to the
+  // process's end.
+  static_cast<void>(m_hModule.Take());
+}
 
 CQvApiBase& CQvApiBase::Instance() {
   static CQvApiBase base;
@@ -106,7 +111,7 @@ int CQvApiBase::Users() const {
 
 HMODULE CQvApiBase::Module() const {
   std::lock_guard<std::recursive_mutex> guard(m_lock);
-  return m_hModule;
+  return m_hModule.Get();
 }
 
 BOOL CQvApiBase::AddUserAndBind(qvapi::FunctionTable* table) {
@@ -130,19 +135,19 @@ void CQvApiBase::LoadLibraryOfCurrentPrinter() {
   std::strcat(path, location.folder);
   std::strcat(path, location.fileName);
   if (std::strlen(path) >= MAX_PATH) return;
-  m_hModule = ::LoadLibraryA(path);
+  m_hModule.Reset(::LoadLibraryA(path));
 }
 
 BOOL CQvApiBase::Initialize() {
   std::lock_guard<std::recursive_mutex> guard(m_lock);
   CTraceScope trace("CQvApiBase::Initialize");
-  if (m_hModule == nullptr) {
+  if (!m_hModule.IsValid()) {
     m_bEnable = FALSE;
     LoadLibraryOfCurrentPrinter();
   }
   // Any result but 0 left the library unready: it is asked again on every later call.
-  if (m_nInitResult != 0 && m_hModule != nullptr) {
-    HMODULE module = m_hModule;
+  if (m_nInitResult != 0 && m_hModule.IsValid()) {
+    HMODULE module = m_hModule.Get();
     // The first missing name leaves the binding off.
     if (qvapi::BindFunctions(&m_fn, [module](const char* name) {
           return GetProcAs<void*>(module, name);
@@ -168,8 +173,7 @@ void CQvApiBase::Destroy() {
     if (m_fn.QVRelease() >= 0) m_nInitResult = -1;
     trace.Write("After:QVRelease()\n");
   }
-  if (m_hModule != nullptr) ::FreeLibrary(m_hModule);
-  m_hModule = nullptr;
+  m_hModule.Close();
   // Nothing of an unloaded library may be called again: the next user loads it afresh.
   m_nInitResult = -1;
   m_bEnable = FALSE;

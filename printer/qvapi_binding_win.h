@@ -5,9 +5,10 @@
 // handle objects (CQvApi, CQvApiChannel) for the span of one operation.
 #include <mutex>
 
-#include "common/win.h"
 #include "common/app_mem_win.h"
-#include "printer/qvapi.h"
+#include "common/qvapi.h"
+#include "common/unique_handle.h"
+#include "common/win.h"
 
 class CQvApiBase {
  public:
@@ -52,7 +53,7 @@ class CQvApiBase {
   // Every field below is read and written under this lock: handle objects live on the
   // monitor's worker, a status window's worker and the window thread alike.
   mutable std::recursive_mutex m_lock;
-  HMODULE m_hModule = nullptr;
+  ScopedModule m_hModule;
   int m_nInitResult = -1;
   BOOL m_bEnable = FALSE;
   int m_nUsers = 0;

@@ -9,16 +9,18 @@
 #include "common/debug_log_win.h"
 #include "common/exception_guard_win.h"
 #include "common/install_profile_win.h"
+#include "common/registry_keys.h"
 #include "common/registry_win.h"
 #include "common/text_util.h"
 #include "common/unique_handle.h"
+#include "common/vgprn_exports.h"
 #include "printer/channel_rules.h"
 #include "printer/monitoring_buffer_win.h"
 #include "printer/qvapi_binding_win.h"
 #include "printer/session_state_win.h"
 #include "printer/timer_string.h"
 #include "printer/vgprn_app_win.h"
-#include "printer/vgprn_exports.h"
+#include "resources/vgres_ids.h"
 
 namespace {
 
@@ -178,8 +180,7 @@ extern "C" int __cdecl PrGetTimerValue(DWORD channelNumber, int* networkFlag) {
     const bool network = (channel.GetChannelMode() & qvapi::kModeNetwork) != 0;
 
     std::string timer;
-    const std::string driverKeyPath =
-        std::string("software\\KORVA\\VGL3\\Driver\\") + identity.DriverName();
+    const std::string driverKeyPath = std::string(vgreg::kDriverKeyPrefix) + identity.DriverName();
     Registry driverKey(HKEY_LOCAL_MACHINE, driverKeyPath.c_str());
     if (driverKey.IsOpen()) {
       if (networkFlag) *networkFlag = network ? 1 : 0;
@@ -200,7 +201,7 @@ extern "C" int __cdecl PrGetTimerValue(DWORD channelNumber, int* networkFlag) {
     ScopedModule resources(::LoadLibraryA(resDll));
     if (!resources.IsValid()) return -1;
     char text[32] = {};
-    if (::LoadStringA(resources.Get(), 1340, text, sizeof text) <= 0) return -1;
+    if (::LoadStringA(resources.Get(), IDS_DEFAULT_TIMER, text, sizeof text) <= 0) return -1;
     int seconds = std::atoi(text);
     if (network) seconds *= 3;
     trace.Write("Return, Timer Value(for Resource) : %d\n", seconds);

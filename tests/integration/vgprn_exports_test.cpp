@@ -12,7 +12,7 @@
 #include "common/system_library_win.h"
 #include "common/target_keys_win.h"
 #include "common/unique_handle.h"
-#include "printer/vgprn_exports.h"
+#include "common/vgprn_exports.h"
 #include "support/installed_printer.h"
 #include "support/process_output.h"
 #include "support/scoped_registry_value.h"
@@ -26,11 +26,6 @@ constexpr DWORD kKindTwoChannel = 0x02000001;
 const char kDeviceId[] = "MFG:KORVA;MDL:VP-100;CMD:ESCP;";
 const char kReadyReply[] = "@BDC ST\r\nST:04;\f";  // the fixture's standing reply
 constexpr int kUnset = -99;                          // an output the call must not write
-
-using PFN_PrSendPrinterData = decltype(&PrSendPrinterData);
-using PFN_PrGetPrinterData = decltype(&PrGetPrinterData);
-using PFN_PrReleasePrinterData = decltype(&PrReleasePrinterData);
-using PFN_PrReleaseRegistry = decltype(&PrReleaseRegistry);
 
 // The installed library, bound by name as vgmon binds it, and freed again.
 struct PrinterLibrary {

@@ -8,8 +8,8 @@
 #include <type_traits>
 
 #include "common/exception_guard_win.h"
+#include "common/qvapi.h"
 #include "common/win.h"
-#include "printer/qvapi.h"
 #include "tools/qvsim/qvsim_state_win.h"
 
 using qvsim::Address;

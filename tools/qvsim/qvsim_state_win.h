@@ -25,7 +25,7 @@ class StateLock {
   bool Held() const { return held_; }
 
  private:
-  HANDLE mutex_ = nullptr;
+  HANDLE mutex_ = nullptr;  // borrowed: the process-wide mutex, owned for the process's life
   bool held_ = false;
 };
 

@@ -8,7 +8,7 @@
 #include <string_view>
 #include <vector>
 
-#include "printer/qvapi.h"
+#include "common/qvapi.h"
 
 namespace qvsim {
 

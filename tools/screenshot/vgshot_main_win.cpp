@@ -20,10 +20,10 @@
 #include "common/install_profile_win.h"
 #include "common/registry_win.h"
 #include "common/unique_handle.h"
+#include "common/vgprn_exports.h"
 #include "common/win.h"
 #include "printer/status_info_win.h"
 #include "printer/vgprn_app_win.h"
-#include "printer/vgprn_exports.h"
 #include "resources/vgres_ids.h"
 #include "tools/qvsim/qvsim_control_win.h"
 #include "tools/screenshot/vgshot_ids.h"
@@ -459,15 +459,14 @@ int main(int argc, char** argv) {
   model.profile = path;
   if (GetResDllPath(path, model.driver.c_str(), model.model.c_str()) != 1) return 3;
   model.resourceLibrary = path;
-  HMODULE resources = ::LoadLibraryA(path);
-  if (resources == nullptr) return 3;
-  TheApp().SetResourceModule(resources);
+  const ScopedModule resources(::LoadLibraryA(path));
+  if (!resources.IsValid()) return 3;
+  TheApp().SetResourceModule(resources.Get());
 
   int result = 2;
   for (const ShotWindow& window : kWindows) {
     if (std::string(argv[1]) == window.name) result = window.show(model, argv[2], argv[3]);
   }
   TheApp().SetResourceModule(nullptr);
-  ::FreeLibrary(resources);
   return result;
 }
