@@ -61,6 +61,15 @@ std::string TwoDigits(int index) {
   return text;
 }
 
+// The state the printer is in at a moment after its scenario began.
+PrinterState StateAt(const PrinterPlan& printer, int ms) {
+  PrinterState state = PrinterState::kReady;
+  for (const StateChange& change : printer.changes) {
+    if (change.atMs <= ms) state = change.state;
+  }
+  return state;
+}
+
 }  // namespace
 
 bool ValidateConfig(const LoadConfig& config, std::string* error) {
@@ -186,11 +195,15 @@ LoadPlan MakePlan(const LoadConfig& config) {
         break;
     }
     // Every third printer that is still busy after the common window gets a second job in it.
-    // (A second job restarts the monitor's quit timer and forgets the printing it saw: on a
-    // printer that falls ready at that moment the monitor would end by the quit timer.)
-    if (printer.role == Role::kPopup || printer.role == Role::kDetail ||
-        printer.role == Role::kLateError) {
-      if (busyTurn++ % 3 == 1) printer.secondJobMs = plan.windowsFromMs;
+    // A second job restarts the monitor's quit timer and makes it forget the printing it saw;
+    // when the printer then falls ready, or cannot be reached (which counts as ready for the
+    // end), the monitor ends by the quit timer after its grace instead of at the job's end.
+    // So no second job comes to a printer that is about to be ready or is out of reach.
+    const bool busy = printer.role == Role::kPopup || printer.role == Role::kDetail ||
+                      printer.role == Role::kLateError;
+    if (busy && StateAt(printer, plan.windowsFromMs) != PrinterState::kLineDown &&
+        busyTurn++ % 3 == 1) {
+      printer.secondJobMs = plan.windowsFromMs;
     }
     plan.printers.push_back(std::move(printer));
   }
