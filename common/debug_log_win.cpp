@@ -1,5 +1,6 @@
 #include "common/debug_log_win.h"
 
+#include <cctype>
 #include <cstdarg>
 #include <cstdio>
 #include <mutex>
@@ -25,6 +26,10 @@ struct LogState {
   std::string builtInName;
   std::string path;
   unsigned counters[vglog::kTraceLevels] = {};
+  // Several processes append to one file, and an append is a seek to the end and a write:
+  // without a lock across processes two lines land at the same place and one is lost.
+  ScopedHandle fileLock;
+  std::string fileLockPath;
 };
 
 LogState& State() {
@@ -100,6 +105,28 @@ std::string FormatV(const char* format, va_list args) {
 // processes interleave by line; the process id in the prefix tells them apart.
 void AppendLine(LogState& s, const std::string& body, unsigned indent) {
   if (!s.enabled || s.path.empty()) return;
+  if (s.fileLockPath != s.path) {
+    std::string name = "VgDebugLogAppend:" + s.path;
+    // Mutex names take no backslash; the same file may be named in another case.
+    for (char& c : name) {
+      c = c == '\\' ? '/' : static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
+    }
+    s.fileLock.Reset(::CreateMutexA(nullptr, FALSE, name.c_str()));
+    s.fileLockPath = s.path;
+  }
+  // A writer that does not let go within a second is not waited for: a lost line is better
+  // than a stalled monitor. An abandoned lock is taken over.
+  bool locked = false;
+  if (s.fileLock.IsValid()) {
+    const DWORD wait = ::WaitForSingleObject(s.fileLock.Get(), 1000);
+    locked = wait == WAIT_OBJECT_0 || wait == WAIT_ABANDONED;
+  }
+  struct Unlock {
+    HANDLE lock;
+    ~Unlock() {
+      if (lock != nullptr) ::ReleaseMutex(lock);
+    }
+  } unlock{locked ? s.fileLock.Get() : nullptr};
   bool monitor = s.variant == Variant::kMonitor;
   FILE* file = std::fopen(s.path.c_str(), monitor ? "a+" : "a");
   if (file == nullptr) return;

@@ -174,8 +174,8 @@ bool CMainFrame::CreateMainWindow() {
   windowClass.hbrBackground = reinterpret_cast<HBRUSH>(static_cast<INT_PTR>(COLOR_SCROLLBAR + 1));
   windowClass.lpszClassName = kWindowClass;
   if (::RegisterClassA(&windowClass) == 0 ||
-      ::CreateWindowExA(0, kWindowClass, kWindowTitle, WS_OVERLAPPED | WS_MINIMIZE, 0, 0, 100,
-                        100, nullptr, nullptr, instance, this) == nullptr) {
+      ::CreateWindowExA(0, kWindowClass, kWindowTitle, WS_OVERLAPPED | WS_MINIMIZE, 0, 0, 100, 100,
+                        nullptr, nullptr, instance, this) == nullptr) {
     VgLogWrite("Cannot create the main window : error", static_cast<long>(::GetLastError()));
     return false;
   }
@@ -189,8 +189,7 @@ int CMainFrame::OnCreate() {
   return 0;
 }
 
-LRESULT CALLBACK CMainFrame::WindowProc(HWND window, UINT message, WPARAM wParam,
-                                        LPARAM lParam) {
+LRESULT CALLBACK CMainFrame::WindowProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
   return vg::Guarded("CMainFrame::WindowProc", LRESULT{0}, [&]() -> LRESULT {
     if (message == WM_CREATE) {
       auto* create = reinterpret_cast<CREATESTRUCTA*>(lParam);
@@ -280,14 +279,7 @@ int CMainFrame::MonitorStart() {
   VgLogWrite("CMainFrame::MonitorStart");
   std::vector<uint8_t> block;
   if (m_bFilePort) block = vgmon::BuildMonitorParamBlock(vgmon::kCodeToLibrary, m_szJobID, m_szKVM);
-  if (m_pfnPrMonitoringStart != nullptr) {
-    m_bSessionStarted = true;
-    VgLogWrite("Call PrMonitoringStart");
-    const int result = m_pfnPrMonitoringStart(
-        m_hWnd.Get(), m_szPrinterName, m_szDriverName, m_szPortName, m_szModelID, m_szProfilePath,
-        nullptr, block.empty() ? nullptr : block.data(), static_cast<DWORD>(block.size()));
-    VgLogWrite("Returned from PrMonitoringStart : nRet", result);
-  }
+  StartSession(block);
   if (m_bFilePort) return 0;  // the job goes to a file: nothing is polled
 
   const char* missing = m_pcQv->Bind(m_hPrnLib.Get());
@@ -298,6 +290,16 @@ int CMainFrame::MonitorStart() {
     return 0;
   }
   return FirstCheck();
+}
+
+void CMainFrame::StartSession(const std::vector<uint8_t>& block) {
+  if (m_pfnPrMonitoringStart == nullptr) return;
+  m_bSessionStarted = true;
+  VgLogWrite("Call PrMonitoringStart");
+  m_nSessionStart = m_pfnPrMonitoringStart(
+      m_hWnd.Get(), m_szPrinterName, m_szDriverName, m_szPortName, m_szModelID, m_szProfilePath,
+      nullptr, block.empty() ? nullptr : block.data(), static_cast<DWORD>(block.size()));
+  VgLogWrite("Returned from PrMonitoringStart : nRet", m_nSessionStart);
 }
 
 void CMainFrame::MonitorEnd() {
@@ -337,8 +339,8 @@ int CMainFrame::GetTimerValue() {
   if (!target.IsOpen()) return vgmon::BoundPollInterval(fromResource);
   const DWORD stored = target.ReadDWord(vgreg::kTargetTimer);
   const bool missing = target.GetValueType(vgreg::kTargetTimer) == 0;
-  const int seconds =
-      vgmon::BoundPollInterval(missing ? fromResource : static_cast<long>(static_cast<int>(stored)));
+  const int seconds = vgmon::BoundPollInterval(
+      missing ? fromResource : static_cast<long>(static_cast<int>(stored)));
   if (missing) target.SetDWord(vgreg::kTargetTimer, static_cast<DWORD>(seconds));
   return seconds;
 }

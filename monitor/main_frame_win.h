@@ -4,7 +4,9 @@
 // request, close request) and the worker thread that polls the printer until the job has
 // printed.
 #include <atomic>
+#include <cstdint>
 #include <mutex>
+#include <vector>
 
 #include "common/unique_handle.h"
 #include "common/vgprn_exports.h"
@@ -71,6 +73,8 @@ class CMainFrame {
   int MonitoringThread();
   int MonitoringMain();
   int MonitorStart();
+  // PrMonitoringStart with the hand-off block (empty: none); its result is kept.
+  void StartSession(const std::vector<uint8_t>& block);
   void MonitorEnd();
   int GetTimerValue();
   int FirstCheck();
@@ -119,6 +123,8 @@ class CMainFrame {
   int m_nEnableGetStatusErr = 0;
   // PrMonitoringStart was called: only then does PrMonitoringEnd end the session.
   bool m_bSessionStarted = false;
+  // The last result of PrMonitoringStart (0: the session runs).
+  int m_nSessionStart = -1;
 
   volatile LONG* m_pInstanceMap = nullptr;
   // Guards what the window thread and the worker share: m_bComplete, m_nQuitCount and the

@@ -2,6 +2,7 @@
 // every cycle, and the cycle after the quit timer fired. The decisions are the portable ones
 // of poll_decisions; this file gathers the observations and carries the actions out.
 #include <mutex>
+#include <vector>
 
 #include "common/debug_log_win.h"
 #include "common/registry_keys.h"
@@ -104,6 +105,9 @@ int CMainFrame::FirstCheck() {
 int CMainFrame::MonitorStatus() {
   VgLogWrite("CMainFrame::MonitorStatus");
   if (!m_pcQv->m_bChannelAcquired) {
+    // A session that did not start (the bidirectional library was not ready) is started
+    // again before the channels are: without it the printer library serves no channel.
+    if (m_nSessionStart != 0) StartSession(std::vector<uint8_t>());
     m_pcQv->AcquireChannel(m_nEnableGetStatusErr);
     m_bFinished = m_pcQv->m_bError;
   }

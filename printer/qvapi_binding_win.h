@@ -2,7 +2,10 @@
 // The binding of the printer maker's bidirectional library: found through the spooler (the
 // printer data "QVAPIB6Namex86" names the file, which lies in the folder of the driver's data
 // file), loaded lazily, initialised once and shared by a user count. Callers hold short-lived
-// handle objects (CQvApi, CQvApiChannel) for the span of one operation.
+// handle objects (CQvApi, CQvApiChannel) for the span of one operation. Every call into the
+// library goes through the call guard (qvapi_call_guard_win.h): a call that crashes or does
+// not come back within a poll interval fails, and the library is kept loaded and left alone
+// as the guard says.
 #include <mutex>
 
 #include "common/app_mem_win.h"
@@ -123,6 +126,9 @@ class CQvApiChannel : public CQvApi {
   int Receive(void* buffer, int32_t* size);
 
  protected:
+  // QVCloseChannel for an open handle (its result is of no use to anyone).
+  void CloseHandleOf(int handle);
+
   int m_nKind;
   CAppMem m_cName;
   const qvapi::ChannelRecord* m_pList = nullptr;
