@@ -18,7 +18,8 @@ const char kLoadPort[] = "LPT1:";
 namespace {
 
 // What the installation needs from the bin folder; the pictures go too when they are there.
-const char* const kKitFiles[] = {"vgprn.dll", "vgres.dll", "qvsim.dll", "vgmon.exe", "vgpop.exe"};
+const char* const kKitFiles[] = {"vgprn.dll", "vgres.dll", "vgres_de.dll", "qvsim.dll", "vgmon.exe",
+                                 "vgpop.exe"};
 const char* const kKitPictures[] = {"vp100b.bmp", "vp100r.bmp", "vp100y.bmp"};
 constexpr unsigned kSetupTimeoutMs = 120000;
 
