@@ -160,8 +160,12 @@ int CVglEnvDlg::OnMessage(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam)
     case WM_CONTEXTMENU:
       OnContextMenu(reinterpret_cast<HWND>(wParam), LOWORD(lParam), HIWORD(lParam));
       return 1;
-    case WM_HELP:
-      return OnHelpInfo(reinterpret_cast<const HELPINFO*>(lParam));
+    case WM_HELP: {
+      const int handled = OnHelpInfo(reinterpret_cast<const HELPINFO*>(lParam));
+      // A dialog answers a message through its result slot, not its procedure's value.
+      ::SetWindowLongPtrA(hwnd, DWLP_MSGRESULT, handled);
+      return handled;
+    }
     case kFileOpenFailedMessage:
       if ((lParam & 1) == 0) ShowMessage(IDS_FILE_OPEN_FAILED);
       return 1;

@@ -1,12 +1,15 @@
 // vghhrecorder.dll: the recording stand-in of the HTML Help control (see help_recorder.h).
-#include <htmlhelp.h>
-
 #include <cstring>
 #include <mutex>
 #include <vector>
 
 #include "common/text_util.h"
+#include "common/win.h"
 #include "libraries/help_recorder.h"
+
+// After the project's Windows header, which they need.
+#include <commctrl.h>
+#include <htmlhelp.h>
 
 namespace {
 

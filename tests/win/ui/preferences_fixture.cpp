@@ -1,12 +1,38 @@
 #include "ui/preferences_fixture.h"
 
 #include <cstdio>
+#include <memory>
+
+#include <gtest/gtest.h>
 
 #include "common/target_keys_win.h"
+#include "support/scoped_registry_value.h"
 #include "support/win_test_support.h"
+#include "ui/html_help_win.h"
 #include "ui/start_preference_win.h"
 
 namespace vgtest {
+
+namespace {
+
+// The HTML Help control is bound once per process: every dialog of this program binds the
+// recording stand-in, registered as the control's in-process server before the first test.
+class HtmlHelpStandIn : public ::testing::Environment {
+ public:
+  void SetUp() override {
+    value_ = std::make_unique<ScopedRegistryValue>(HKEY_CLASSES_ROOT, kHtmlHelpClsidKey, "");
+    value_->SetString(BinFile("vghhrecorder.dll"));
+  }
+  void TearDown() override { value_.reset(); }
+
+ private:
+  std::unique_ptr<ScopedRegistryValue> value_;
+};
+
+::testing::Environment* const kHtmlHelpStandIn =
+    ::testing::AddGlobalTestEnvironment(new HtmlHelpStandIn);
+
+}  // namespace
 
 std::string TargetKeyOf(const std::string& name, int kind) {
   char path[kTargetKeyPathSize] = {};
