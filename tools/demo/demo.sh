@@ -43,6 +43,8 @@ mkdir -p "$KIT"
 for file in vgprn.dll vgres.dll qvsim.dll qvsimctl.exe vgmon.exe vgpop.exe; do
   cp "$BIN/$file" "$KIT/"
 done
+# The preferences' help file, the tray icon program and the library's set-up program.
+for file in vghelp.chm vgicon.exe qvapiset.exe; do cp "$BIN/$file" "$KIT/"; done
 # The model's own profile, with shorter times so that the story fits in half a minute.
 sed -e 's/^MonitorInitTime=.*/MonitorInitTime=500/' -e 's/^TIMEOUT=.*/TIMEOUT=8/' \
     -e 's/^LocalMonitoringTimer=.*/LocalMonitoringTimer=2/' \
@@ -186,6 +188,35 @@ if [ -n "$KEY" ]; then
 fi
 say "The monitor's debug log: $LOG"
 say "The pop-up program's log: $POPLOG"
+
+step "The printer's monitoring preferences"
+say "The tray icon program opens them as its menu does (vgicon.exe /E, through PrStartPreference);"
+say "they stay for a few seconds and close again without a change."
+printf '@"%s\\vgicon.exe" /P%d "%s" /O%d "%s" /M "%s" /E\r\n' "$INSTALL_DIR" "${#PRINTER}" "$PRINTER" \
+  "${#PORT}" "$PORT" "$MODEL" >"$DEMO/prefs.bat"
+PREFS_SHOT="$BUILD/demo-preferences.png"
+if [ -n "${DISPLAY:-}" ]; then
+  "$RUN" cmd /c 'C:\vgdemo\prefs.bat' </dev/null >/dev/null 2>&1 &
+  sleep 6
+  "$RUN" taskkill /im vgicon.exe >/dev/null 2>&1 || true
+  wait $! 2>/dev/null || true
+else
+  # No display: the dialog is drawn on a virtual screen inside Wine's desktop and pictured.
+  rm -f "$PREFS_SHOT"
+  VG_DEMO_RUN="$RUN" VG_DEMO_SHOT="$PREFS_SHOT" xvfb-run -a -s "-screen 0 1024x768x24" bash -c '
+    "$VG_DEMO_RUN" explorer /desktop=vgdemo,800x600 cmd /c "C:\\vgdemo\\prefs.bat" \
+      </dev/null >/dev/null 2>&1 &
+    sleep 8
+    /usr/bin/import -display "$DISPLAY" -window root -crop 800x600+0+0 +repage "$VG_DEMO_SHOT"
+    "$VG_DEMO_RUN" taskkill /im vgicon.exe >/dev/null 2>&1 || true
+    wait' >/dev/null 2>&1 || true
+  if [ -f "$PREFS_SHOT" ]; then
+    say "No display here: the preferences were drawn on a virtual screen; picture: $PREFS_SHOT"
+  else
+    say "No display here, and the virtual screen could not be pictured."
+  fi
+fi
+"$RUN" --server-start
 
 step "Done"
 say "The monitor ran for $((ELAPSED / 1000)).$(( (ELAPSED % 1000) / 100 )) s, made $polls polls, and exited by itself with code $CODE."

@@ -41,8 +41,12 @@ trap '"$RUN" --server-stop >/dev/null 2>&1 || true' EXIT
 say "== Installing the example model $MODEL"
 mkdir -p "$KIT"
 for file in vgprn.dll vgres.dll qvsim.dll vgmon.exe vgpop.exe vgagent.exe; do cp "$BIN/$file" "$KIT/"; done
+# The preferences' help file and the tray icon program.
+for file in vghelp.chm vgicon.exe; do cp "$BIN/$file" "$KIT/"; done
 cp "$BIN/profiles/$MODEL.ini" "$KIT/"
 cp "$BIN/vgshot.exe" "$WORK/"
+# The resource library without its buzzer sound, for the preferences of a printer without one.
+cp "$BIN/vgresnobuzzer.dll" "$WORK/"
 "$RUN" "$BIN/vgsetup.exe" uninstall --printer "$PRINTER" </dev/null >/dev/null 2>&1 || true
 "$RUN" "$BIN/vgsetup.exe" install --printer "$PRINTER" --port LPT1: --model "$MODEL" \
   --from 'C:\vgshots\kit' </dev/null >/dev/null

@@ -33,6 +33,9 @@
 #include "ui/trouble_resource.h"
 #include "ui/trouble_win.h"
 #include "ui/wait_dlg_win.h"
+#include "ui/start_preference_win.h"
+#include "common/target_keys_win.h"
+#include "common/unique_handle.h"
 
 CVG_PxxxxApp& TheApp() {
   static CVG_PxxxxApp app;
@@ -79,13 +82,30 @@ BOOL CALLBACK FindVisible(HWND window, LPARAM found) {
   return FALSE;
 }
 
+// Tells the script where the picture stands: "left top width height" in ready.txt.
+bool WriteReady(const std::string& folder, const RECT& rect) {
+  const std::string ready = folder + "\\ready.txt";
+  const std::string partial = ready + ".part";
+  FILE* file = std::fopen(partial.c_str(), "w");
+  if (file == nullptr) return false;
+  std::fprintf(file, "%ld %ld %ld %ld\n", rect.left, rect.top, rect.right - rect.left,
+               rect.bottom - rect.top);
+  std::fclose(file);
+  return ::MoveFileA(partial.c_str(), ready.c_str()) != FALSE;
+}
+
 // Watches the window that the main thread opens: once it shows, `prepare` puts it into its
 // state, the ready file says where it is, and the done file closes it.
 class Watcher {
  public:
-  Watcher(std::string signalFolder, std::function<bool(HWND)> prepare)
+  // area gives the screen rectangle of the picture (the window's own when not given); finish
+  // undoes what prepare opened over the window before it closes.
+  Watcher(std::string signalFolder, std::function<bool(HWND)> prepare,
+          std::function<RECT(HWND)> area = nullptr, std::function<void(HWND)> finish = nullptr)
       : folder_(std::move(signalFolder)),
         prepare_(std::move(prepare)),
+        area_(std::move(area)),
+        finish_(std::move(finish)),
         uiThread_(::GetCurrentThreadId()),
         thread_([this] { vg::Guarded("vgshot watcher", [this] { Run(); }); }) {}
   ~Watcher() { thread_.join(); }
@@ -103,23 +123,19 @@ class Watcher {
     if (prepare_(window) && WaitFor([&] { return Painted(window); })) {
       RECT rect = {};
       ::GetWindowRect(window, &rect);
-      const std::string ready = folder_ + "\\ready.txt";
-      const std::string partial = ready + ".part";
-      if (FILE* file = std::fopen(partial.c_str(), "w")) {
-        std::fprintf(file, "%ld %ld %ld %ld\n", rect.left, rect.top, rect.right - rect.left,
-                     rect.bottom - rect.top);
-        std::fclose(file);
-        ::MoveFileA(partial.c_str(), ready.c_str());
-        ok_ = true;
-      }
+      if (area_) rect = area_(window);
+      ok_ = WriteReady(folder_, rect);
       const std::string done = folder_ + "\\done.txt";
       WaitFor([&] { return ::GetFileAttributesA(done.c_str()) != INVALID_FILE_ATTRIBUTES; });
     }
+    if (finish_) finish_(window);
     ::PostMessageA(window, WM_CLOSE, 0, 0);
   }
 
   std::string folder_;
   std::function<bool(HWND)> prepare_;
+  std::function<RECT(HWND)> area_;
+  std::function<void(HWND)> finish_;
   DWORD uiThread_;
   bool ok_ = false;
   std::thread thread_;
@@ -342,6 +358,163 @@ int ShowLists(const Model&, const std::string& state, const std::string& folder)
   return watcher.Succeeded() ? 0 : 3;
 }
 
+// The visible top-level window of a class in this process (any process when `own` is false),
+// or null.
+HWND VisibleWindowOf(const char* className, bool own = true) {
+  for (HWND w = ::FindWindowExA(nullptr, nullptr, className, nullptr); w != nullptr;
+       w = ::FindWindowExA(nullptr, w, className, nullptr)) {
+    DWORD process = 0;
+    ::GetWindowThreadProcessId(w, &process);
+    RECT rect = {};
+    ::GetWindowRect(w, &rect);
+    if ((!own || process == ::GetCurrentProcessId()) && ::IsWindowVisible(w) &&
+        rect.right > rect.left) {
+      return w;
+    }
+  }
+  return nullptr;
+}
+
+RECT Union(HWND first, HWND second) {
+  RECT a = {};
+  RECT b = {};
+  ::GetWindowRect(first, &a);
+  if (second == nullptr || !::GetWindowRect(second, &b)) return a;
+  RECT both = {};
+  ::UnionRect(&both, &a, &b);
+  return both;
+}
+
+struct PrinterOfModel {
+  std::string name;
+  std::string port;
+};
+
+// The spooler's printer that uses the driver.
+PrinterOfModel FindPrinterOf(const std::string& driver) {
+  PrinterOfModel found;
+  found.name = PrinterOfDriver(driver);
+  ScopedPrinter printer;
+  if (found.name.empty() || !::OpenPrinterA(&found.name[0], printer.Receive(), nullptr)) {
+    return found;
+  }
+  DWORD needed = 0;
+  ::GetPrinterA(printer.Get(), 2, nullptr, 0, &needed);
+  std::string buffer(needed, '\0');
+  if (needed > 0 &&
+      ::GetPrinterA(printer.Get(), 2, reinterpret_cast<BYTE*>(&buffer[0]), needed, &needed)) {
+    const auto* info = reinterpret_cast<const PRINTER_INFO_2A*>(buffer.data());
+    if (info->pPortName != nullptr) found.port = info->pPortName;
+  }
+  return found;
+}
+
+// The agent check box, whose help the help window shows.
+HELPINFO HelpOfAgentBox(HWND dialog) {
+  HWND item = ::GetDlgItem(dialog, IDC_AGENT_ALLOW);
+  RECT rect = {};
+  ::GetWindowRect(item, &rect);
+  HELPINFO info = {};
+  info.cbSize = sizeof info;
+  info.iContextType = HELPINFO_WINDOW;
+  info.iCtrlId = IDC_AGENT_ALLOW;
+  info.hItemHandle = item;
+  // A little into the box's text, where a user points at it.
+  info.MousePos = POINT{rect.left + 60, (rect.top + rect.bottom) / 2};
+  return info;
+}
+
+// The printer's preferences through the library's entry: "buzzer" with the model's resource
+// library, "no-buzzer" with the same library without its buzzer sound (vgresnobuzzer.dll beside
+// vgshot), "help" with the agent box's topic shown. (Wine's virtual desktop draws no pop-up
+// menus, so the context menu itself is not pictured.)
+int ShowPreferences(const Model& model, const std::string& state, const std::string& folder) {
+  if (state != "buzzer" && state != "no-buzzer" && state != "help") return 2;
+  const PrinterOfModel printer = FindPrinterOf(model.driver);
+  if (printer.name.empty()) return 3;
+  std::string resources = model.resourceLibrary;
+  if (state == "no-buzzer") {
+    char self[MAX_PATH] = {};
+    ::GetModuleFileNameA(nullptr, self, sizeof self);
+    resources = std::string(self);
+    resources = resources.substr(0, resources.find_last_of('\\') + 1) + "vgresnobuzzer.dll";
+  }
+  std::function<bool(HWND)> prepare = [](HWND) { return true; };
+  std::function<RECT(HWND)> area;
+  std::function<void(HWND)> finish;
+  if (state == "help") {
+    prepare = [](HWND dialog) {
+      HELPINFO info = HelpOfAgentBox(dialog);
+      ::SetCursorPos(info.MousePos.x, info.MousePos.y);
+      DWORD_PTR answer = 0;
+      ::SendMessageTimeoutA(dialog, WM_HELP, 0, reinterpret_cast<LPARAM>(&info), SMTO_NORMAL,
+                            kWaitMs, &answer);
+      return WaitFor([] { return VisibleWindowOf("HH Parent") != nullptr; });
+    };
+    area = [](HWND dialog) { return Union(dialog, VisibleWindowOf("HH Parent")); };
+    finish = [](HWND) {
+      if (HWND help = VisibleWindowOf("HH Parent")) ::PostMessageA(help, WM_CLOSE, 0, 0);
+    };
+  }
+  Watcher watcher(folder, prepare, area, finish);
+  RunPreferenceDialog(printer.name.c_str(), model.driver.c_str(), printer.port.c_str(),
+                      model.model.c_str(), resources.c_str());
+  return watcher.Succeeded() ? 0 : 3;
+}
+
+// The printer's tray icon at the end of the taskbar, pointed at so that its tip shows: the
+// installed icon program, started as the preferences start it, with the printer out of paper.
+int ShowTray(const Model& model, const std::string& state, const std::string& folder) {
+  if (state != "-") return 2;
+  const PrinterOfModel printer = FindPrinterOf(model.driver);
+  if (printer.name.empty()) return 3;
+  CheckTargetRegKey(printer.name.c_str(), printer.port.c_str(), model.model.c_str(), nullptr,
+                    nullptr);
+  const char reply[] = "@BDC ST\r\nST:00;ER:06;\f";
+  SetTargetStatus(printer.name.c_str(), printer.port.c_str(), reinterpret_cast<const BYTE*>(reply),
+                  sizeof reply - 1, 0x10000005);
+  SetComStatus(printer.name.c_str(), printer.port.c_str(), 2);
+  if (!RunIconProgram(1, printer.name.c_str(), model.driver.c_str(), printer.port.c_str(),
+                      model.model.c_str())) {
+    return 3;
+  }
+  HWND tray = nullptr;
+  HWND tip = nullptr;
+  const bool shown =
+      WaitFor([&] { return ::FindWindowA("VgIconTrayWindow", nullptr) != nullptr; }) &&
+      WaitFor([&] { return (tray = VisibleWindowOf("Shell_TrayWnd", false)) != nullptr; });
+  int result = 3;
+  if (shown) {
+    RECT bar = {};
+    ::GetWindowRect(tray, &bar);
+    // The newest icon stands at the right end of the bar. The pointer rests on it a moment,
+    // so that the taskbar shows the icon's tip when it can.
+    const POINT icon{bar.right - 10, (bar.top + bar.bottom) / 2};
+    ::SetCursorPos(icon.x, icon.y);
+    for (int i = 0; i < 30 && tip == nullptr; ++i) {
+      ::PostMessageA(tray, WM_MOUSEMOVE, 0, MAKELPARAM(icon.x - bar.left, icon.y - bar.top));
+      ::Sleep(100);
+      tip = VisibleWindowOf("tooltips_class32", false);
+    }
+    WaitFor([&] { return !::GetUpdateRect(tray, nullptr, FALSE); });
+    RECT picture = bar;
+    picture.left = bar.right - 240;
+    picture.top = bar.top - 30;
+    if (tip != nullptr) {
+      RECT tipRect = {};
+      ::GetWindowRect(tip, &tipRect);
+      ::UnionRect(&picture, &picture, &tipRect);
+    }
+    if (WriteReady(folder, picture)) result = 0;
+    const std::string done = folder + "\\done.txt";
+    WaitFor([&] { return ::GetFileAttributesA(done.c_str()) != INVALID_FILE_ATTRIBUTES; });
+  }
+  RunIconProgram(0, printer.name.c_str(), model.driver.c_str(), printer.port.c_str(),
+                 model.model.c_str());
+  WaitFor([] { return ::FindWindowA("VgIconTrayWindow", nullptr) == nullptr; });
+  return result;
+}
+
 struct ShotWindow {
   const char* name;
   int (*show)(const Model&, const std::string& state, const std::string& folder);
@@ -353,6 +526,8 @@ const ShotWindow kWindows[] = {
     {"status", &ShowStatus},
     {"wait", &ShowWait},
     {"lists", &ShowLists},
+    {"prefs", &ShowPreferences},
+    {"tray", &ShowTray},
 };
 
 }  // namespace
