@@ -172,6 +172,63 @@ TEST_F(IconProgramTest, PreferencesOkStartsTheProgramAndOneProcessServesEverySta
   EXPECT_FALSE(vgtest::HasRunValue(P().Name()));
 }
 
+// The visible top-level window of a process with the class (and the title, when given).
+HWND WindowOfProcess(DWORD process, const char* className, const std::string& title = "") {
+  HWND found = nullptr;
+  vgtest::WaitUntil([&] {
+    for (HWND w = ::FindWindowExA(nullptr, nullptr, className, nullptr); w != nullptr;
+         w = ::FindWindowExA(nullptr, w, className, nullptr)) {
+      DWORD owner = 0;
+      ::GetWindowThreadProcessId(w, &owner);
+      if ((process == 0 || owner == process) && ::IsWindowVisible(w) &&
+          (title.empty() || vgtest::WindowText(w) == title)) {
+        found = w;
+        return true;
+      }
+    }
+    return false;
+  });
+  return found;
+}
+
+TEST_F(IconProgramTest, IconMenuOpensThePreferencesAndCloseRemovesTheIcon) {
+  StoreStatus("@BDC ST\r\nST:04;\f");
+  ASSERT_EQ(RunIconProgram(1, P().Name().c_str(), P().Driver().c_str(), P().Port().c_str(),
+                           P().Model().c_str()),
+            1);
+  vgtest::TrayCall added;
+  ASSERT_TRUE(tray_.WaitForCall(NIM_ADD, P().Name(), &added));
+  ScopedHandle process(IconProcess());
+  ASSERT_TRUE(process.IsValid());
+  const DWORD iconProcess = ::GetProcessId(process.Get());
+
+  // A right click on the icon: the menu offers the status window, the preferences and Close.
+  ::PostMessageA(added.window, added.callbackMessage, added.id, WM_RBUTTONUP);
+  HWND menu = WindowOfProcess(iconProcess, "#32768");
+  ASSERT_NE(menu, nullptr);
+  ::PostMessageA(menu, WM_KEYDOWN, VK_DOWN, 0);
+  ::PostMessageA(menu, WM_KEYDOWN, VK_DOWN, 0);
+  ::PostMessageA(menu, WM_KEYDOWN, VK_RETURN, 0);
+  // The preferences open in a program of their own, through the printer library's entry.
+  HWND preferences = WindowOfProcess(0, "#32770", vgtest::PreferencesTitleOf(P().Name()));
+  ASSERT_NE(preferences, nullptr);
+  DWORD owner = 0;
+  ::GetWindowThreadProcessId(preferences, &owner);
+  EXPECT_NE(owner, iconProcess) << "the icons keep answering meanwhile";
+  ScopedHandle dialogProcess(::OpenProcess(SYNCHRONIZE, FALSE, owner));
+  ::PostMessageA(preferences, WM_CLOSE, 0, 0);
+  EXPECT_EQ(::WaitForSingleObject(dialogProcess.Get(), 20000), WAIT_OBJECT_0);
+
+  // Close, the menu's last item, removes the icon, and the instance ends with it.
+  ::PostMessageA(added.window, added.callbackMessage, added.id, WM_RBUTTONUP);
+  menu = WindowOfProcess(iconProcess, "#32768");
+  ASSERT_NE(menu, nullptr);
+  ::PostMessageA(menu, WM_KEYDOWN, VK_UP, 0);
+  ::PostMessageA(menu, WM_KEYDOWN, VK_RETURN, 0);
+  EXPECT_TRUE(tray_.WaitForCall(NIM_DELETE, ""));
+  EXPECT_EQ(::WaitForSingleObject(process.Get(), 20000), WAIT_OBJECT_0);
+}
+
 TEST_F(IconProgramTest, RemovingAPrinterThatNoInstanceShowsStartsNothing) {
   vgtest::ChildProcess remove;
   ASSERT_TRUE(remove.Start("vgicon.exe", "/P" + std::to_string(P().Name().size()) + " \"" +

@@ -4,15 +4,18 @@
 // icon program, here the recorder that stands in for it.
 #include <gtest/gtest.h>
 
+#include <cctype>
 #include <memory>
 #include <string>
 
 #include "common/unique_handle.h"
 #include "resources/vgres_ids.h"
 #include "support/installed_printer.h"
+#include "support/scoped_registry_value.h"
 #include "support/win_test_support.h"
 #include "ui/dialog_driver.h"
 #include "ui/preferences_fixture.h"
+#include "ui/standin_programs.h"
 #include "ui/start_preference_win.h"
 
 // After the project's Windows header, which it needs.
@@ -345,6 +348,81 @@ TEST_F(PreferencesTest, CancelRegistersAndStartsNothing) {
   ASSERT_TRUE(closed->Thread().Join());
   EXPECT_EQ(closed->Thread().Result(), kPreferencesCancelled);
   EXPECT_EQ(recorder.Starts(), 0u);
+}
+
+TEST_F(PreferencesTest, ChangedAgentPermissionRunsTheAgentSettingsProgramOnOk) {
+  const std::string driverKey = "software\\KORVA\\VGL3\\Driver\\" + P().Driver();
+  std::string name = vgtest::UniqueName("agent") + ".exe";
+  for (char& c : name) c = static_cast<char>(::tolower(static_cast<unsigned char>(c)));
+  const std::string folder = vgtest::MakeTempDir("agentprog");
+  const std::string program = folder + "\\" + name;
+  ASSERT_TRUE(::CopyFileA(vgtest::BinFile("vgagent.exe").c_str(), program.c_str(), FALSE));
+  vgtest::SetString(HKEY_LOCAL_MACHINE, driverKey, "VG_RCV", program);
+  vgtest::IconProgramRecorder recorder(P());
+
+  auto run = Open();
+  HWND dialog = run->Window();
+  ASSERT_NE(dialog, nullptr);
+  const bool allowedAtOpening = IsChecked(dialog, IDC_AGENT_ALLOW);
+  ASSERT_TRUE(vgtest::ItemEnabled(dialog, IDC_AGENT_ALLOW)) << "an administrator may change it";
+  Click(dialog, IDC_AGENT_ALLOW);
+  ASSERT_TRUE(vgtest::WaitUntil([&] { return IsChecked(dialog, IDC_AGENT_ALLOW) != allowedAtOpening; }));
+  vgtest::PressButton(dialog, IDOK);
+  // The wait dialog shows while the program works; the set-up program's answer closes it.
+  HWND wait = nullptr;
+  ASSERT_TRUE(vgtest::WaitUntil(
+      [&] { return (wait = ::FindWindowA("#32770", "Monitoring Preferences")) != nullptr; }));
+  ::PostMessageA(wait, 0x040A, 0, 0);
+  ASSERT_TRUE(run->Thread().Join());
+  EXPECT_EQ(run->Thread().Result(), kPreferencesConfirmed);
+  const auto starts = vgtest::WaitForStarts(name, 1);
+  ASSERT_EQ(starts.size(), 1u);
+  const std::string tail = " /agnt /drv:\"" + P().Driver() + "\" /p:\"" + P().Name() +
+                           "\" /im:" + (allowedAtOpening ? "1" : "0");
+  EXPECT_EQ(starts[0].commandLine.substr(starts[0].commandLine.size() - tail.size()), tail)
+      << starts[0].commandLine;
+
+  // Unchanged, OK starts nothing.
+  vgtest::ForgetStarts(name);
+  auto again = Open();
+  ASSERT_NE(again->Window(), nullptr);
+  EXPECT_EQ(again->Finish(IDOK), kPreferencesConfirmed);
+  EXPECT_TRUE(vgtest::StartsOf(name).empty());
+
+  HKEY key = nullptr;
+  if (::RegOpenKeyExA(HKEY_LOCAL_MACHINE, driverKey.c_str(), 0, KEY_ALL_ACCESS, &key) == 0) {
+    ::RegDeleteValueA(key, "VG_RCV");
+    ::RegCloseKey(key);
+  }
+  char common[MAX_PATH] = {};
+  ::GetEnvironmentVariableA("ProgramData", common, sizeof common);
+  const std::string copy = std::string(common) + "\\KORVA\\" + name;
+  vgtest::WaitUntil([&] { return !vgtest::FileExists(copy) || ::DeleteFileA(copy.c_str()); }, 5000);
+  vgtest::RemoveTree(folder);
+}
+
+TEST_F(PreferencesTest, PendingAgentStateIsReadAndAStaleOneDeleted) {
+  vgtest::ScopedRegistryValue state(HKEY_LOCAL_MACHINE, "software\\KORVA\\VGL3\\QOLTCommon",
+                                    "AGENTST2");
+  vgtest::SetDword(HKEY_LOCAL_MACHINE, "software\\KORVA\\VGL3\\QOLTCommon", "AGENTST2", 1);
+  auto run = Open();
+  ASSERT_NE(run->Window(), nullptr);
+  EXPECT_TRUE(IsChecked(run->Window(), IDC_AGENT_PENDING));
+  EXPECT_FALSE(vgtest::ItemVisible(run->Window(), IDC_AGENT_PENDING)) << "hidden on NT";
+  EXPECT_EQ(run->Finish(IDCANCEL), kPreferencesCancelled);
+  EXPECT_EQ(vgtest::GetDword(HKEY_LOCAL_MACHINE, "software\\KORVA\\VGL3\\QOLTCommon",
+                             "AGENTST2", 99),
+            1u);
+
+  vgtest::SetDword(HKEY_LOCAL_MACHINE, "software\\KORVA\\VGL3\\QOLTCommon", "AGENTST2", 0);
+  auto stale = Open();
+  ASSERT_NE(stale->Window(), nullptr);
+  EXPECT_FALSE(IsChecked(stale->Window(), IDC_AGENT_PENDING));
+  EXPECT_EQ(vgtest::GetDword(HKEY_LOCAL_MACHINE, "software\\KORVA\\VGL3\\QOLTCommon",
+                             "AGENTST2", 99),
+            99u)
+      << "a pending state of 0 is deleted";
+  EXPECT_EQ(stale->Finish(IDCANCEL), kPreferencesCancelled);
 }
 
 TEST(PreferencesEntry, RefusesBadIdentitiesAndMissingResources) {
