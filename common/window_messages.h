@@ -6,6 +6,8 @@
 
 // A second status window of the printer asks this one to stay open.
 constexpr UINT WM_USERDETAIL = WM_USER + 6;
+// A second pop-up start of the printer asks this one forward.
+constexpr UINT WM_USERPOPUP = WM_USER + 7;
 // The status worker's reports.
 constexpr UINT WM_RESULT_DEVICEID_ERROR = WM_USER + 0x28;  // the device check's result
 constexpr UINT WM_RESULT_CHANNEL_ERROR = WM_USER + 0x29;   // no status channel could be opened

@@ -40,5 +40,7 @@ using PFN_PrGetChannel = int(__cdecl*)(DWORD*, DWORD*);
 using PFN_PrGetDeviceID = int(__cdecl*)(char*, DWORD*);
 using PFN_PrGetStatus = int(__cdecl*)(int, int*, int*, int*, int*, int*);
 using PFN_PrGetTimerValue = int(__cdecl*)(DWORD, int*);
+using PFN_PrStartView = int(__cdecl*)(int, const char*, const char*, const char*, const char*,
+                                      const char*, const char*);
 using PFN_PrSetRegDefaultValue = int(__cdecl*)(const char*, const char*, const char*,
                                                const char*, const char*);

@@ -261,15 +261,29 @@ TEST(HostileProfile, NegativeFirstDelayStillMonitors) {
   vgtest::SetMonitorLog(false);
 }
 
-// The pop-up program with its window open, and the log lines it appends.
+// The pop-up program waiting in the background for a job of its printer (whose monitor seems
+// to run: the test holds its instance mapping), and the log lines it appends.
 class HostilePopupInput : public ::testing::Test {
  protected:
+  static void SetUpTestSuite() {
+    printer_ = new vgtest::InstalledPrinter("PopupTarget", {}, "LPT1:",
+                                            vgtest::PopupProgram::kReal);
+  }
+  static void TearDownTestSuite() {
+    delete printer_;
+    printer_ = nullptr;
+  }
   void SetUp() override {
+    ASSERT_TRUE(printer_->Ready()) << printer_->Failure();
     logPath_ = TempFolder() + "VGPOP.LOG";
     logOffset_ = vgtest::FileSize(logPath_);
-    printer_ = vgtest::UniqueName("PopupTarget");
-    ASSERT_TRUE(popup_.Start("vgpop.exe", "/P" + std::to_string(printer_.size()) + " \"" +
-                                              printer_ + "\" /O5 \"LPT1:\" /M6 \"VP-100\" /S"));
+    const std::string& printer = printer_->Name();
+    monitorMapping_.reset(::CreateFileMappingA(INVALID_HANDLE_VALUE, nullptr, PAGE_READWRITE, 0,
+                                               4, ("VG_MAP_" + printer).c_str()));
+    ASSERT_NE(monitorMapping_.get(), nullptr);
+    ASSERT_TRUE(popup_.Start(printer_->InstallDir() + "\\vgpop.exe",
+                             "/P" + std::to_string(printer.size()) + " \"" + printer +
+                                 "\" /O5 \"LPT1:\" /M6 \"VP-100\" /J \"1\" /S"));
     window_ = vgtest::FindProcessWindow(popup_.Id(), "VgPopupWindow", 15000);
     ASSERT_NE(window_, nullptr);
   }
@@ -311,12 +325,18 @@ class HostilePopupInput : public ::testing::Test {
     for (int i = 0; i < 4; ++i) block[offset + i] = static_cast<uint8_t>(value >> (8 * i));
   }
 
+  struct HandleCloser {
+    void operator()(HANDLE handle) const { ::CloseHandle(handle); }
+  };
+  static vgtest::InstalledPrinter* printer_;
   std::string logPath_;
   size_t logOffset_ = 0;
-  std::string printer_;
+  std::unique_ptr<void, HandleCloser> monitorMapping_;
   vgtest::ChildProcess popup_;
   HWND window_ = nullptr;
 };
+
+vgtest::InstalledPrinter* HostilePopupInput::printer_ = nullptr;
 
 TEST_F(HostilePopupInput, RefusesWhatIsNoParamBlockAndTakesTheNextJob) {
   int refusals = 0;
@@ -365,9 +385,11 @@ TEST_F(HostilePopupInput, RefusesWhatIsNoParamBlockAndTakesTheNextJob) {
   EXPECT_TRUE(std::find(lines.begin(), lines.end(),
                         "Refused a block of 300 bytes that is not a ParamBlock: its size field "
                         "says 593 bytes, 300 arrived") != lines.end());
-  EXPECT_TRUE(std::find(lines.begin(), lines.end(),
-                        "Handed a new job from the monitor (code 2), job id \"77\", KVM \"k v\"") !=
-              lines.end());
+  const auto taken = std::find(lines.begin(), lines.end(),
+                               "Handed a block from the monitor (code 2), job id \"77\", KVM \"k v\"");
+  ASSERT_NE(taken, lines.end());
+  ASSERT_NE(taken + 1, lines.end());
+  EXPECT_EQ(*(taken + 1), "a further job: waits for its pop-up requests");
 }
 
 }  // namespace

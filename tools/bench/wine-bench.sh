@@ -1,6 +1,7 @@
 #!/usr/bin/env bash
 # Export-level timings under Wine, in the build tree's own prefix: starts the tree's Wine
-# server, runs each timing program, stops the server again. Called by ./run bench.
+# server, runs each timing program (the status query, the status window), stops the server
+# again. Called by ./run bench.
 #   tools/bench/wine-bench.sh BUILD_DIR [ARGS for prgetstatus_bench...]
 set -euo pipefail
 
@@ -17,3 +18,5 @@ fi
 trap '"$WINE_RUN" --server-stop' EXIT
 echo "== Status query under Wine (tools/bench/prgetstatus_bench.cpp)"
 "$WINE_RUN" "$BENCH" "$@"
+echo "== The status window under Wine (tools/bench/status_window_bench.cpp)"
+"$WINE_RUN" "$BUILD/bin/status_window_bench.exe"

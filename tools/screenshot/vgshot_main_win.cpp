@@ -14,18 +14,20 @@
 #include <functional>
 #include <string>
 #include <thread>
+#include <vector>
 
 #include "common/exception_guard_win.h"
 #include "common/install_profile_win.h"
 #include "common/registry_win.h"
+#include "common/unique_handle.h"
 #include "common/win.h"
 #include "printer/status_info_win.h"
 #include "printer/vgprn_app_win.h"
+#include "printer/vgprn_exports.h"
 #include "resources/vgres_ids.h"
+#include "tools/qvsim/qvsim_control_win.h"
 #include "tools/screenshot/vgshot_ids.h"
-#include "ui/about_box_win.h"
 #include "ui/dialog_box_win.h"
-#include "ui/dialog_view_win.h"
 #include "ui/driver_key_path.h"
 #include "ui/image_list_win.h"
 #include "ui/mon_icon_list_ctrl_win.h"
@@ -45,6 +47,8 @@ CVG_PxxxxApp& TheApp() {
 namespace {
 
 constexpr DWORD kWaitMs = 30000;
+// The status window's system menu item that opens the about box.
+constexpr WPARAM kAboutCommand = 0x390;
 
 struct Model {
   std::string driver;
@@ -95,15 +99,19 @@ bool WriteReady(const std::string& folder, const RECT& rect) {
 }
 
 // Watches the window that the main thread opens: once it shows, `prepare` puts it into its
-// state, the ready file says where it is, and the done file closes it.
+// state, the ready file says where it is, and the done file closes it. When `prepare` opens
+// another window from it for the picture, it names that one in *pictured, which is then
+// pictured and closed first.
 class Watcher {
  public:
-  // area gives the screen rectangle of the picture (the window's own when not given); finish
-  // undoes what prepare opened over the window before it closes.
-  Watcher(std::string signalFolder, std::function<bool(HWND)> prepare,
+  // pictured names a window that prepare opens from the window for the picture; area gives
+  // the screen rectangle of the picture instead (the pictured window's own when not given);
+  // finish undoes what prepare opened over the window before it closes.
+  Watcher(std::string signalFolder, std::function<bool(HWND)> prepare, HWND* pictured = nullptr,
           std::function<RECT(HWND)> area = nullptr, std::function<void(HWND)> finish = nullptr)
       : folder_(std::move(signalFolder)),
         prepare_(std::move(prepare)),
+        pictured_(pictured),
         area_(std::move(area)),
         finish_(std::move(finish)),
         uiThread_(::GetCurrentThreadId()),
@@ -120,35 +128,30 @@ class Watcher {
         })) {
       return;
     }
-    if (prepare_(window) && WaitFor([&] { return Painted(window); })) {
+    const bool prepared = prepare_(window);
+    HWND shot = pictured_ != nullptr && *pictured_ != nullptr ? *pictured_ : window;
+    if (prepared && WaitFor([&] { return Painted(shot); })) {
       RECT rect = {};
-      ::GetWindowRect(window, &rect);
+      ::GetWindowRect(shot, &rect);
       if (area_) rect = area_(window);
       ok_ = WriteReady(folder_, rect);
       const std::string done = folder_ + "\\done.txt";
       WaitFor([&] { return ::GetFileAttributesA(done.c_str()) != INVALID_FILE_ATTRIBUTES; });
     }
     if (finish_) finish_(window);
+    if (shot != window) ::PostMessageA(shot, WM_CLOSE, 0, 0);
     ::PostMessageA(window, WM_CLOSE, 0, 0);
   }
 
   std::string folder_;
   std::function<bool(HWND)> prepare_;
+  HWND* pictured_;
   std::function<RECT(HWND)> area_;
   std::function<void(HWND)> finish_;
   DWORD uiThread_;
   bool ok_ = false;
   std::thread thread_;
 };
-
-// The about box as the status window's system menu opens it.
-int ShowAbout(const Model&, const std::string& state, const std::string& folder) {
-  if (state != "-") return 2;
-  CAboutBox about(nullptr);
-  Watcher watcher(folder, [](HWND) { return true; });
-  about.DoModal();
-  return watcher.Succeeded() ? 0 : 3;
-}
 
 // The trouble dialog of a paper-out status, on page N ("pageN"), optionally at frame F of
 // its picture ("pageN.F").
@@ -162,8 +165,7 @@ int ShowTrouble(const Model& model, const std::string& state, const std::string&
   info.SetDatFile(model.profile.c_str());
   info.SetResourceModule(TheApp().ResourceModule());
   const char reply[] = "@BDC ST\r\nST:00;ER:06;\f";
-  CPrinterStatus* status =
-      info.CreateStatusObject(0x10000005, reply, sizeof reply - 1, 0, 0);
+  CPrinterStatus* status = info.CreateStatusObject(0x10000005, reply, sizeof reply - 1, 0, 0);
   HRSRC resource = status != nullptr && status->GetHelpType() == kHelpResource
                        ? status->GetHelpResource()
                        : nullptr;
@@ -216,62 +218,149 @@ std::string PrinterOfDriver(const std::string& driver) {
   return "";
 }
 
-// The status window's template with its view showing one decoded status, in the visible
-// dialog type, as the status window shows it.
-class StatusShot : public CDialogBox {
- public:
-  StatusShot(const CPrinterStatus* status, const Model& model)
-      : CDialogBox(IDD_STATUS, nullptr), status_(status), model_(model) {}
+// The simulated printer's commands, as qvsimctl takes them.
+bool Simulate(const std::vector<std::string>& command) {
+  const qvsim::LineSink quiet = [](const std::string&) {};
+  return qvsim::ControlMain(command, quiet, quiet) == qvsim::kExitOk;
+}
 
-  int OnMessage(HWND hwnd, UINT message, WPARAM wParam, LPARAM) override {
-    switch (message) {
-      case WM_INITDIALOG:
-        view_.Init(hwnd, TheApp().ResourceModule(), {model_.profile.c_str(), model_.model.c_str()});
-        view_.SetViewStatus(status_);
-        view_.ChangeDialogType(2);
-        view_.Show(5);
-        return 1;
-      case WM_COMMAND:
-        if (LOWORD(wParam) == IDOK) End(1);
-        return 1;
-      case WM_CLOSE:
-        view_.Stop();
-        End(2);
-        return 1;
-      default:
-        return 0;
-    }
-  }
-
- private:
-  const CPrinterStatus* status_;
-  const Model& model_;
-  CDialogView view_;
+// A status of the simulated printer, and the title the window shows for it.
+struct PrinterState {
+  const char* name;
+  const char* reply;    // the standing reply; null for a printer that does not answer
+  const char* message;  // the window's message; null: the resource string below
+  UINT messageId;
 };
 
-// The status window showing the printer ready ("ready") or out of paper ("paper-out", a
-// status with help).
-int ShowStatus(const Model& model, const std::string& state, const std::string& folder) {
-  const char* reply = nullptr;
-  if (state == "ready") reply = "@BDC ST\r\nST:04;\f";
-  if (state == "paper-out") reply = "@BDC ST\r\nST:00;ER:06;\f";
-  if (reply == nullptr) return 2;
-  TheApp().SetCurrentPrinterName(PrinterOfDriver(model.driver).c_str());
-  CStatusInfo info(model.profile.c_str());
-  info.SetDriverName(model.driver.c_str());
-  info.SetDatFile(model.profile.c_str());
-  info.SetResourceModule(TheApp().ResourceModule());
-  CPrinterStatus* status =
-      info.CreateStatusObject(0x10000005, reply, static_cast<int>(std::strlen(reply)), 0, 0);
-  if (status == nullptr) return 3;
-  int result = 3;
-  {
-    StatusShot shot(status, model);
-    Watcher watcher(folder, [](HWND) { return true; });
-    shot.DoModal();
-    result = watcher.Succeeded() ? 0 : 3;
+const PrinterState kStates[] = {
+    {"ready", "@BDC ST\\r\\nST:04;\\f", nullptr, IDS_STATUS_READY},
+    {"printing", "@BDC ST\\r\\nST:03;\\f", nullptr, IDS_STATUS_BUSY},
+    {"paper-out", "@BDC ST\\r\\nST:00;ER:06;\\f", "Paper out", 0},
+    {"ink-low", "@BDC ST\\r\\nST:04;WR:10;\\f", "Ink low", 0},
+    {"comm-error", nullptr, nullptr, IDS_STATUS_COMM_ERROR},
+};
+
+// The icon control's own procedure, while a picture is taken: its blinking holds still.
+WNDPROC g_iconProc = nullptr;
+LRESULT CALLBACK HoldStill(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
+  if (message == WM_TIMER) return 0;
+  return ::CallWindowProcA(g_iconProc, window, message, wParam, lParam);
+}
+
+HICON ShownIcon(HWND window) {
+  return reinterpret_cast<HICON>(::SendDlgItemMessageA(window, IDC_STATUS_ICON, STM_GETICON, 0, 0));
+}
+
+// Holds a blinking status icon still while it shows the status's own icon, not the blink
+// icon it alternates with.
+bool HoldIconStill(HWND window) {
+  HWND icon = ::GetDlgItem(window, IDC_STATUS_ICON);
+  const HICON blink = ::LoadIconA(TheApp().ResourceModule(), MAKEINTRESOURCEA(765));
+  for (int attempt = 0; attempt < 20; ++attempt) {
+    if (!WaitFor([&] { return ShownIcon(window) != blink; })) return false;
+    g_iconProc = reinterpret_cast<WNDPROC>(
+        ::SetWindowLongPtrA(icon, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(&HoldStill)));
+    if (ShownIcon(window) != blink) return true;
+    // It turned just now: let it go on and catch it again.
+    ::SetWindowLongPtrA(icon, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(g_iconProc));
   }
-  info.ReleaseStatusObject(status);
+  return false;
+}
+
+std::string TextOf(HWND window, int item) {
+  char text[1024] = {};
+  ::GetDlgItemTextA(window, item, text, sizeof text);
+  return text;
+}
+
+// The status window of the installed printer library, as the pop-up program runs it (a
+// detail start through PrStartView); `prepare` as for the Watcher. 0, or 3 when the library or
+// the window cannot be had.
+int RunStatusWindow(const Model& model, const std::string& printer, const std::string& folder,
+                    std::function<bool(HWND)> prepare, HWND* pictured = nullptr) {
+  char path[kInstallPathSize] = {};
+  if (GetPrnDllPath(path, model.driver.c_str(), model.model.c_str()) != 1) return 3;
+  ScopedModule library(::LoadLibraryA(path));
+  const auto startView = library.IsValid()
+                             ? reinterpret_cast<PFN_PrStartView>(reinterpret_cast<void*>(
+                                   ::GetProcAddress(library.Get(), "PrStartView")))
+                             : nullptr;
+  if (startView == nullptr) return 3;
+  char profile[kInstallPathSize] = {};
+  char resources[kInstallPathSize] = {};
+  GetProfilePath(profile, model.driver.c_str(), model.model.c_str());
+  GetResDllPath(resources, model.driver.c_str(), model.model.c_str());
+  Watcher watcher(folder, std::move(prepare), pictured);
+  startView(2, printer.c_str(), model.driver.c_str(), "LPT1:", model.model.c_str(), profile,
+            resources);
+  return watcher.Succeeded() ? 0 : 3;
+}
+
+// The status window as a user opens it (a detail start through PrStartView), once it shows
+// the simulated printer in the state: "ready", "printing", "paper-out", "ink-low" or
+// "comm-error".
+int ShowStatus(const Model& model, const std::string& state, const std::string& folder) {
+  const PrinterState* chosen = nullptr;
+  for (const PrinterState& candidate : kStates) {
+    if (state == candidate.name) chosen = &candidate;
+  }
+  if (chosen == nullptr) return 2;
+  const std::string printer = PrinterOfDriver(model.driver);
+  if (printer.empty()) return 3;
+  if (!Simulate({"reset", printer}) ||
+      !Simulate({"deviceid", printer, "MFG:KORVA;MDL:" + model.model + ";CMD:ESCP;"}) ||
+      !Simulate({"channels", printer, "0x10000005:0x0004,0x10010003:0"}) ||
+      !Simulate({"reply", printer, chosen->reply != nullptr ? chosen->reply : ""}) ||
+      (chosen->reply == nullptr && !Simulate({"fail", printer, "QVGetStatus", "-9"}))) {
+    return 3;
+  }
+  std::string message = chosen->message != nullptr ? chosen->message : "";
+  if (chosen->message == nullptr) {
+    char text[256] = {};
+    ::LoadStringA(TheApp().ResourceModule(), chosen->messageId, text, sizeof text);
+    message = text;
+  }
+
+  const int result = RunStatusWindow(model, printer, folder, [&](HWND window) {
+    return WaitFor([&] { return TextOf(window, IDC_STATUS_MESSAGE) == message; }) &&
+           HoldIconStill(window);
+  });
+  Simulate({"reset", printer});
+  return result;
+}
+
+BOOL CALLBACK FindOtherVisible(HWND window, LPARAM param) {
+  auto* found = reinterpret_cast<HWND*>(param);
+  if (window == *found || !::IsWindowVisible(window)) return TRUE;
+  *found = window;
+  return FALSE;
+}
+
+// The about box as a user opens it: from the status window's system menu.
+int ShowAbout(const Model& model, const std::string& state, const std::string& folder) {
+  if (state != "-") return 2;
+  const std::string printer = PrinterOfDriver(model.driver);
+  if (printer.empty() || !Simulate({"reset", printer}) ||
+      !Simulate({"deviceid", printer, "MFG:KORVA;MDL:" + model.model + ";CMD:ESCP;"}) ||
+      !Simulate({"channels", printer, "0x10000005:0x0004,0x10010003:0"}) ||
+      !Simulate({"reply", printer, "@BDC ST\\r\\nST:04;\\f"})) {
+    return 3;
+  }
+  HWND about = nullptr;
+  const int result = RunStatusWindow(
+      model, printer, folder,
+      [&](HWND window) {
+        ::PostMessageA(window, WM_SYSCOMMAND, kAboutCommand, 0);
+        const DWORD thread = ::GetWindowThreadProcessId(window, nullptr);
+        return WaitFor([&] {
+          HWND found = window;
+          ::EnumThreadWindows(thread, &FindOtherVisible, reinterpret_cast<LPARAM>(&found));
+          about = found != window ? found : nullptr;
+          return about != nullptr;
+        });
+      },
+      &about);
+  Simulate({"reset", printer});
   return result;
 }
 
@@ -456,7 +545,7 @@ int ShowPreferences(const Model& model, const std::string& state, const std::str
       if (HWND help = VisibleWindowOf("HH Parent")) ::PostMessageA(help, WM_CLOSE, 0, 0);
     };
   }
-  Watcher watcher(folder, prepare, area, finish);
+  Watcher watcher(folder, prepare, nullptr, area, finish);
   RunPreferenceDialog(printer.name.c_str(), model.driver.c_str(), printer.port.c_str(),
                       model.model.c_str(), resources.c_str());
   return watcher.Succeeded() ? 0 : 3;
@@ -521,12 +610,8 @@ struct ShotWindow {
 };
 
 const ShotWindow kWindows[] = {
-    {"about", &ShowAbout},
-    {"trouble", &ShowTrouble},
-    {"status", &ShowStatus},
-    {"wait", &ShowWait},
-    {"lists", &ShowLists},
-    {"prefs", &ShowPreferences},
+    {"about", &ShowAbout}, {"trouble", &ShowTrouble}, {"status", &ShowStatus},
+    {"wait", &ShowWait},   {"lists", &ShowLists},     {"prefs", &ShowPreferences},
     {"tray", &ShowTray},
 };
 

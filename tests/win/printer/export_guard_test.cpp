@@ -45,6 +45,7 @@ TEST(ExportGuard, AnExceptionInsideAnExportBecomesItsFailureResult) {
     EXPECT_EQ(PrReleasePrinterData(&data), 0);
     EXPECT_EQ(PrSetRegDefaultValue("P", "D", "LPT1:", "M", ""), 1);
     EXPECT_EQ(PrReleaseRegistry("P", "D", "LPT1:", "M"), 1);
+    EXPECT_EQ(PrStartView(2, "P", "D", "LPT1:", "M", "", ""), 1);
   }
   VgTraceEnable(false);
   int caught = 0;
@@ -54,7 +55,7 @@ TEST(ExportGuard, AnExceptionInsideAnExportBecomesItsFailureResult) {
     ++caught;
     statusLine = statusLine || line.find("PrGetStatus() : exception caught") != std::string::npos;
   }
-  EXPECT_EQ(caught, 11) << "one line per export";
+  EXPECT_EQ(caught, 12) << "one line per export";
   EXPECT_TRUE(statusLine) << "the line names the export";
 }
 

@@ -42,7 +42,7 @@ void WaitForProgramsOf(const std::string& folder, DWORD timeoutMs) {
 
 InstalledPrinter::InstalledPrinter(const std::string& hint,
                                    const std::vector<ProfileSetting>& settings,
-                                   const std::string& port)
+                                   const std::string& port, PopupProgram popup)
     : name_(UniqueName(hint)), driver_(UniqueName("VG Driver")), port_(port) {
   fromDir_ = MakeTempDir("kit");
   installDir_ = MakeTempDir("install");
@@ -62,8 +62,9 @@ InstalledPrinter::InstalledPrinter(const std::string& hint,
 
   // A printer library without one export, for tests that name it as the model's PrnDll.
   Copy(bin + "\\vgprnpart.dll", fromDir_ + "\\vgprnpart.dll");
-  // The recorder stands in for the pop-up program.
-  Copy(bin + "\\vgpoprecorder.exe", fromDir_ + "\\vgpop.exe");
+  // The recorder stands in for the pop-up program, unless the test wants the real one.
+  Copy(bin + (popup == PopupProgram::kReal ? "\\vgpop.exe" : "\\vgpoprecorder.exe"),
+       fromDir_ + "\\vgpop.exe");
   const std::string profile = fromDir_ + "\\" + model_ + ".ini";
   if (!Copy(bin + "\\profiles\\" + model_ + ".ini", profile)) {
     failure_ = "cannot copy the model profile";

@@ -3,7 +3,7 @@
 // folder of its own, a Driver key, a spooler driver and printer, and the simulated printer as
 // its bidirectional library, started with a device ID and channels. The model's profile can
 // be changed for the test (short times, other switches), and the pop-up program is the test's
-// recorder. Everything goes again when the object does.
+// recorder unless the real one is asked for. Everything goes again when the object does.
 #include <string>
 #include <vector>
 
@@ -17,10 +17,14 @@ struct ProfileSetting {
   std::string value;
 };
 
+// The pop-up program the installation gets: the test's recorder, or the real one.
+enum class PopupProgram { kRecorder, kReal };
+
 class InstalledPrinter {
  public:
   InstalledPrinter(const std::string& hint, const std::vector<ProfileSetting>& settings,
-                   const std::string& port = "LPT1:");
+                   const std::string& port = "LPT1:",
+                   PopupProgram popup = PopupProgram::kRecorder);
   ~InstalledPrinter();
   InstalledPrinter(const InstalledPrinter&) = delete;
   InstalledPrinter& operator=(const InstalledPrinter&) = delete;
