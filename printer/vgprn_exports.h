@@ -44,3 +44,5 @@ using PFN_PrStartView = int(__cdecl*)(int, const char*, const char*, const char*
                                       const char*, const char*);
 using PFN_PrSetRegDefaultValue = int(__cdecl*)(const char*, const char*, const char*,
                                                const char*, const char*);
+using PFN_PrStartPreference = int(__cdecl*)(const char*, const char*, const char*, const char*,
+                                            int, const char*);

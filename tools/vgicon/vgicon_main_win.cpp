@@ -35,10 +35,6 @@ constexpr int kNoLibrary = 4;
 // Serialises the start of an instance: two programs started at once must not both become one.
 constexpr char kStartMutex[] = "VgIconProgramStart";
 
-using PFN_PrStartView = int(__cdecl*)(int, const char*, const char*, const char*, const char*,
-                                      const char*, const char*);
-using PFN_PrStartPreference = int(__cdecl*)(const char*, const char*, const char*, const char*,
-                                            int, const char*);
 constexpr int kDetailStart = 2;  // the status window as the user opens it
 
 // The printer's status window or preferences, through the model's printer status library.

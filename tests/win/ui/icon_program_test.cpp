@@ -229,6 +229,32 @@ TEST_F(IconProgramTest, IconMenuOpensThePreferencesAndCloseRemovesTheIcon) {
   EXPECT_EQ(::WaitForSingleObject(process.Get(), 20000), WAIT_OBJECT_0);
 }
 
+TEST_F(IconProgramTest, DoubleClickOpensTheStatusWindowInAProgramOfItsOwn) {
+  StoreStatus("@BDC ST\r\nST:00;ER:06;\f");
+  ASSERT_EQ(RunIconProgram(1, P().Name().c_str(), P().Driver().c_str(), P().Port().c_str(),
+                           P().Model().c_str()),
+            1);
+  vgtest::TrayCall added;
+  ASSERT_TRUE(tray_.WaitForCall(NIM_ADD, P().Name(), &added));
+  ScopedHandle process(IconProcess());
+  ASSERT_TRUE(process.IsValid());
+  ::PostMessageA(added.window, added.callbackMessage, added.id, WM_LBUTTONDBLCLK);
+  // The status window of a detail start, through the printer library's PrStartView.
+  HWND status = WindowOfProcess(0, "#32770", "KORVA Vigil 3 : " + P().Name());
+  ASSERT_NE(status, nullptr);
+  DWORD owner = 0;
+  ::GetWindowThreadProcessId(status, &owner);
+  EXPECT_NE(owner, ::GetProcessId(process.Get()));
+  ScopedHandle viewer(::OpenProcess(SYNCHRONIZE, FALSE, owner));
+  ::PostMessageA(status, WM_CLOSE, 0, 0);
+  EXPECT_EQ(::WaitForSingleObject(viewer.Get(), 20000), WAIT_OBJECT_0);
+
+  ASSERT_EQ(RunIconProgram(0, P().Name().c_str(), P().Driver().c_str(), P().Port().c_str(),
+                           P().Model().c_str()),
+            1);
+  EXPECT_EQ(::WaitForSingleObject(process.Get(), 20000), WAIT_OBJECT_0);
+}
+
 TEST_F(IconProgramTest, RemovingAPrinterThatNoInstanceShowsStartsNothing) {
   vgtest::ChildProcess remove;
   ASSERT_TRUE(remove.Start("vgicon.exe", "/P" + std::to_string(P().Name().size()) + " \"" +
