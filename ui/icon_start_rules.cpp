@@ -38,7 +38,11 @@ std::optional<std::string> OptionsCommandLine(std::string_view program, std::str
   std::string line = Quoted(program);
   line += " /P" + std::to_string(printer.size()) + " " + Quoted(printer);
   line += " /O" + std::to_string(port.size()) + " " + Quoted(port);
-  line += " /M " + Quoted(model);
+  // A model with a quote or a line feed would end early and leave a quote open that hides
+  // the R flag behind it; only such a model carries its length.
+  line += " /M";
+  if (model.find_first_of("\"\n") != std::string_view::npos) line += std::to_string(model.size());
+  line += " " + Quoted(model);
   if (remove) line += " /R";
   return Fitting(std::move(line));
 }

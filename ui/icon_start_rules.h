@@ -25,7 +25,8 @@ std::optional<std::string> AutoStartCommandLine(std::string_view program,
 std::optional<std::string> ParamFileCommandLine(std::string_view program,
                                                 std::string_view paramFile);
 // "PROGRAM" /P<n> "PRINTER" /O<n> "PORT" /M "MODEL", with " /R" behind it when the icon is
-// to be removed: the form without a parameter file, names with their lengths.
+// to be removed: the form without a parameter file, names with their lengths (the model's
+// only when it holds a quote or a line feed, as "/M<n>").
 std::optional<std::string> OptionsCommandLine(std::string_view program, std::string_view printer,
                                               std::string_view port, std::string_view model,
                                               bool remove);

@@ -47,7 +47,8 @@ int NotifyItemCount(std::string_view text) {
     count = count * 10 + (c - '0');
     ++used;
   }
-  return used == 0 ? 0 : count;
+  if (used == 0) return 0;
+  return count < kMaxNotifyItems ? count : kMaxNotifyItems;
 }
 
 NotifyItemSpec NotifyItemAt(int index) {

@@ -66,10 +66,12 @@ int32_t LoadedValue(const SettingRow& row, int32_t stored);
 constexpr int32_t NormaliseSwitch(int32_t value) { return value == 1 ? 1 : 0; }
 
 // The notification items: their count is a resource string read as a decimal number of at
-// most 7 characters (no number, or a negative one, gives none). Item i takes its number and
+// most 7 characters (no number, or a negative one, gives none), and never more than
+// kMaxNotifyItems: a count from a damaged library must not stall the dialog. Item i takes its number and
 // label string from a built-in table of two rows; later items have the number 0 and the
 // label string 1001 + i.
 constexpr size_t kItemCountDigits = 7;
+constexpr int kMaxNotifyItems = 1000;
 int NotifyItemCount(std::string_view text);
 struct NotifyItemSpec {
   int number = 0;

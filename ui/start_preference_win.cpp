@@ -48,6 +48,11 @@ int RegisterStartup(int trayEnable, const char* printerName, const char* driverN
   const std::string valueName(vgstart::RunValueName(Text(printerName), Text(portName)));
 
   if (trayEnable == 1) {
+    // Without the program there is nothing to start at log-on.
+    if (program[0] == '\0') {
+      trace.Write("no icon program\n");
+      return 0;
+    }
     CVglParam param;
     std::optional<std::string> commandLine;
     std::string madeFile;

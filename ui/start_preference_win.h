@@ -19,7 +19,7 @@ int RunPreferenceDialog(const char* printerName, const char* driverName, const c
 // Tray switch 1: the printer's Run value starts the icon program from an auto-start parameter
 // file (from options when no file can be made). Otherwise the value goes, and the file it
 // names with it. 1 done (a Run key that does not open is passed over), 0 when no command line
-// could be formed.
+// could be formed (the icon program is not installed, or the line does not fit).
 int RegisterStartup(int trayEnable, const char* printerName, const char* driverName,
                     const char* portName, const char* modelId);
 

@@ -44,6 +44,16 @@ TEST(IconStart, TheCommandLinesReadBackAsTheIconProgramReadsThem) {
   EXPECT_EQ(param.RemoveFlag, 1);
   EXPECT_EQ(param.FlagS, 0) << "a slash inside a name begins no option";
 
+  // A model with a quote carries its length, or the quote it leaves open hides the R flag.
+  const std::string quotedModel =
+      OptionsCommandLine(kProgram, "Office", "LPT1:", "VP\"100", true).value();
+  EXPECT_NE(quotedModel.find("/M6 \"VP\"100\" /R"), std::string::npos) << quotedModel;
+  CVglParam withQuote;
+  withQuote.SetText(quotedModel);
+  withQuote.ApplyCommandLine();
+  EXPECT_STREQ(withQuote.ModelID, "VP\"100");
+  EXPECT_EQ(withQuote.RemoveFlag, 1);
+
   CVglParam fromFile;
   fromFile.SetText(ParamFileCommandLine(kProgram, "VG_12.tmp").value());
   fromFile.ApplyCommandLine();

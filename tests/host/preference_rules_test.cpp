@@ -89,7 +89,9 @@ TEST(PreferenceNotifyItems, CountIsADecimalResourceStringOfSevenDigitsAtMost) {
   EXPECT_EQ(NotifyItemCount("x2"), 0);
   EXPECT_EQ(NotifyItemCount("-2"), 0) << "never a negative count";
   EXPECT_EQ(NotifyItemCount("3 items"), 3);
-  EXPECT_EQ(NotifyItemCount("12345678"), 1234567) << "only seven characters are read";
+  EXPECT_EQ(NotifyItemCount("999"), 999);
+  EXPECT_EQ(NotifyItemCount("12345678"), kMaxNotifyItems) << "a damaged count is capped";
+  EXPECT_EQ(NotifyItemCount("00000012345"), 1) << "only seven characters are read";
 }
 
 TEST(PreferenceNotifyItems, TwoBuiltInRowsThenNumberZeroWithFollowingLabels) {

@@ -439,4 +439,15 @@ TEST(PreferencesEntry, RefusesBadIdentitiesAndMissingResources) {
   EXPECT_EQ(thread.Result(), kPreferencesFailed);
 }
 
+TEST(PreferencesEntry, WithoutAnIconProgramNothingIsRegisteredOrStarted) {
+  const std::string printer = vgtest::UniqueName("No Icon Printer");
+  EXPECT_EQ(RegisterStartup(1, printer.c_str(), "no such driver", "LPT1:", "VP-100"), 0);
+  EXPECT_FALSE(vgtest::HasRunValue(printer));
+  EXPECT_EQ(RunIconProgram(1, printer.c_str(), "no such driver", "LPT1:", "VP-100"), 0);
+  // Switching off needs no program: a registration left behind goes.
+  vgtest::SetString(HKEY_CURRENT_USER, vgtest::kRunKeyPath, printer.c_str(), "x.exe /A \"y\"");
+  EXPECT_EQ(RegisterStartup(0, printer.c_str(), "no such driver", "LPT1:", "VP-100"), 1);
+  EXPECT_FALSE(vgtest::HasRunValue(printer));
+}
+
 }  // namespace
