@@ -49,6 +49,11 @@ uint32_t TopicOfWindow(HWND dialog, HWND window) {
 
 bool CVglEnvDlg::IsHtmlHelp() const { return IsHtmlHelpFile(m_szHelpFile) != 0; }
 
+void CVglEnvDlg::CallWinHelp(HWND window, UINT command, ULONG_PTR data) {
+  m_bWinHelpUsed = true;
+  ::WinHelpA(window, m_szHelpFile, command, data);
+}
+
 void CVglEnvDlg::InitHelp() {
   if (!IsHtmlHelp()) return;
   VgHtmlHelpA(nullptr, nullptr, HH_INITIALIZE, reinterpret_cast<DWORD_PTR>(&m_dwHelpCookie));
@@ -105,7 +110,7 @@ void CVglEnvDlg::OnContextMenu(HWND window, int x, int y) {
               static_cast<int>(reinterpret_cast<INT_PTR>(window)),
               static_cast<int>(reinterpret_cast<INT_PTR>(m_hWnd)), x, y);
   if (!IsHtmlHelp()) {
-    ::WinHelpA(window, m_szHelpFile, HELP_CONTEXTMENU, HelpTable());
+    CallWinHelp(window, HELP_CONTEXTMENU, HelpTable());
     return;
   }
   uint32_t topic = TopicOfWindow(m_hWnd, window);
@@ -131,7 +136,7 @@ int CVglEnvDlg::OnHelpInfo(const HELPINFO* info) {
   if (info == nullptr) return 1;
   HWND item = static_cast<HWND>(info->hItemHandle);
   if (!IsHtmlHelp()) {
-    ::WinHelpA(item, m_szHelpFile, HELP_WM_HELP, HelpTable());
+    CallWinHelp(item, HELP_WM_HELP, HelpTable());
     return 1;
   }
   DefineHelpWindowType();
@@ -151,7 +156,7 @@ int CVglEnvDlg::OnHelpInfo(const HELPINFO* info) {
 void CVglEnvDlg::OnHelpButton() {
   // The Help button opens the page of the whole dialog.
   if (!IsHtmlHelp()) {
-    ::WinHelpA(m_hWnd, m_szHelpFile, HELP_CONTEXT, kDialogTopic);
+    CallWinHelp(m_hWnd, HELP_CONTEXT, kDialogTopic);
     return;
   }
   DefineHelpWindowType();

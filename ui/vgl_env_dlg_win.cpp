@@ -550,6 +550,11 @@ void CVglEnvDlg::OnDestroy() {
                         m_szPortName, kMapKindPreferences, m_szPrinterName[0] == '\0' ? 1 : 0);
   }
   m_hMapFile.Reset();
+  // The help program that WinHelp started would outlive the dialog.
+  if (m_bWinHelpUsed) {
+    ::WinHelpA(m_hWnd, m_szHelpFile, HELP_QUIT, 0);
+    m_bWinHelpUsed = false;
+  }
   if (m_bHelpInitialised) {
     VgHtmlHelpA(nullptr, nullptr, HH_UNINITIALIZE, m_dwHelpCookie);
     m_bHelpInitialised = false;

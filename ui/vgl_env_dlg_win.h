@@ -89,6 +89,8 @@ class CVglEnvDlg : public CDialogBox {
   // The HTML Help window type of every topic, placed beside the mouse cursor.
   void DefineHelpWindowType();
   bool IsHtmlHelp() const;
+  // WinHelp for the dialog's file; remembered so that the help program goes with the dialog.
+  void CallWinHelp(HWND window, UINT command, ULONG_PTR data);
 
   std::vector<CNtfyEntry> m_aEntries;
   char m_szHelpFile[kTextSize] = {};
@@ -124,5 +126,6 @@ class CVglEnvDlg : public CDialogBox {
   char m_szProfilePath[kTextSize] = {};
   WORD m_wTemplate = 0;
   bool m_bHelpInitialised = false;
+  bool m_bWinHelpUsed = false;  // WinHelp was asked: it is told to quit with the dialog
   ScopedHandle m_hMapFile;  // the window table, held while the dialog is registered
 };

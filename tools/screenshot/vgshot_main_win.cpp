@@ -513,12 +513,61 @@ HELPINFO HelpOfAgentBox(HWND dialog) {
   return info;
 }
 
+// A window as it draws itself (WM_PRINT) to overlay.bmp in the signal folder, with its screen
+// place in overlay.txt ("left top"): the script lays it over the picture. Wine's virtual
+// desktop, without a window manager, may stack a pop-up menu under its dialog or not show it.
+bool WriteOverlay(const std::string& folder, HWND window) {
+  RECT rect = {};
+  if (!::GetWindowRect(window, &rect)) return false;
+  const int width = rect.right - rect.left;
+  const int height = rect.bottom - rect.top;
+  if (width <= 0 || height <= 0) return false;
+  HDC screen = ::GetDC(nullptr);
+  ScopedCreatedDC memory(::CreateCompatibleDC(screen));
+  ScopedBitmap bitmap(::CreateCompatibleBitmap(screen, width, height));
+  ::ReleaseDC(nullptr, screen);
+  if (!memory.IsValid() || !bitmap.IsValid()) return false;
+  HGDIOBJ old = ::SelectObject(memory.Get(), bitmap.Get());
+  const bool printed = ::PrintWindow(window, memory.Get(), 0) != FALSE;
+  ::SelectObject(memory.Get(), old);
+  if (!printed) return false;
+
+  BITMAPINFOHEADER info = {};
+  info.biSize = sizeof info;
+  info.biWidth = width;
+  info.biHeight = height;
+  info.biPlanes = 1;
+  info.biBitCount = 24;
+  info.biCompression = BI_RGB;
+  const DWORD stride = (static_cast<DWORD>(width) * 3 + 3) & ~3u;
+  std::vector<BYTE> bits(static_cast<size_t>(stride) * height);
+  if (::GetDIBits(memory.Get(), bitmap.Get(), 0, height, bits.data(),
+                  reinterpret_cast<BITMAPINFO*>(&info), DIB_RGB_COLORS) != height) {
+    return false;
+  }
+  BITMAPFILEHEADER file = {};
+  file.bfType = 0x4D42;  // "BM"
+  file.bfOffBits = sizeof file + sizeof info;
+  file.bfSize = file.bfOffBits + static_cast<DWORD>(bits.size());
+  FILE* out = std::fopen((folder + "\\overlay.bmp").c_str(), "wb");
+  if (out == nullptr) return false;
+  std::fwrite(&file, sizeof file, 1, out);
+  std::fwrite(&info, sizeof info, 1, out);
+  std::fwrite(bits.data(), 1, bits.size(), out);
+  std::fclose(out);
+  FILE* place = std::fopen((folder + "\\overlay.txt").c_str(), "w");
+  if (place == nullptr) return false;
+  std::fprintf(place, "%ld %ld\n", rect.left, rect.top);
+  std::fclose(place);
+  return true;
+}
+
 // The printer's preferences through the library's entry: "buzzer" with the model's resource
 // library, "no-buzzer" with the same library without its buzzer sound (vgresnobuzzer.dll beside
-// vgshot), "help" with the agent box's topic shown. (Wine's virtual desktop draws no pop-up
-// menus, so the context menu itself is not pictured.)
+// vgshot), "menu" with the context menu of the agent box open, "help" with the agent box's
+// topic shown.
 int ShowPreferences(const Model& model, const std::string& state, const std::string& folder) {
-  if (state != "buzzer" && state != "no-buzzer" && state != "help") return 2;
+  if (state != "buzzer" && state != "no-buzzer" && state != "menu" && state != "help") return 2;
   const PrinterOfModel printer = FindPrinterOf(model.driver);
   if (printer.name.empty()) return 3;
   std::string resources = model.resourceLibrary;
@@ -531,6 +580,34 @@ int ShowPreferences(const Model& model, const std::string& state, const std::str
   std::function<bool(HWND)> prepare = [](HWND) { return true; };
   std::function<RECT(HWND)> area;
   std::function<void(HWND)> finish;
+  if (state == "menu") {
+    prepare = [folder](HWND dialog) {
+      const HELPINFO info = HelpOfAgentBox(dialog);
+      // The menu opens where the system's pointer is, which follows a move a moment later:
+      // a menu that opened elsewhere is dismissed and opened again.
+      for (int attempt = 0; attempt < 10; ++attempt) {
+        ::SetCursorPos(info.MousePos.x, info.MousePos.y);
+        // Posted: the menu runs its own loop on the dialog's thread until it is dismissed.
+        ::PostMessageA(dialog, WM_CONTEXTMENU, reinterpret_cast<WPARAM>(info.hItemHandle),
+                       MAKELPARAM(info.MousePos.x, info.MousePos.y));
+        HWND menu = nullptr;
+        if (!WaitFor([&] { return (menu = VisibleWindowOf("#32768")) != nullptr; })) return false;
+        RECT rect = {};
+        ::GetWindowRect(menu, &rect);
+        if (rect.left == info.MousePos.x && rect.top == info.MousePos.y) {
+          return WaitFor([&] { return Painted(menu); }) && WriteOverlay(folder, menu);
+        }
+        ::PostMessageA(menu, WM_KEYDOWN, VK_ESCAPE, 0);
+        if (!WaitFor([] { return VisibleWindowOf("#32768") == nullptr; })) return false;
+      }
+      return false;
+    };
+    area = [](HWND dialog) { return Union(dialog, VisibleWindowOf("#32768")); };
+    finish = [](HWND) {
+      if (HWND menu = VisibleWindowOf("#32768")) ::PostMessageA(menu, WM_KEYDOWN, VK_ESCAPE, 0);
+      WaitFor([] { return VisibleWindowOf("#32768") == nullptr; });
+    };
+  }
   if (state == "help") {
     prepare = [](HWND dialog) {
       HELPINFO info = HelpOfAgentBox(dialog);
@@ -551,8 +628,9 @@ int ShowPreferences(const Model& model, const std::string& state, const std::str
   return watcher.Succeeded() ? 0 : 3;
 }
 
-// The printer's tray icon at the end of the taskbar, pointed at so that its tip shows: the
-// installed icon program, started as the preferences start it, with the printer out of paper.
+// The printer's tray icon at the end of the taskbar, pointed at (the taskbar shows its tip to a
+// real pointer, which the virtual screen may not have): the installed icon program, started as
+// the preferences start it, with the printer out of paper.
 int ShowTray(const Model& model, const std::string& state, const std::string& folder) {
   if (state != "-") return 2;
   const PrinterOfModel printer = FindPrinterOf(model.driver);

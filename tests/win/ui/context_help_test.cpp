@@ -271,7 +271,10 @@ TEST_F(ContextHelpTest, WinHelpFileShowsNoMenu) {
                                     SMTO_NORMAL, 10000, &answer));
   EXPECT_EQ(OpenMenu(), nullptr);
   EXPECT_TRUE(Calls().empty()) << "WinHelp serves the file, not HTML Help";
+  EXPECT_FALSE(vgtest::ChildProcessesNamed("winhlp32.exe").empty()) << "WinHelp was asked";
   EXPECT_EQ(run->Finish(IDCANCEL), kPreferencesCancelled);
+  EXPECT_TRUE(vgtest::WaitUntil([] { return vgtest::ChildProcessesNamed("winhlp32.exe").empty(); }))
+      << "the help program goes with the dialog";
   ::WritePrivateProfileStringA("English", "HelpFile", "vghelp.chm", profile.c_str());
 }
 

@@ -7,6 +7,8 @@
 #include <cctype>
 #include <memory>
 #include <string>
+#include <utility>
+#include <vector>
 
 #include "common/unique_handle.h"
 #include "resources/vgres_ids.h"
@@ -252,11 +254,30 @@ TEST_F(PreferencesTest, OkStoresExactlyTheShownChoicesAndTheOffTrayShowsNoIcon) 
     return now.iImage != was;
   }));
 
+  // Every item as the list shows it, the switched one included.
+  std::vector<std::pair<int, int>> shown;
+  for (int i = 0; i < ListView_GetItemCount(list); ++i) {
+    LVITEMA row = {};
+    row.mask = LVIF_PARAM | LVIF_IMAGE;
+    row.iItem = i;
+    ASSERT_TRUE(::SendMessageA(list, LVM_GETITEMA, 0, reinterpret_cast<LPARAM>(&row)));
+    shown.emplace_back(static_cast<int>(row.lParam), row.iImage);
+  }
+  ASSERT_EQ(shown.size(), 2u) << "the example model's two items";
+
   EXPECT_EQ(run->Finish(IDOK), kPreferencesConfirmed);
   EXPECT_EQ(Value("TrayIconEnable"), 0u);
   EXPECT_EQ(Value("TrayIconSelected"), 2u);
   EXPECT_EQ(Value("LoopBuzzer"), 1u);
   EXPECT_EQ(Value("BeepBuzzerEnable"), 1u);
+  EXPECT_EQ(Value("SoundNotifyEnable"), 0u) << "a buzzer printer offers no sound";
+  for (const auto& [itemNumber, image] : shown) {
+    char name[8];
+    std::snprintf(name, sizeof name, "%03d", itemNumber);
+    EXPECT_EQ(vgtest::GetDword(HKEY_CURRENT_USER, key + "\\Notify", name, 99),
+              static_cast<DWORD>(image))
+        << "item " << name;
+  }
   char name[8];
   std::snprintf(name, sizeof name, "%03d", number);
   EXPECT_EQ(vgtest::GetDword(HKEY_CURRENT_USER, key + "\\Notify", name, 99),
