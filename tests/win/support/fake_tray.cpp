@@ -70,6 +70,7 @@ LRESULT CALLBACK FakeTray::Proc(HWND window, UINT message, WPARAM wParam, LPARAM
   ::WideCharToMultiByte(CP_ACP, 0, tip, -1, ansi, sizeof ansi - 1, nullptr, nullptr);
   call.tip = ansi;
   call.bytes = data->cbData;
+  call.record.assign(reinterpret_cast<const char*>(bytes), data->cbData);
   std::lock_guard<std::mutex> guard(self->lock_);
   self->calls_.push_back(call);
   return TRUE;

@@ -22,7 +22,12 @@ struct TrayCall {
   UINT callbackMessage = 0;
   std::string tip;
   size_t bytes = 0;  // the whole record, the icon's picture included
+  std::string record;  // the record as it came
 };
+
+// Where the icon's picture (its size, then its colour and mask bits) begins in a record: behind
+// the tip, the balloon's texts and flags and the icon's GUID.
+constexpr size_t kTrayIconDataOffset = 16 + 256 + 8 + 512 + 4 + 128 + 4 + 16;
 
 class FakeTray {
  public:

@@ -255,6 +255,58 @@ TEST_F(IconProgramTest, DoubleClickOpensTheStatusWindowInAProgramOfItsOwn) {
   EXPECT_EQ(::WaitForSingleObject(process.Get(), 20000), WAIT_OBJECT_0);
 }
 
+// The icon's picture as Wine's shell hands it to the notification area, for an icon of the
+// resource library shown by the test itself.
+std::string PictureOfIcon(vgtest::FakeTray& tray, const std::string& library, int iconId) {
+  ScopedModule module(::LoadLibraryExA(library.c_str(), nullptr, LOAD_LIBRARY_AS_DATAFILE));
+  ScopedIcon icon(static_cast<HICON>(
+      ::LoadImageA(module.Get(), MAKEINTRESOURCEA(iconId), IMAGE_ICON, 16, 16, 0)));
+  HWND owner = ::CreateWindowExA(0, "STATIC", "", WS_POPUP, 0, 0, 0, 0, nullptr, nullptr,
+                                 nullptr, nullptr);
+  const std::string tip = "reference " + std::to_string(iconId);
+  NOTIFYICONDATAA data = {};
+  data.cbSize = sizeof data;
+  data.hWnd = owner;
+  data.uID = static_cast<UINT>(iconId);
+  data.uFlags = NIF_ICON | NIF_TIP;
+  data.hIcon = icon.Get();
+  lstrcpynA(data.szTip, tip.c_str(), sizeof data.szTip);
+  std::string picture;
+  vgtest::TrayCall call;
+  if (icon.IsValid() && ::Shell_NotifyIconA(NIM_ADD, &data) &&
+      tray.WaitForCall(NIM_ADD, tip, &call) && call.record.size() > vgtest::kTrayIconDataOffset) {
+    picture = call.record.substr(vgtest::kTrayIconDataOffset);
+  }
+  ::Shell_NotifyIconA(NIM_DELETE, &data);
+  ::DestroyWindow(owner);
+  return picture;
+}
+
+TEST_F(IconProgramTest, TheIconIsTheTrayIconChosenInThePreferences) {
+  StoreStatus("@BDC ST\r\nST:04;\f");
+  vgtest::SetDword(HKEY_CURRENT_USER, vgtest::TargetKeyOf(P().Name()), "TrayIconSelected", 2);
+  ASSERT_EQ(RunIconProgram(1, P().Name().c_str(), P().Driver().c_str(), P().Port().c_str(),
+                           P().Model().c_str()),
+            1);
+  vgtest::TrayCall added;
+  ASSERT_TRUE(tray_.WaitForCall(NIM_ADD, P().Name(), &added));
+  ASSERT_GT(added.record.size(), vgtest::kTrayIconDataOffset);
+  ScopedHandle process(IconProcess());
+  ASSERT_TRUE(process.IsValid());
+
+  const std::string library = P().InstallDir() + "\\vgres.dll";
+  const std::string chosen = PictureOfIcon(tray_, library, IDI_TRAY_FIRST + 2);
+  const std::string first = PictureOfIcon(tray_, library, IDI_TRAY_FIRST);
+  ASSERT_FALSE(chosen.empty());
+  ASSERT_NE(chosen, first) << "the two icons look different";
+  EXPECT_EQ(added.record.substr(vgtest::kTrayIconDataOffset), chosen) << "tray icon 2 (702)";
+
+  ASSERT_EQ(RunIconProgram(0, P().Name().c_str(), P().Driver().c_str(), P().Port().c_str(),
+                           P().Model().c_str()),
+            1);
+  EXPECT_EQ(::WaitForSingleObject(process.Get(), 20000), WAIT_OBJECT_0);
+}
+
 TEST_F(IconProgramTest, RemovingAPrinterThatNoInstanceShowsStartsNothing) {
   vgtest::ChildProcess remove;
   ASSERT_TRUE(remove.Start("vgicon.exe", "/P" + std::to_string(P().Name().size()) + " \"" +
