@@ -317,10 +317,20 @@ PREFS=$!
 sleep 5
 if [ $VIRTUAL -eq 1 ] && [ -x /usr/bin/import ]; then
   # The dialog alone: the desktop's plain background around it is cut away.
-  /usr/bin/import -display "$DISPLAY" -window root -crop 1024x720+0+0 +repage -fuzz 2% -trim +repage \
-    -define png:exclude-chunks=date,time "$PREFS_SHOT" 2>/dev/null || true
+  if /usr/bin/import -display "$DISPLAY" -window root -crop 1024x720+0+0 +repage \
+      "$SHOT_DIR/screen.png" 2>/dev/null; then
+    /usr/bin/convert "$SHOT_DIR/screen.png" -fuzz 2% -trim +repage \
+      -define png:exclude-chunks=date,time "$PREFS_SHOT" 2>/dev/null || true
+  fi
+  rm -f "$SHOT_DIR/screen.png"
 fi
-"$RUN" taskkill /im vgicon.exe >/dev/null 2>&1 || true
+# Closed as a user closes it; taskkill reaches only the windows of its own desktop, so it runs
+# where the dialog is. Forced only when the dialog does not close.
+run_program taskkill /im vgicon.exe >/dev/null 2>&1 || true
+for _ in $(seq 100); do kill -0 $PREFS 2>/dev/null || break; sleep 0.1; done
+if kill -0 $PREFS 2>/dev/null; then
+  "$RUN" taskkill /f /im vgicon.exe >/dev/null 2>&1 || true
+fi
 wait $PREFS 2>/dev/null || true
 if [ -f "$PREFS_SHOT" ]; then
   say "No display here: the preferences were drawn on a virtual screen; picture: $PREFS_SHOT"
