@@ -15,10 +15,8 @@ std::string ParentOf(const std::string& path) {
 }
 
 bool Opens(HKEY root, const std::string& path) {
-  HKEY key = nullptr;
-  if (::RegOpenKeyExA(root, path.c_str(), 0, KEY_NOTIFY, &key) != ERROR_SUCCESS) return false;
-  ::RegCloseKey(key);
-  return true;
+  ScopedRegKey key;
+  return ::RegOpenKeyExA(root, path.c_str(), 0, KEY_NOTIFY, key.Receive()) == ERROR_SUCCESS;
 }
 
 }  // namespace

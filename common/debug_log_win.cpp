@@ -1,13 +1,16 @@
 #include "common/debug_log_win.h"
 
+#include <cctype>
 #include <cstdarg>
 #include <cstdio>
 #include <mutex>
 #include <string>
 
 #include "common/debug_log_rules.h"
+#include "common/registry_keys.h"
 #include "common/registry_win.h"
 #include "common/system_library_win.h"
+#include "common/unique_handle.h"
 #include "common/win.h"
 
 namespace {
@@ -23,6 +26,10 @@ struct LogState {
   std::string builtInName;
   std::string path;
   unsigned counters[vglog::kTraceLevels] = {};
+  // Several processes append to one file, and an append is a seek to the end and a write:
+  // without a lock across processes two lines land at the same place and one is lost.
+  ScopedHandle fileLock;
+  std::string fileLockPath;
 };
 
 LogState& State() {
@@ -34,14 +41,13 @@ std::string FolderFromShell() {
   using GetFolderFn = BOOL(WINAPI*)(HWND, LPSTR, int, BOOL);
   const int kCommonAppData = 35;
   std::string folder;
-  HMODULE shell = LoadSystemLibrary("shell32.dll");
-  if (shell == nullptr) return folder;
-  auto getFolder = GetProcAs<GetFolderFn>(shell, "SHGetSpecialFolderPathA");
+  const ScopedModule shell(LoadSystemLibrary("shell32.dll"));
+  if (!shell.IsValid()) return folder;
+  auto getFolder = GetProcAs<GetFolderFn>(shell.Get(), "SHGetSpecialFolderPathA");
   char buffer[MAX_PATH] = {};
   if (getFolder && getFolder(::GetActiveWindow(), buffer, kCommonAppData, FALSE)) {
     folder = buffer;
   }
-  ::FreeLibrary(shell);
   return folder;
 }
 
@@ -99,6 +105,28 @@ std::string FormatV(const char* format, va_list args) {
 // processes interleave by line; the process id in the prefix tells them apart.
 void AppendLine(LogState& s, const std::string& body, unsigned indent) {
   if (!s.enabled || s.path.empty()) return;
+  if (s.fileLockPath != s.path) {
+    std::string name = "VgDebugLogAppend:" + s.path;
+    // Mutex names take no backslash; the same file may be named in another case.
+    for (char& c : name) {
+      c = c == '\\' ? '/' : static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
+    }
+    s.fileLock.Reset(::CreateMutexA(nullptr, FALSE, name.c_str()));
+    s.fileLockPath = s.path;
+  }
+  // A writer that does not let go within a second is not waited for: a lost line is better
+  // than a stalled monitor. An abandoned lock is taken over.
+  bool locked = false;
+  if (s.fileLock.IsValid()) {
+    const DWORD wait = ::WaitForSingleObject(s.fileLock.Get(), 1000);
+    locked = wait == WAIT_OBJECT_0 || wait == WAIT_ABANDONED;
+  }
+  struct Unlock {
+    HANDLE lock;
+    ~Unlock() {
+      if (lock != nullptr) ::ReleaseMutex(lock);
+    }
+  } unlock{locked ? s.fileLock.Get() : nullptr};
   bool monitor = s.variant == Variant::kMonitor;
   FILE* file = std::fopen(s.path.c_str(), monitor ? "a+" : "a");
   if (file == nullptr) return;
@@ -115,16 +143,15 @@ void AppendLine(LogState& s, const std::string& body, unsigned indent) {
 }
 
 bool ReadMonitorSwitch(const char* valueName) {
-  HKEY key = nullptr;
-  if (::RegOpenKeyExA(HKEY_LOCAL_MACHINE, "SOFTWARE\\KORVA\\VGL3\\Debug", 0, KEY_READ, &key) !=
-      ERROR_SUCCESS) {
+  ScopedRegKey key;
+  if (::RegOpenKeyExA(HKEY_LOCAL_MACHINE, vgreg::kMonitorLogSwitchKey, 0, KEY_READ,
+                      key.Receive()) != ERROR_SUCCESS) {
     return false;
   }
   DWORD value = 0;
   DWORD size = sizeof value;
-  LONG rc = ::RegQueryValueExA(key, valueName, nullptr, nullptr,
-                               reinterpret_cast<BYTE*>(&value), &size);
-  ::RegCloseKey(key);
+  const LONG rc = ::RegQueryValueExA(key.Get(), valueName, nullptr, nullptr,
+                                     reinterpret_cast<BYTE*>(&value), &size);
   return rc == ERROR_SUCCESS && value != 0;
 }
 
@@ -171,8 +198,8 @@ void VgLogEnd() {
 }
 
 bool VgTraceReadSwitch() {
-  Registry key(HKEY_LOCAL_MACHINE, "Software\\Korva\\VGL3");
-  return key.GetDWordValue("log", 0) != 0;
+  Registry key(HKEY_LOCAL_MACHINE, vgreg::kLibraryLogSwitchKey);
+  return key.GetDWordValue(vgreg::kLibraryLogSwitch, 0) != 0;
 }
 
 void VgTraceEnable(bool on) {

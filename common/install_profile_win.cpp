@@ -10,16 +10,17 @@
 #include "common/change_watch_win.h"
 #include "common/language_table.h"
 #include "common/profile_paths.h"
+#include "common/registry_keys.h"
 #include "common/registry_win.h"
 #include "common/text_util.h"
 #include "common/unique_handle.h"
 
 namespace {
 
-constexpr char kDriverKeyPrefix[] = "software\\KORVA\\VGL3\\Driver\\";
-constexpr char kProfileKey[] = "software\\KORVA\\VGL3\\Profile";
+using vgreg::kDriverKeyPrefix;
+using vgreg::kProfileKey;
 // Both keys above lie under this one.
-constexpr char kProductKey[] = "software\\KORVA\\VGL3";
+using vgreg::kProductKey;
 
 bool IsEmpty(const char* text) { return text == nullptr || text[0] == '\0'; }
 
@@ -135,7 +136,7 @@ struct ProfileIntEntry {
 // added to the watch before it is looked for.
 int FindProfilePath(char* out, const char* driverName, const char* modelId, ChangeWatch* file) {
   file->WatchFile(std::string());  // armed also when there is no such file to watch
-  if (GetDriverValue(out, "Profile", driverName, modelId) && out[0] != '\0') {
+  if (GetDriverValue(out, vgreg::kDriverProfile, driverName, modelId) && out[0] != '\0') {
     file->WatchFile(out);
     if (FileExists(out)) return 1;
   }
@@ -226,7 +227,7 @@ int GetInstallDir(char* out, const char* driverName, const char* modelId) {
 
   char path[kInstallPathSize] = {};
   std::string_view folder;
-  if (GetDriverValue(path, "InstallPath", driverName, modelId) && path[0] != '\0') {
+  if (GetDriverValue(path, vgreg::kDriverInstallPath, driverName, modelId) && path[0] != '\0') {
     folder = vgprofile::StripOneTrailingBackslash(path);
   } else {
     if (!GetProfilePath(path, driverName, modelId) || path[0] == '\0') return 0;

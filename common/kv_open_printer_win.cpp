@@ -25,14 +25,3 @@ BOOL KV_OpenPrinter(const char* printerName, HANDLE* printer, PRINTER_DEFAULTSA*
   *printer = nullptr;
   return ::OpenPrinterW(wide.data(), printer, defaults ? &wideDefaults : nullptr);
 }
-
-std::vector<BYTE> QueryPrinterInfo2(HANDLE printer) {
-  DWORD needed = 0;
-  if (::GetPrinterA(printer, 2, nullptr, 0, &needed) ||
-      ::GetLastError() != ERROR_INSUFFICIENT_BUFFER || needed == 0) {
-    return {};
-  }
-  std::vector<BYTE> info(needed, 0);
-  if (!::GetPrinterA(printer, 2, info.data(), needed, &needed)) return {};
-  return info;
-}

@@ -10,6 +10,7 @@
 #include "common/change_watch_win.h"
 #include "common/debug_log_win.h"
 #include "common/logon_rules.h"
+#include "common/registry_keys.h"
 #include "common/registry_win.h"
 #include "common/text_util.h"
 #include "common/unique_handle.h"
@@ -18,7 +19,7 @@
 
 namespace {
 
-constexpr char kWinlogonKey[] = "software\\Microsoft\\Windows NT\\CurrentVersion\\Winlogon";
+using vgreg::kWinlogonKey;
 constexpr DWORD kMaxShellProcesses = 128;
 
 // The account of a token's user into the two buffers.

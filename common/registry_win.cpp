@@ -14,8 +14,7 @@ Registry::Registry(HKEY root, const char* subKey, bool create, REGSAM access) {
 Registry::~Registry() { Close(); }
 
 void Registry::Close() {
-  if (m_bOpen) ::RegCloseKey(m_hKey);
-  m_hKey = nullptr;
+  m_hKey.Close();
   m_bOpen = FALSE;
 }
 
@@ -28,7 +27,7 @@ int Registry::Create(HKEY root, const char* subKey, const char* className, REGSA
   LONG rc = ::RegCreateKeyExA(root, subKey, 0, const_cast<char*>(className ? className : ""),
                               REG_OPTION_NON_VOLATILE, access, nullptr, &key, &disposition);
   if (rc != ERROR_SUCCESS) return 0;
-  m_hKey = key;
+  m_hKey.Reset(key);
   m_bOpen = TRUE;
   m_samDesired = access;
   return disposition == REG_CREATED_NEW_KEY ? 1 : 0;
@@ -40,7 +39,7 @@ bool Registry::Open(HKEY root, const char* subKey, REGSAM access) {
   if (access == 0) access = KEY_READ;
   HKEY key = nullptr;
   if (::RegOpenKeyExA(root, subKey, 0, access, &key) != ERROR_SUCCESS) return false;
-  m_hKey = key;
+  m_hKey.Reset(key);
   m_bOpen = TRUE;
   m_samDesired = access;
   return true;
@@ -52,7 +51,7 @@ std::string Registry::EnumKey(DWORD index, std::string* className) const {
   char cls[256] = {};
   DWORD nameSize = sizeof name;
   DWORD classSize = sizeof cls;
-  if (::RegEnumKeyExA(m_hKey, index, name, &nameSize, nullptr, cls, &classSize, nullptr) !=
+  if (::RegEnumKeyExA(m_hKey.Get(), index, name, &nameSize, nullptr, cls, &classSize, nullptr) !=
       ERROR_SUCCESS) {
     return std::string();
   }
@@ -63,7 +62,7 @@ std::string Registry::EnumKey(DWORD index, std::string* className) const {
 DWORD Registry::GetValueType(const char* name) const {
   if (!m_bOpen) return 0;
   DWORD type = 0;
-  if (::RegQueryValueExA(m_hKey, name, nullptr, &type, nullptr, nullptr) != ERROR_SUCCESS) {
+  if (::RegQueryValueExA(m_hKey.Get(), name, nullptr, &type, nullptr, nullptr) != ERROR_SUCCESS) {
     return 0;
   }
   return type;
@@ -72,7 +71,7 @@ DWORD Registry::GetValueType(const char* name) const {
 DWORD Registry::GetValueSize(const char* name) const {
   if (!m_bOpen) return 0;
   DWORD size = 0;
-  if (::RegQueryValueExA(m_hKey, name, nullptr, nullptr, nullptr, &size) != ERROR_SUCCESS) {
+  if (::RegQueryValueExA(m_hKey.Get(), name, nullptr, nullptr, nullptr, &size) != ERROR_SUCCESS) {
     return 0;
   }
   return size;
@@ -90,7 +89,7 @@ bool Registry::QueryString(const char* name, std::string* value, DWORD bufferSiz
   std::vector<char> buffer(bufferSize + 1, '\0');
   DWORD size = bufferSize;
   DWORD type = 0;
-  if (::RegQueryValueExA(m_hKey, name, nullptr, &type, reinterpret_cast<BYTE*>(buffer.data()),
+  if (::RegQueryValueExA(m_hKey.Get(), name, nullptr, &type, reinterpret_cast<BYTE*>(buffer.data()),
                          &size) != ERROR_SUCCESS) {
     return false;
   }
@@ -104,8 +103,8 @@ DWORD Registry::GetDWordValue(const char* name, DWORD defaultValue) const {
   DWORD value = 0;
   DWORD size = sizeof value;
   DWORD type = 0;
-  if (::RegQueryValueExA(m_hKey, name, nullptr, &type, reinterpret_cast<BYTE*>(&value), &size) !=
-          ERROR_SUCCESS ||
+  if (::RegQueryValueExA(m_hKey.Get(), name, nullptr, &type, reinterpret_cast<BYTE*>(&value),
+                         &size) != ERROR_SUCCESS ||
       size != sizeof value) {
     return defaultValue;
   }
@@ -118,7 +117,7 @@ bool Registry::QueryDWord(const char* name, DWORD defaultValue, DWORD* value) co
   DWORD size = sizeof read;
   DWORD type = 0;
   const LONG rc =
-      ::RegQueryValueExA(m_hKey, name, nullptr, &type, reinterpret_cast<BYTE*>(&read), &size);
+      ::RegQueryValueExA(m_hKey.Get(), name, nullptr, &type, reinterpret_cast<BYTE*>(&read), &size);
   if (rc == ERROR_SUCCESS && size == sizeof read) {
     *value = read;
     return true;
@@ -137,7 +136,7 @@ std::vector<BYTE> Registry::GetBinary(const char* name) const {
   if (size == 0) return {};
   std::vector<BYTE> data(size);
   DWORD type = 0;
-  if (::RegQueryValueExA(m_hKey, name, nullptr, &type, data.data(), &size) != ERROR_SUCCESS) {
+  if (::RegQueryValueExA(m_hKey.Get(), name, nullptr, &type, data.data(), &size) != ERROR_SUCCESS) {
     return {};
   }
   data.resize(size);
@@ -146,23 +145,23 @@ std::vector<BYTE> Registry::GetBinary(const char* name) const {
 
 int Registry::SetDWord(const char* name, DWORD value) {
   if (!m_bOpen) return 0;
-  return ::RegSetValueExA(m_hKey, name, 0, REG_DWORD, reinterpret_cast<const BYTE*>(&value),
+  return ::RegSetValueExA(m_hKey.Get(), name, 0, REG_DWORD, reinterpret_cast<const BYTE*>(&value),
                           sizeof value) == ERROR_SUCCESS;
 }
 
 int Registry::SetBinary(const char* name, const void* data, DWORD size) {
   if (!m_bOpen || (data == nullptr && size != 0)) return 0;
-  return ::RegSetValueExA(m_hKey, name, 0, REG_BINARY, static_cast<const BYTE*>(data), size) ==
-         ERROR_SUCCESS;
+  return ::RegSetValueExA(m_hKey.Get(), name, 0, REG_BINARY, static_cast<const BYTE*>(data),
+                          size) == ERROR_SUCCESS;
 }
 
 int Registry::SetString(const char* name, const char* value) {
   if (!m_bOpen || value == nullptr) return 0;
-  return ::RegSetValueExA(m_hKey, name, 0, REG_SZ, reinterpret_cast<const BYTE*>(value),
+  return ::RegSetValueExA(m_hKey.Get(), name, 0, REG_SZ, reinterpret_cast<const BYTE*>(value),
                           static_cast<DWORD>(std::strlen(value) + 1)) == ERROR_SUCCESS;
 }
 
 int Registry::DeleteValue(const char* name) {
   if (!m_bOpen) return 0;
-  return ::RegDeleteValueA(m_hKey, name) == ERROR_SUCCESS;
+  return ::RegDeleteValueA(m_hKey.Get(), name) == ERROR_SUCCESS;
 }

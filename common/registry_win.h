@@ -4,6 +4,7 @@
 #include <string>
 #include <vector>
 
+#include "common/unique_handle.h"
 #include "common/win.h"
 
 class Registry {
@@ -27,7 +28,7 @@ class Registry {
   void Close();
 
   bool IsOpen() const { return m_bOpen != FALSE; }
-  HKEY Key() const { return m_hKey; }
+  HKEY Key() const { return m_hKey.Get(); }
   // The mask the key was opened or created with.
   REGSAM Access() const { return m_samDesired; }
 
@@ -55,7 +56,7 @@ class Registry {
   int DeleteValue(const char* name);
 
  private:
-  HKEY m_hKey = nullptr;
+  ScopedRegKey m_hKey;
   BOOL m_bOpen = FALSE;
   REGSAM m_samDesired = 0;
 };

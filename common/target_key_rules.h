@@ -7,6 +7,8 @@
 #include <string>
 #include <string_view>
 
+#include "common/registry_keys.h"
+
 namespace vgtarget {
 
 constexpr size_t kKeyPathSize = 260;
@@ -15,8 +17,8 @@ constexpr size_t kKeyPathSize = 260;
 constexpr int kKindPrinter = 0;
 constexpr int kKindPort = 1;
 
-constexpr std::string_view kPrinterBaseKey = "software\\KORVA\\VGL3\\VGLData\\KVLTarget";
-constexpr std::string_view kPortBaseKey = "software\\KORVA\\VGL3\\VGLData\\KVNTarget";
+constexpr std::string_view kPrinterBaseKey = vgreg::kPrinterTargetBaseKey;
+constexpr std::string_view kPortBaseKey = vgreg::kPortTargetBaseKey;
 
 // Numbered keys run from 0 up to, not including, this number.
 constexpr long kTargetNumberLimit = 2147483647L;

@@ -8,24 +8,22 @@
 #include "common/change_watch_win.h"
 #include "common/debug_log_win.h"
 #include "common/install_profile_win.h"
-#include "common/kv_open_printer_win.h"
 #include "common/logon_user_win.h"
+#include "common/registry_keys.h"
 #include "common/registry_win.h"
+#include "common/spooler_printer_win.h"
 #include "common/system_library_win.h"
 #include "common/text_util.h"
 #include "common/unique_handle.h"
+#include "common/vgprn_exports.h"
 #include "common/windows_version_win.h"
 
 namespace {
 
-constexpr char kProfileListKey[] = "software\\Microsoft\\Windows NT\\CurrentVersion\\ProfileList";
+using vgreg::kProfileListKey;
 constexpr DWORD kNameValueSize = MAX_PATH;
 constexpr DWORD kSettingUnused = 255;
 constexpr DWORD kFirstTimerValue = 10;
-
-// The printer library's defaults export, bound by name.
-using SetRegDefaultValueFn = int(__cdecl*)(const char*, const char*, const char*, const char*,
-                                           const char*);
 
 const char* Safe(const char* text) { return text ? text : ""; }
 
@@ -108,13 +106,11 @@ std::vector<std::string> SubkeyNames(const Registry& key) {
 enum class PrinterCheck { kUsable, kCannotOpen, kNoDriver };
 
 PrinterCheck CheckPrinter(const char* name) {
-  ScopedPrinter printer;
-  if (!KV_OpenPrinter(name, printer.Receive(), nullptr) || !printer.IsValid()) {
-    return PrinterCheck::kCannotOpen;
-  }
-  const std::vector<BYTE> block = QueryPrinterInfo2(printer.Get());
-  if (block.size() < sizeof(PRINTER_INFO_2A)) return PrinterCheck::kUsable;
-  const auto* info = reinterpret_cast<const PRINTER_INFO_2A*>(block.data());
+  const SpoolerPrinter printer(name);
+  if (!printer.IsOpen()) return PrinterCheck::kCannotOpen;
+  // A printer whose record cannot be read is not taken for gone.
+  const PRINTER_INFO_2A* info = printer.Info();
+  if (info == nullptr) return PrinterCheck::kUsable;
   if (info->pDriverName == nullptr || info->pPrintProcessor == nullptr) {
     return PrinterCheck::kNoDriver;
   }
@@ -178,7 +174,7 @@ TargetPathCache& TargetPaths() {
 
 // Whether the open key carries the name it was found by.
 bool HasName(const Registry& key, std::string_view name) {
-  const std::string stored = key.GetString("Name", "", kNameValueSize);
+  const std::string stored = key.GetString(vgreg::kTargetName, "", kNameValueSize);
   return !stored.empty() && vgtext::EqualsNoCase(stored, name);
 }
 
@@ -287,14 +283,14 @@ int CreateTargetPrnKey(HKEY root, const char* name, char* basePath) {
   }
   if (!created) return 1;
 
-  if (!target.SetString("Name", Safe(name))) {
+  if (!target.SetString(vgreg::kTargetName, Safe(name))) {
     VgTrace("can't setting printername, TopKey : 0x%08x %s\n", LogRoot(root), Safe(name));
     return 2;
   }
   vgtext::CopyBounded(basePath, kTargetKeyPathSize, path);
-  target.SetDWord("Setting", 0);
-  target.SetDWord("Timer", kFirstTimerValue);
-  return target.GetDWordValue("Setting", 1) == 0 ? 0 : 1;
+  target.SetDWord(vgreg::kTargetSetting, 0);
+  target.SetDWord(vgreg::kTargetTimer, kFirstTimerValue);
+  return target.GetDWordValue(vgreg::kTargetSetting, 1) == 0 ? 0 : 1;
 }
 
 namespace {
@@ -331,7 +327,7 @@ int DeleteUnusedKey(HKEY root, const char* keyPath) {
       VgTrace("can't open 0x%08x %s\n", LogRoot(root), keyPath);
       return -1;
     }
-    key.SetDWord("Setting", kSettingUnused);
+    key.SetDWord(vgreg::kTargetSetting, kSettingUnused);
   }
   DeleteTargetKey(root, keyPath);
   return 0;
@@ -363,7 +359,7 @@ int DeleteNoneReg(HKEY root, const char* basePath) {
           VgTrace("can't open %s\n", subkey.c_str());
           continue;
         }
-        name = key.GetString("Name", "", kNameValueSize);
+        name = key.GetString(vgreg::kTargetName, "", kNameValueSize);
       }
       VgTrace("RegQueryValueEx %s\n", name.c_str());
       bool stale = false;
@@ -393,7 +389,7 @@ int DeleteNoneReg(HKEY root, const char* basePath) {
     bool named = false;
     {
       Registry key(root, keyPath.c_str());
-      named = !key.GetString("Name", "", kNameValueSize).empty();
+      named = !key.GetString(vgreg::kTargetName, "", kNameValueSize).empty();
     }
     if (!named) DeleteTargetKey(root, keyPath.c_str());
   }
@@ -415,7 +411,7 @@ int RebuildTargetKey(HKEY root, const char* printerName, const char* portName,
   if (!GetPrnDllPath(libraryPath, driverName, modelId)) return kRebuildNoLibrary;
   ScopedModule library(::LoadLibraryA(libraryPath));
   if (!library.IsValid()) return kRebuildNoLibrary;
-  auto setDefaults = GetProcAs<SetRegDefaultValueFn>(library.Get(), "PrSetRegDefaultValue");
+  auto setDefaults = GetProcAs<PFN_PrSetRegDefaultValue>(library.Get(), "PrSetRegDefaultValue");
   if (setDefaults == nullptr) return kRebuildNoExport;
   return setDefaults(Safe(printerName), driverName, Safe(portName), Safe(modelId), nullptr);
 }
@@ -454,17 +450,20 @@ int OpenTargetKeyToWrite(const char* printerName, const char* portName, Registry
 int SetTargetStatus(Registry& target, const BYTE* reply, DWORD length, DWORD channel) {
   if (!target.IsOpen()) return 2;
   if (reply == nullptr) length = 0;
-  if (!target.SetBinary("Status", reply, length) || !target.SetDWord("Channel", channel)) return 2;
+  if (!target.SetBinary(vgreg::kTargetStatus, reply, length) ||
+      !target.SetDWord(vgreg::kTargetChannel, channel)) {
+    return 2;
+  }
   return 0;
 }
 
 int SetComStatus(Registry& target, DWORD value) {
-  if (!target.IsOpen() || !target.SetDWord("ComStatus", value)) return 2;
+  if (!target.IsOpen() || !target.SetDWord(vgreg::kTargetComStatus, value)) return 2;
   return 0;
 }
 
 int GetComStatus(const Registry& target) {
-  return static_cast<int>(target.GetDWordValue("ComStatus", kComStatusDefault));
+  return static_cast<int>(target.GetDWordValue(vgreg::kTargetComStatus, kComStatusDefault));
 }
 
 int SetTargetStatus(const char* printerName, const char* portName, const BYTE* reply,

@@ -149,7 +149,9 @@ using ScopedPalette = UniqueHandle<GdiObjectTraits<HPALETTE>>;
 using ScopedBrush = UniqueHandle<GdiObjectTraits<HBRUSH>>;
 using ScopedIcon = UniqueHandle<IconTraits>;
 using ScopedMenu = UniqueHandle<MenuTraits>;
-// Threads and events are kernel handles: ScopedHandle owns them.
+// Threads and events are kernel handles: ScopedHandle owns them. Image lists have their owner
+// beside the common controls (ui/image_list_win.h), so that only code that uses them includes
+// those headers.
 
 // The device context of a window from GetDC, released to that window.
 class ScopedWindowDC {
@@ -166,6 +168,25 @@ class ScopedWindowDC {
 
  private:
   HWND window_;
+  HDC dc_;
+};
+
+// The device context of a window's WM_PAINT, from BeginPaint to EndPaint.
+class ScopedPaint {
+ public:
+  explicit ScopedPaint(HWND window) noexcept
+      : window_(window), dc_(::BeginPaint(window, &paint_)) {}
+  ~ScopedPaint() { ::EndPaint(window_, &paint_); }
+  ScopedPaint(const ScopedPaint&) = delete;
+  ScopedPaint& operator=(const ScopedPaint&) = delete;
+
+  bool IsValid() const noexcept { return dc_ != nullptr; }
+  HDC Get() const noexcept { return dc_; }
+  const PAINTSTRUCT& Paint() const noexcept { return paint_; }
+
+ private:
+  HWND window_;
+  PAINTSTRUCT paint_ = {};
   HDC dc_;
 };
 

@@ -4,7 +4,9 @@
 #include <cstring>
 #include <string>
 
-#include "common/kv_open_printer_win.h"
+#include "common/process_start_win.h"
+#include "common/registry_keys.h"
+#include "common/spooler_printer_win.h"
 #include "common/text_util.h"
 #include "common/unique_handle.h"
 #include "common/vgl_param.h"
@@ -144,20 +146,19 @@ int CVglParam::FillAndWriteParamFile(const char* printer, const char* port, cons
 
 int CVglParam::CreateRunParamFile(const char* printer, const char* port, const char* model) {
   const char* valueName = (printer && printer[0]) ? printer : (port ? port : "");
-  HKEY run = nullptr;
-  if (::RegOpenKeyExA(HKEY_CURRENT_USER, "software\\Microsoft\\Windows\\CurrentVersion\\Run", 0,
-                      KEY_READ, &run) == ERROR_SUCCESS) {
+  ScopedRegKey run;
+  if (::RegOpenKeyExA(HKEY_CURRENT_USER, vgreg::kRunKey, 0, KEY_READ, run.Receive()) ==
+      ERROR_SUCCESS) {
     // A registration's command line takes up to 520 bytes, its program path quoted.
     char value[kRunValueSize + 1] = {};
     DWORD size = kRunValueSize;
-    if (::RegQueryValueExA(run, valueName, nullptr, nullptr, reinterpret_cast<BYTE*>(value),
+    if (::RegQueryValueExA(run.Get(), valueName, nullptr, nullptr, reinterpret_cast<BYTE*>(value),
                            &size) == ERROR_SUCCESS) {
       // Only a parameter file of an earlier registration is removed, never another file.
       const std::string earlier =
           RunValueParamFile(std::string_view(value, strnlen(value, kRunValueSize)));
       if (IsOwnParamFileName(earlier)) ::DeleteFileA(earlier.c_str());
     }
-    ::RegCloseKey(run);
   }
 
   SetSystemTempFolder(TempFolder);
@@ -180,11 +181,9 @@ int CVglParam::DeleteParamFile(const char* name) {
 
 int CVglParam::FillFromSpooler() {
   if (PrinterName[0] == '\0') return 0;
-  ScopedPrinter printer;
-  if (!KV_OpenPrinter(PrinterName, printer.Receive(), nullptr) || !printer.IsValid()) return 0;
-  const std::vector<BYTE> block = QueryPrinterInfo2(printer.Get());
-  if (block.empty()) return 0;
-  const auto* info = reinterpret_cast<const PRINTER_INFO_2A*>(block.data());
+  const SpoolerPrinter printer(PrinterName);
+  const PRINTER_INFO_2A* info = printer.Info();
+  if (info == nullptr) return 0;
   if (DriverName[0] == '\0' && info->pDriverName) CopyParamText(DriverName, info->pDriverName);
   if (PortName[0] == '\0' && info->pPortName) CopyParamText(PortName, info->pPortName);
   return 1;
@@ -193,7 +192,7 @@ int CVglParam::FillFromSpooler() {
 int CVglParam::FillModelID() {
   if (DriverName[0] == '\0') return 0;
   if (ModelID[0] != '\0') return 1;
-  const std::string keyPath = std::string("software\\KORVA\\VGL3\\Driver\\") + DriverName;
+  const std::string keyPath = std::string(vgreg::kDriverKeyPrefix) + DriverName;
   ScopedRegKey key;
   if (::RegOpenKeyExA(HKEY_LOCAL_MACHINE, keyPath.c_str(), 0, KEY_READ, key.Receive()) !=
       ERROR_SUCCESS) {
@@ -201,8 +200,8 @@ int CVglParam::FillModelID() {
   }
   char value[MAX_PATH + 1] = {};
   DWORD size = MAX_PATH;
-  if (::RegQueryValueExA(key.Get(), "ModelID", nullptr, nullptr, reinterpret_cast<BYTE*>(value),
-                         &size) != ERROR_SUCCESS) {
+  if (::RegQueryValueExA(key.Get(), vgreg::kDriverModelId, nullptr, nullptr,
+                         reinterpret_cast<BYTE*>(value), &size) != ERROR_SUCCESS) {
     return 0;
   }
   CopyParamText(ModelID, std::string_view(value, strnlen(value, MAX_PATH)));
@@ -211,15 +210,10 @@ int CVglParam::FillModelID() {
 
 int RunCommandLine(const char* commandLine, const char* programPath) {
   if (commandLine == nullptr) return 0;
-  std::string mutableLine(commandLine);
-  STARTUPINFOA startup = {};
-  startup.cb = sizeof startup;
-  PROCESS_INFORMATION process = {};
-  if (!::CreateProcessA(programPath, &mutableLine[0], nullptr, nullptr, FALSE, 0, nullptr,
-                        nullptr, &startup, &process)) {
-    return 0;
-  }
-  ::CloseHandle(process.hThread);
-  ::CloseHandle(process.hProcess);
-  return 1;
+  // Nothing inherited, the caller's environment and folder, a start-up record of its size
+  // alone; the process's handles are closed at once and it runs on by itself.
+  ProcessStart start;
+  start.commandLine = commandLine;
+  if (programPath != nullptr) start.program = programPath;
+  return StartedProcess().Start(start) ? 1 : 0;
 }

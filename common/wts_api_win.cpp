@@ -4,6 +4,7 @@
 #include <vector>
 
 #include "common/logon_rules.h"
+#include "common/registry_keys.h"
 #include "common/registry_win.h"
 #include "common/system_library_win.h"
 #include "common/text_util.h"
@@ -14,7 +15,7 @@ namespace {
 
 // NT 4 names its installed suites in this list.
 bool ProductSuiteHasTerminalServer() {
-  Registry options(HKEY_LOCAL_MACHINE, "System\\CurrentControlSet\\Control\\ProductOptions");
+  Registry options(HKEY_LOCAL_MACHINE, vgreg::kProductOptionsKey);
   if (options.GetValueType("ProductSuite") != REG_MULTI_SZ) return false;
   const std::vector<BYTE> data = options.GetBinary("ProductSuite");
   return vglogon::MultiSzContains(
@@ -45,14 +46,13 @@ BOOL CWtsApi::Load() {
   if (m_bLoaded) return m_bLoaded;
   // From the system folder only: a library of the same name beside the program or in the
   // current folder would otherwise answer for the session.
-  m_hModule = LoadSystemLibrary("WTSAPI32.DLL");
-  m_bLoaded = m_hModule != nullptr;
+  m_hModule.Reset(LoadSystemLibrary("WTSAPI32.DLL"));
+  m_bLoaded = m_hModule.IsValid();
   return m_bLoaded;
 }
 
 void CWtsApi::Unload() {
-  if (m_hModule) ::FreeLibrary(m_hModule);
-  m_hModule = nullptr;
+  m_hModule.Close();
   m_bLoaded = FALSE;
   m_bTerminalServer = FALSE;
 }
@@ -84,7 +84,7 @@ BOOL CWtsApi::WTSQuerySessionInformationA(HANDLE server, DWORD sessionId, WTS_IN
     ::SetLastError(kErrorNotAvailable);
     return FALSE;
   }
-  auto query = GetProcAs<QueryFn>(m_hModule, "WTSQuerySessionInformationA");
+  auto query = GetProcAs<QueryFn>(m_hModule.Get(), "WTSQuerySessionInformationA");
   if (query == nullptr) {
     ::SetLastError(kErrorNoFunction);
     return FALSE;
@@ -98,7 +98,7 @@ BOOL CWtsApi::WTSFreeMemory(PVOID memory) {
     ::SetLastError(kErrorNotAvailable);
     return FALSE;
   }
-  auto freeMemory = GetProcAs<FreeFn>(m_hModule, "WTSFreeMemory");
+  auto freeMemory = GetProcAs<FreeFn>(m_hModule.Get(), "WTSFreeMemory");
   if (freeMemory == nullptr) {
     ::SetLastError(kErrorNoFunction);
     return FALSE;

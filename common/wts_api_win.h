@@ -1,6 +1,7 @@
 #pragma once
 // CWtsApi: the terminal-services library bound at run time, and whether terminal services
 // are present on this Windows.
+#include "common/unique_handle.h"
 #include "common/win.h"
 // Types and constants only: the functions are bound at run time.
 #include <wtsapi32.h>
@@ -34,7 +35,7 @@ class CWtsApi {
   BOOL WTSFreeMemory(PVOID memory);
 
  private:
-  HMODULE m_hModule = nullptr;
+  ScopedModule m_hModule;
   BOOL m_bLoaded = FALSE;
   BOOL m_bTerminalServer = FALSE;
 };

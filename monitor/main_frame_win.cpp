@@ -9,39 +9,29 @@
 #include "common/exception_guard_win.h"
 #include "common/install_profile_win.h"
 #include "common/instance_names.h"
-#include "common/kv_open_printer_win.h"
+#include "common/param_block.h"
+#include "common/registry_keys.h"
 #include "common/registry_win.h"
+#include "common/spooler_printer_win.h"
 #include "common/system_library_win.h"
 #include "common/target_defaults_win.h"
 #include "common/target_keys_win.h"
 #include "common/text_util.h"
 #include "common/unique_handle.h"
+#include "common/window_messages.h"
 #include "common/windows_version_win.h"
 #include "monitor/messages_win.h"
-#include "monitor/param_block.h"
 #include "monitor/poll_decisions.h"
 #include "monitor/qv_win.h"
+#include "resources/vgres_ids.h"
 
 namespace {
 
-constexpr UINT kRestartQuitTimer = WM_USER + 7;
-constexpr UINT_PTR kQuitTimer = 9;
 const char kWindowClass[] = "VGL3V3MSBackMon03WClass";
 const char kWindowTitle[] = "VGL3S BackMon";
-const char kDriverRoot[] = "software\\KORVA\\VGL3\\Driver\\";
 
 // The spooler's driver name of a printer, or "".
-std::string SpoolerDriverName(const char* printer) {
-  ScopedPrinter handle;
-  if (printer == nullptr || printer[0] == '\0' ||
-      !KV_OpenPrinter(printer, handle.Receive(), nullptr) || !handle.IsValid()) {
-    return std::string();
-  }
-  const std::vector<BYTE> info = QueryPrinterInfo2(handle.Get());
-  if (info.empty()) return std::string();
-  const char* driver = reinterpret_cast<const PRINTER_INFO_2A*>(info.data())->pDriverName;
-  return driver ? driver : "";
-}
+std::string SpoolerDriverName(const char* printer) { return SpoolerPrinter(printer).DriverName(); }
 
 }  // namespace
 
@@ -54,16 +44,14 @@ CMainFrame::~CMainFrame() {
 }
 
 void CMainFrame::FreeLibraries() {
-  if (m_hPrnLib) ::FreeLibrary(m_hPrnLib);
-  if (m_hResLib) ::FreeLibrary(m_hResLib);
-  m_hPrnLib = nullptr;
-  m_hResLib = nullptr;
+  m_hPrnLib.Close();
+  m_hResLib.Close();
   m_pfnPrMonitoringStart = nullptr;
   m_pfnPrMonitoringEnd = nullptr;
 }
 
 void CMainFrame::ShowStartError(UINT stringId, const char* fallback) const {
-  if (!IsEnvCheckRunning()) ShowResOrFallback(m_hResLib, stringId, fallback);
+  if (!IsEnvCheckRunning()) ShowResOrFallback(m_hResLib.Get(), stringId, fallback);
 }
 
 int CMainFrame::ProfileInt(const char* key, int defaultValue) const {
@@ -79,7 +67,7 @@ int CMainFrame::Init(bool alreadyRunning) {
     if (m_szDriverName[0] == '\0') GetDriverName(m_szModelID, m_szDriverName);
     if (GetProfilePath(m_szProfilePath, m_szDriverName, m_szModelID) &&
         m_szProfilePath[0] == '\0') {
-      ShowStartError(1224, "Could not find specified file.");
+      ShowStartError(IDS_FILE_NOT_FOUND, "Could not find specified file.");
       return 0;
     }
   }
@@ -87,21 +75,25 @@ int CMainFrame::Init(bool alreadyRunning) {
   if (!alreadyRunning) {
     // The resource library first: every later message comes from it.
     char resDll[MAX_PATH] = {};
-    if (m_hResLib == nullptr) {
-      if (!GetResDllPath(resDll, m_szDriverName, m_szModelID) || resDll[0] == '\0' ||
-          (m_hResLib = ::LoadLibraryA(resDll)) == nullptr) {
-        ShowStartError(1224, "Could not find specified file.");
+    if (!m_hResLib.IsValid()) {
+      if (GetResDllPath(resDll, m_szDriverName, m_szModelID) && resDll[0] != '\0') {
+        m_hResLib.Reset(::LoadLibraryA(resDll));
+      }
+      if (!m_hResLib.IsValid()) {
+        ShowStartError(IDS_FILE_NOT_FOUND, "Could not find specified file.");
         return 0;
       }
     }
 
-    if (!GetPrnDllPath(m_szPrnDllPath, m_szDriverName, m_szModelID) ||
-        m_szPrnDllPath[0] == '\0' || (m_hPrnLib = ::LoadLibraryA(m_szPrnDllPath)) == nullptr) {
-      ShowStartError(1224, "Could not find specified file.");
+    if (GetPrnDllPath(m_szPrnDllPath, m_szDriverName, m_szModelID) && m_szPrnDllPath[0] != '\0') {
+      m_hPrnLib.Reset(::LoadLibraryA(m_szPrnDllPath));
+    }
+    if (!m_hPrnLib.IsValid()) {
+      ShowStartError(IDS_FILE_NOT_FOUND, "Could not find specified file.");
       return 0;
     }
-    m_pfnPrMonitoringStart = GetProcAs<PFN_PrMonitoringStart>(m_hPrnLib, "PrMonitoringStart");
-    m_pfnPrMonitoringEnd = GetProcAs<PFN_PrMonitoringEnd>(m_hPrnLib, "PrMonitoringEnd");
+    m_pfnPrMonitoringStart = GetProcAs<PFN_PrMonitoringStart>(m_hPrnLib.Get(), "PrMonitoringStart");
+    m_pfnPrMonitoringEnd = GetProcAs<PFN_PrMonitoringEnd>(m_hPrnLib.Get(), "PrMonitoringEnd");
     const char* missing = m_pfnPrMonitoringStart == nullptr ? "PrMonitoringStart"
                           : m_pfnPrMonitoringEnd == nullptr ? "PrMonitoringEnd"
                                                             : nullptr;
@@ -116,9 +108,9 @@ int CMainFrame::Init(bool alreadyRunning) {
       if (GetDriverName(m_szModelID, byModel)) driver = byModel;
     }
     if (driver.empty()) driver = SpoolerDriverName(m_szPrinterName);
-    vgtext::CopyBounded(m_szDriverKey, sizeof m_szDriverKey, kDriverRoot + driver);
+    vgtext::CopyBounded(m_szDriverKey, sizeof m_szDriverKey, vgreg::kDriverKeyPrefix + driver);
     Registry driverKey(HKEY_LOCAL_MACHINE, m_szDriverKey);
-    const bool lineType = driverKey.GetString("Type", "") == "QOLT";
+    const bool lineType = driverKey.GetString(vgreg::kDriverType, "") == vgreg::kDriverTypeLine;
     // Only printers of the line type on NT look for the logon user's hive.
     const TargetHive hive =
         (IsNtPlatform() && lineType) ? TargetHive::kLogonUser : TargetHive::kCurrentUser;
@@ -127,7 +119,7 @@ int CMainFrame::Init(bool alreadyRunning) {
                       &m_hTargetRoot, hive);
     if (m_szTargetKey[0] == '\0' ||
         !ChkNtfyReg(m_hTargetRoot, m_szTargetKey, m_szModelID, m_szProfilePath)) {
-      ShowStartError(1222, "Unable to find printer information.");
+      ShowStartError(IDS_NO_PRINTER_INFO, "Unable to find printer information.");
       return 0;
     }
     m_nEnableGetStatusErr = ProfileInt("EnableGetStatusErr", 0);
@@ -135,16 +127,16 @@ int CMainFrame::Init(bool alreadyRunning) {
     // The bidirectional library must be registered with the driver.
     std::string libraryName;
     std::string installPath;
-    if (!driverKey.QueryString("QVAPI32", &libraryName) ||
-        !driverKey.QueryString("InstallPath", &installPath) ||
+    if (!driverKey.QueryString(vgreg::kDriverQvapi32, &libraryName) ||
+        !driverKey.QueryString(vgreg::kDriverInstallPath, &installPath) ||
         libraryName.size() + installPath.size() + 1 >= MAX_PATH) {
       return 0;
     }
 
     Registry target(m_hTargetRoot, m_szTargetKey, false, KEY_ALL_ACCESS);
-    target.DeleteValue("Channel");
-    target.DeleteValue("Status");
-    target.DeleteValue("ComStatus");
+    target.DeleteValue(vgreg::kTargetChannel);
+    target.DeleteValue(vgreg::kTargetStatus);
+    target.DeleteValue(vgreg::kTargetComStatus);
   }
 
   if (m_szJobID[0] != '\0' && !m_bFilePort) StartPopup();
@@ -161,7 +153,7 @@ int CMainFrame::Init(bool alreadyRunning) {
   // appear or go while the worker runs.
   m_pcQv = new (std::nothrow) CQv(m_szModelID);
   if (m_pcQv == nullptr) {
-    ShowResOrFallback(m_hResLib, 1216, "Cannot allocate memory.");
+    ShowResOrFallback(m_hResLib.Get(), IDS_NO_MEMORY, "Cannot allocate memory.");
     m_hSyncEvent.Close();
     return 0;
   }
@@ -182,8 +174,8 @@ bool CMainFrame::CreateMainWindow() {
   windowClass.hbrBackground = reinterpret_cast<HBRUSH>(static_cast<INT_PTR>(COLOR_SCROLLBAR + 1));
   windowClass.lpszClassName = kWindowClass;
   if (::RegisterClassA(&windowClass) == 0 ||
-      ::CreateWindowExA(0, kWindowClass, kWindowTitle, WS_OVERLAPPED | WS_MINIMIZE, 0, 0, 100,
-                        100, nullptr, nullptr, instance, this) == nullptr) {
+      ::CreateWindowExA(0, kWindowClass, kWindowTitle, WS_OVERLAPPED | WS_MINIMIZE, 0, 0, 100, 100,
+                        nullptr, nullptr, instance, this) == nullptr) {
     VgLogWrite("Cannot create the main window : error", static_cast<long>(::GetLastError()));
     return false;
   }
@@ -197,14 +189,13 @@ int CMainFrame::OnCreate() {
   return 0;
 }
 
-LRESULT CALLBACK CMainFrame::WindowProc(HWND window, UINT message, WPARAM wParam,
-                                        LPARAM lParam) {
+LRESULT CALLBACK CMainFrame::WindowProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
   return vg::Guarded("CMainFrame::WindowProc", LRESULT{0}, [&]() -> LRESULT {
     if (message == WM_CREATE) {
       auto* create = reinterpret_cast<CREATESTRUCTA*>(lParam);
       auto* self = static_cast<CMainFrame*>(create->lpCreateParams);
       ::SetWindowLongPtrA(window, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(self));
-      self->m_hWnd = window;
+      self->m_hWnd.Reset(window);
       // This thread owns the window, so only it may set the window's timers.
       self->m_cQuitTimer.Attach(window);
       return self->OnCreate();
@@ -220,9 +211,13 @@ LRESULT CMainFrame::HandleMessage(HWND window, UINT message, WPARAM wParam, LPAR
     case WM_DESTROY:
       DestroyWindow();
       break;
+    case WM_NCDESTROY:
+      // The window's last message, however it is destroyed: nothing is left to own.
+      static_cast<void>(m_hWnd.Take());
+      break;
     case WM_COMMAND:
       // The loop ends; EndMonitoring then closes as WM_CLOSE does.
-      if (LOWORD(wParam) == 1 || LOWORD(wParam) == 2) ::PostQuitMessage(0);
+      if (LOWORD(wParam) == IDOK || LOWORD(wParam) == IDCANCEL) ::PostQuitMessage(0);
       break;
     case WM_CLOSE:
       ::PostQuitMessage(0);
@@ -234,7 +229,7 @@ LRESULT CMainFrame::HandleMessage(HWND window, UINT message, WPARAM wParam, LPAR
         m_bQuitTimerFired = true;
       }
       break;
-    case kRestartQuitTimer:
+    case WM_RESTART_QUIT_TIMER:
       RestartQuitTimer();
       break;
     case CQuitTimer::kApplyMessage:
@@ -284,33 +279,36 @@ int CMainFrame::MonitorStart() {
   VgLogWrite("CMainFrame::MonitorStart");
   std::vector<uint8_t> block;
   if (m_bFilePort) block = vgmon::BuildMonitorParamBlock(vgmon::kCodeToLibrary, m_szJobID, m_szKVM);
-  if (m_pfnPrMonitoringStart != nullptr) {
-    m_bSessionStarted = true;
-    VgLogWrite("Call PrMonitoringStart");
-    const int result = m_pfnPrMonitoringStart(
-        m_hWnd, m_szPrinterName, m_szDriverName, m_szPortName, m_szModelID, m_szProfilePath,
-        nullptr, block.empty() ? nullptr : block.data(), static_cast<DWORD>(block.size()));
-    VgLogWrite("Returned from PrMonitoringStart : nRet", result);
-  }
+  StartSession(block);
   if (m_bFilePort) return 0;  // the job goes to a file: nothing is polled
 
-  const char* missing = m_pcQv->Bind(m_hPrnLib);
+  const char* missing = m_pcQv->Bind(m_hPrnLib.Get());
   if (missing != nullptr) {
     ::MessageBoxA(nullptr, missing, "ERROR", MB_OK);
     m_pcQv->m_bEnabled = FALSE;
-    ShowStartError(1225, "Failed to open the specified file.");
+    ShowStartError(IDS_FILE_OPEN_FAILED, "Failed to open the specified file.");
     return 0;
   }
   return FirstCheck();
 }
 
+void CMainFrame::StartSession(const std::vector<uint8_t>& block) {
+  if (m_pfnPrMonitoringStart == nullptr) return;
+  m_bSessionStarted = true;
+  VgLogWrite("Call PrMonitoringStart");
+  m_nSessionStart = m_pfnPrMonitoringStart(
+      m_hWnd.Get(), m_szPrinterName, m_szDriverName, m_szPortName, m_szModelID, m_szProfilePath,
+      nullptr, block.empty() ? nullptr : block.data(), static_cast<DWORD>(block.size()));
+  VgLogWrite("Returned from PrMonitoringStart : nRet", m_nSessionStart);
+}
+
 void CMainFrame::MonitorEnd() {
   VgLogWrite("CMainFrame::MonitorEnd");
-  if (m_pInstanceMap && static_cast<HWND>(LongToHandle(*m_pInstanceMap)) == m_hWnd) {
+  if (m_pInstanceMap && static_cast<HWND>(LongToHandle(*m_pInstanceMap)) == m_hWnd.Get()) {
     VgLogWrite("Reset MapFile");
     ::InterlockedExchange(m_pInstanceMap, 0);
   }
-  if (m_hWnd != nullptr) ::PostMessageA(m_hWnd, WM_CLOSE, 0, 0);
+  if (m_hWnd.Get() != nullptr) ::PostMessageA(m_hWnd.Get(), WM_CLOSE, 0, 0);
   // Only a session that was started is ended.
   if (m_pfnPrMonitoringEnd != nullptr && m_bSessionStarted) {
     VgLogWrite("Call PrMonitoringEnd");
@@ -321,26 +319,29 @@ void CMainFrame::MonitorEnd() {
 
 int CMainFrame::GetTimerValue() {
   VgLogWrite("CMainFrame::GetTimerValue");
-  auto getTimer = GetProcAs<PFN_PrGetTimerValue>(m_hPrnLib, "PrGetTimerValue");
+  auto getTimer = GetProcAs<PFN_PrGetTimerValue>(m_hPrnLib.Get(), "PrGetTimerValue");
   if (getTimer != nullptr) {
     int network = 0;
     const int seconds = vgmon::LibraryPollInterval(getTimer(m_pcQv->m_dwStatusChannel, &network));
     if (seconds != -1) {
       Registry target(m_hTargetRoot, m_szTargetKey, false, KEY_ALL_ACCESS);
-      target.SetDWord("Timer", static_cast<DWORD>(seconds));
+      target.SetDWord(vgreg::kTargetTimer, static_cast<DWORD>(seconds));
       return seconds;
     }
   }
   char text[32] = {};
   const long fromResource =
-      (m_hResLib && ::LoadStringA(m_hResLib, 1340, text, sizeof text) > 0) ? std::atol(text) : 0;
+      (m_hResLib.IsValid() &&
+       ::LoadStringA(m_hResLib.Get(), IDS_DEFAULT_TIMER, text, sizeof text) > 0)
+          ? std::atol(text)
+          : 0;
   Registry target(m_hTargetRoot, m_szTargetKey, false, KEY_ALL_ACCESS);
   if (!target.IsOpen()) return vgmon::BoundPollInterval(fromResource);
-  const DWORD stored = target.ReadDWord("Timer");
-  const bool missing = target.GetValueType("Timer") == 0;
-  const int seconds =
-      vgmon::BoundPollInterval(missing ? fromResource : static_cast<long>(static_cast<int>(stored)));
-  if (missing) target.SetDWord("Timer", static_cast<DWORD>(seconds));
+  const DWORD stored = target.ReadDWord(vgreg::kTargetTimer);
+  const bool missing = target.GetValueType(vgreg::kTargetTimer) == 0;
+  const int seconds = vgmon::BoundPollInterval(
+      missing ? fromResource : static_cast<long>(static_cast<int>(stored)));
+  if (missing) target.SetDWord(vgreg::kTargetTimer, static_cast<DWORD>(seconds));
   return seconds;
 }
 
@@ -385,7 +386,8 @@ int CMainFrame::DestroyWindow() {
 }
 
 void CMainFrame::EndMonitoring() {
-  if (m_hWnd != nullptr && ::IsWindow(m_hWnd)) ::DestroyWindow(m_hWnd);
+  // Destroys the window unless it has gone already (WM_NCDESTROY let go of it).
+  m_hWnd.Reset();
   // Without a window (it was never made) the worker is stopped and joined here.
   m_cWorker.RequestStop();
   m_cWorker.Join();

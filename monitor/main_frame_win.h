@@ -4,13 +4,15 @@
 // request, close request) and the worker thread that polls the printer until the job has
 // printed.
 #include <atomic>
+#include <cstdint>
 #include <mutex>
+#include <vector>
 
 #include "common/unique_handle.h"
+#include "common/vgprn_exports.h"
 #include "common/win.h"
 #include "common/worker_thread_win.h"
 #include "monitor/quit_timer_win.h"
-#include "printer/vgprn_exports.h"
 
 class CQv;
 namespace vgmon {
@@ -38,7 +40,7 @@ class CMainFrame {
   // session it started. Nothing the worker uses may be freed before this returns.
   void EndMonitoring();
 
-  HWND Window() const { return m_hWnd; }
+  HWND Window() const { return m_hWnd.Get(); }
   // The instance mapping's view (owned by the application object).
   void SetInstanceMap(volatile LONG* view) { m_pInstanceMap = view; }
   void FreeLibraries();
@@ -51,7 +53,9 @@ class CMainFrame {
   BOOL m_bComplete = FALSE;
   BOOL m_bFinished = FALSE;
   BOOL m_bRemoveFlag = FALSE;
-  HWND m_hWnd = nullptr;
+  // The hidden main window, made by CreateMainWindow; the worker uses it until it is joined
+  // at WM_DESTROY. It goes with EndMonitoring, or earlier by the system's hand (a close).
+  ScopedWindow m_hWnd;
   char m_szPortName[MAX_PATH] = {};
   char m_szPrinterName[MAX_PATH] = {};
   char m_szModelID[MAX_PATH] = {};
@@ -69,6 +73,8 @@ class CMainFrame {
   int MonitoringThread();
   int MonitoringMain();
   int MonitorStart();
+  // PrMonitoringStart with the hand-off block (empty: none); its result is kept.
+  void StartSession(const std::vector<uint8_t>& block);
   void MonitorEnd();
   int GetTimerValue();
   int FirstCheck();
@@ -108,14 +114,17 @@ class CMainFrame {
   char m_szTargetKey[MAX_PATH] = {};
   char m_szDriverKey[MAX_PATH] = {};
   HKEY m_hTargetRoot = HKEY_CURRENT_USER;
-  HINSTANCE m_hResLib = nullptr;
-  HINSTANCE m_hPrnLib = nullptr;
+  // Loaded by Init; freed by FreeLibraries once the worker has ended, the printer library first.
+  ScopedModule m_hResLib;
+  ScopedModule m_hPrnLib;
   // The worker; its stop request is the window's m_bStop.
   CWorkerThread m_cWorker;
   ScopedHandle m_hSyncEvent;
   int m_nEnableGetStatusErr = 0;
   // PrMonitoringStart was called: only then does PrMonitoringEnd end the session.
   bool m_bSessionStarted = false;
+  // The last result of PrMonitoringStart (0: the session runs).
+  int m_nSessionStart = -1;
 
   volatile LONG* m_pInstanceMap = nullptr;
   // Guards what the window thread and the worker share: m_bComplete, m_nQuitCount and the

@@ -7,27 +7,25 @@
 
 #include "common/debug_log_win.h"
 #include "common/instance_names.h"
-#include "common/kv_open_printer_win.h"
+#include "common/registry_keys.h"
+#include "common/spooler_printer_win.h"
 #include "common/unique_handle.h"
 #include "common/vgl_param.h"
+#include "common/window_messages.h"
 #include "monitor/main_frame_win.h"
 #include "monitor/messages_win.h"
 #include "monitor/startup_rules.h"
 
-namespace {
-constexpr UINT kRestartQuitTimer = WM_USER + 7;
-}
-
 CMTApp::CMTApp() {
-  VgLogStart("C:\\VGMONX.LOG", "VG_MT");
+  VgLogStart("C:\\VGMONX.LOG", vgreg::kMonitorLogSwitch);
   VgLogWrite("***** LOG START ******");
 }
 
 CMTApp::~CMTApp() {
   // The worker uses the mapping and the libraries: it has ended before they go.
   if (m_pMainFrame) m_pMainFrame->EndMonitoring();
-  if (m_pMapView) ::UnmapViewOfFile(const_cast<LONG*>(m_pMapView));
-  if (m_hMapFile) ::CloseHandle(m_hMapFile);
+  m_cMapView.Close();
+  m_hMapFile.Close();
   if (m_pMainFrame) {
     m_pMainFrame->FreeLibraries();
     delete m_pMainFrame;
@@ -72,7 +70,7 @@ int CMTApp::InitInstance() {
 
   if (!DuplProc(param.PrinterName, param.PortName, param.JobID)) return 0;
 
-  const std::string driverKey = std::string("software\\KORVA\\VGL3\\Driver\\") + param.DriverName;
+  const std::string driverKey = std::string(vgreg::kDriverKeyPrefix) + param.DriverName;
   {
     // Without a driver name the path names the Driver key's parent, which says nothing; only
     // a model id can still lead to a driver (through the profile).
@@ -118,14 +116,14 @@ int CMTApp::InitInstance() {
   if (!ChkFilePort(frame.m_szPrinterName, frame.m_szPortName)) m_bFilePort = TRUE;
   frame.m_bFilePort = m_bFilePort;
   frame.m_bAlreadyRunning = m_bAlreadyRunning;
-  frame.SetInstanceMap(m_pMapView);
+  frame.SetInstanceMap(MapView());
 
   if (!frame.Init(m_bAlreadyRunning != FALSE)) return 0;
 
   // Without a window the worker would wait forever: the process ends as when Init fails.
   if (!frame.CreateMainWindow()) return 0;
   HWND window = frame.Window();
-  if (m_pMapView) ::InterlockedExchange(m_pMapView, HandleToLong(window));
+  if (MapView()) ::InterlockedExchange(MapView(), HandleToLong(window));
   ::ShowWindow(window, SW_HIDE);
   ::UpdateWindow(window);
   return 1;
@@ -137,12 +135,9 @@ int CMTApp::ChkFilePort(const char* printer, char (&port)[MAX_PATH]) {
   if (vgmon::IsFilePort(port)) return 0;
   if (printer[0] == '\0') return 1;
 
-  ScopedPrinter handle;
-  if (!KV_OpenPrinter(printer, handle.Receive(), nullptr) || !handle.IsValid()) return 1;
-  const std::vector<BYTE> block = QueryPrinterInfo2(handle.Get());
-  if (block.empty()) return 1;
-  const auto* info = reinterpret_cast<const PRINTER_INFO_2A*>(block.data());
-  const char* printerPort = info->pPortName ? info->pPortName : "";
+  const SpoolerPrinter spooler(printer);
+  if (!spooler.IsOpen() || spooler.Info() == nullptr) return 1;
+  const std::string printerPort = spooler.PortName();
 
   char entry[MAX_PATH + 1] = {};
   ::GetProfileStringA("PrinterPorts", printer, "", entry, MAX_PATH);
@@ -154,36 +149,34 @@ int CMTApp::ChkFilePort(const char* printer, char (&port)[MAX_PATH]) {
 int CMTApp::DuplProc(const char* printer, const char* port, const char* jobId) {
   VgLogWrite("CMTApp::DuplProc");
   const std::string name = vgnames::InstanceMappingName(printer, port);
-  m_hMapFile = ::CreateFileMappingA(INVALID_HANDLE_VALUE, nullptr, PAGE_READWRITE, 0,
-                                    sizeof(LONG), name.c_str());
-  m_bAlreadyRunning = (m_hMapFile != nullptr && ::GetLastError() == ERROR_ALREADY_EXISTS);
+  m_hMapFile.Reset(::CreateFileMappingA(INVALID_HANDLE_VALUE, nullptr, PAGE_READWRITE, 0,
+                                        sizeof(LONG), name.c_str()));
+  m_bAlreadyRunning = (m_hMapFile.IsValid() && ::GetLastError() == ERROR_ALREADY_EXISTS);
   VgLogWrite("MapFile Already Exists", m_bAlreadyRunning ? "TRUE" : "FALSE");
-  if (m_hMapFile == nullptr) {
+  if (!m_hMapFile.IsValid()) {
     ShowFallbackMessage("Cannot Create/Open FileMapping.");
     return 0;
   }
-  m_pMapView = static_cast<volatile LONG*>(
-      ::MapViewOfFile(m_hMapFile, FILE_MAP_ALL_ACCESS, 0, 0, sizeof(LONG)));
-  if (m_pMapView == nullptr) {
-    ::CloseHandle(m_hMapFile);
-    m_hMapFile = nullptr;
+  m_cMapView.Reset(::MapViewOfFile(m_hMapFile.Get(), FILE_MAP_ALL_ACCESS, 0, 0, sizeof(LONG)));
+  if (!m_cMapView.IsValid()) {
+    m_hMapFile.Close();
     ShowFallbackMessage("Cannot Get point to FileMapping.");
     return 0;
   }
   if (!m_bAlreadyRunning) {
-    ::InterlockedExchange(m_pMapView, 0);
+    ::InterlockedExchange(MapView(), 0);
     return 1;
   }
 
   VgLogWrite("processing for already exists");
-  LONG running = *m_pMapView;
+  LONG running = *MapView();
   if (running == 0) {
     ::Sleep(1000);
-    running = *m_pMapView;
+    running = *MapView();
   }
   if (running != 0) {
     VgLogWrite("In case of existing mapfile");
-    ::PostMessageA(static_cast<HWND>(LongToHandle(running)), kRestartQuitTimer, 0, 0);
+    ::PostMessageA(static_cast<HWND>(LongToHandle(running)), WM_RESTART_QUIT_TIMER, 0, 0);
     return (jobId && jobId[0] != '\0') ? 1 : 0;
   }
   VgLogWrite("In case of null mapfile pointer");

@@ -2,14 +2,17 @@
 // every cycle, and the cycle after the quit timer fired. The decisions are the portable ones
 // of poll_decisions; this file gathers the observations and carries the actions out.
 #include <mutex>
+#include <vector>
 
 #include "common/debug_log_win.h"
+#include "common/registry_keys.h"
 #include "common/registry_win.h"
 #include "monitor/main_frame_win.h"
 #include "monitor/messages_win.h"
 #include "monitor/poll_decisions.h"
 #include "monitor/qv_win.h"
 #include "monitor/spooler_job_win.h"
+#include "resources/vgres_ids.h"
 
 class CMainFrame::PollEnvironmentImpl : public vgmon::PollEnvironment {
  public:
@@ -27,7 +30,7 @@ class CMainFrame::PollEnvironmentImpl : public vgmon::PollEnvironment {
   void ResetInstanceMap() override { frame_.ResetInstanceMap(); }
   // The pop-up may wait on another process: it starts once the decision is made.
   void StartPopup() override { popupWanted = true; }
-  void PostClose() override { ::PostMessageA(frame_.m_hWnd, WM_CLOSE, 0, 0); }
+  void PostClose() override { ::PostMessageA(frame_.Window(), WM_CLOSE, 0, 0); }
   void Log(const char* text) override { VgLogWrite(text); }
   void Log(const char* text, long number) override { VgLogWrite(text, number); }
 
@@ -61,15 +64,17 @@ void CMainFrame::ApplyPollState(const vgmon::PollState& state) {
 
 int CMainFrame::CheckCommonErrors() {
   VgLogWrite("CMainFrame::CheckCommonErrors");
-  Registry common(HKEY_LOCAL_MACHINE, "software\\KORVA\\VGL3\\VGLCommon");
+  Registry common(HKEY_LOCAL_MACHINE, vgreg::kCommonKey);
   const struct {
     const char* name;
     UINT stringId;
-  } switches[] = {{"RST_FREPLACE", 1233}, {"ERR_QVAPIINUSE", 1234}, {"ERR_OTHERS", 1235}};
+  } switches[] = {{vgreg::kCommonFileReplaced, IDS_ERR_FILE_REPLACED},
+                  {vgreg::kCommonQvapiInUse, IDS_ERR_QVAPI_IN_USE},
+                  {vgreg::kCommonOtherError, IDS_ERR_OTHERS}};
   bool anySet = false;
   for (const auto& entry : switches) {
     const DWORD value = common.GetDWordValue(entry.name, 0xFFFFFFFF);
-    if (value == 1) ShowResMessage(nullptr, m_hResLib, entry.stringId);
+    if (value == 1) ShowResMessage(nullptr, m_hResLib.Get(), entry.stringId);
     anySet = anySet || value != 0;
   }
   if (anySet) return 0;
@@ -85,9 +90,9 @@ int CMainFrame::FirstCheck() {
   {
     Registry target(m_hTargetRoot, m_szTargetKey, false, KEY_ALL_ACCESS);
     if (target.IsOpen()) {
-      target.DeleteValue("Channel");
-      target.DeleteValue("Status");
-      target.SetDWord("ComStatus", m_pcQv->m_dwComStatus);
+      target.DeleteValue(vgreg::kTargetChannel);
+      target.DeleteValue(vgreg::kTargetStatus);
+      target.SetDWord(vgreg::kTargetComStatus, m_pcQv->m_dwComStatus);
     }
   }
   int nPopup = 0;
@@ -100,6 +105,9 @@ int CMainFrame::FirstCheck() {
 int CMainFrame::MonitorStatus() {
   VgLogWrite("CMainFrame::MonitorStatus");
   if (!m_pcQv->m_bChannelAcquired) {
+    // A session that did not start (the bidirectional library was not ready) is started
+    // again before the channels are: without it the printer library serves no channel.
+    if (m_nSessionStart != 0) StartSession(std::vector<uint8_t>());
     m_pcQv->AcquireChannel(m_nEnableGetStatusErr);
     m_bFinished = m_pcQv->m_bError;
   }

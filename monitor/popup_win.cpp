@@ -7,10 +7,11 @@
 #include "common/debug_log_win.h"
 #include "common/install_profile_win.h"
 #include "common/map_records_win.h"
+#include "common/param_block.h"
 #include "common/text_util.h"
 #include "common/vgl_param.h"
 #include "monitor/main_frame_win.h"
-#include "monitor/param_block.h"
+#include "monitor/popup_command_line.h"
 
 namespace {
 // A pop-up window that stops answering must not stop the monitor.

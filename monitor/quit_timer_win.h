@@ -6,12 +6,13 @@
 #include <mutex>
 
 #include "common/win.h"
+#include "common/window_messages.h"
 
 class CQuitTimer {
  public:
   static constexpr UINT_PTR kTimerId = 9;
   // Posted to the window: its thread carries out the last request (Apply).
-  static constexpr UINT kApplyMessage = WM_USER + 8;
+  static constexpr UINT kApplyMessage = WM_APPLY_QUIT_TIMER;
 
   // How requests reach the system; the real calls unless a test hands its own.
   class System {

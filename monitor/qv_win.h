@@ -3,8 +3,8 @@
 // channel acquisition and the status query of each poll.
 #include <atomic>
 
+#include "common/vgprn_exports.h"
 #include "common/win.h"
-#include "printer/vgprn_exports.h"
 
 class CQv {
  public:

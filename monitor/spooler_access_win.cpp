@@ -2,7 +2,7 @@
 
 #include <vector>
 
-#include "common/kv_open_printer_win.h"
+#include "common/spooler_printer_win.h"
 
 namespace {
 SpoolerAccess* g_testSpooler = nullptr;

@@ -4,7 +4,7 @@
 #include <cstdint>
 #include <string_view>
 
-#include "printer/qvapi.h"
+#include "common/qvapi.h"
 
 namespace vgchan {
 

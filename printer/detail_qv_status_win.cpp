@@ -2,6 +2,7 @@
 
 #include "common/app_mem_win.h"
 #include "common/instance_names.h"
+#include "common/registry_keys.h"
 #include "common/registry_win.h"
 #include "common/target_keys_win.h"
 #include "common/text_util.h"
@@ -127,7 +128,7 @@ int CDetailQvStatus::ReadFromRegistry(const CTraceScope& trace) const {
       !key.IsOpen()) {
     return -1;
   }
-  return key.GetBinary("Status").empty() ? -1 : 1;
+  return key.GetBinary(vgreg::kTargetStatus).empty() ? -1 : 1;
 }
 
 int CDetailQvStatus::ReadFromPrinter(const CTraceScope& trace) {

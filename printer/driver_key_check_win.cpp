@@ -2,13 +2,14 @@
 
 #include <string>
 
+#include "common/registry_keys.h"
 #include "common/registry_win.h"
 #include "common/unique_handle.h"
 #include "printer/vgprn_app_win.h"
+#include "resources/vgres_ids.h"
 
 int CheckDriverKey(const char* driverName, const char* resDllName) {
-  const std::string path =
-      std::string("software\\KORVA\\VGL3\\Driver\\") + (driverName ? driverName : "");
+  const std::string path = std::string(vgreg::kDriverKeyPrefix) + (driverName ? driverName : "");
   if (Registry(HKEY_LOCAL_MACHINE, path.c_str()).IsOpen()) return 1;
 
   HMODULE resources = TheApp().ResourceModule();
@@ -23,9 +24,13 @@ int CheckDriverKey(const char* driverName, const char* resDllName) {
   char caption[260] = "KORVA Vigil3";
   if (resources != nullptr) {
     char loaded[1024] = {};
-    if (::LoadStringA(resources, 1235, loaded, sizeof loaded) > 0) lstrcpynA(text, loaded, sizeof text);
+    if (::LoadStringA(resources, IDS_ERR_OTHERS, loaded, sizeof loaded) > 0) {
+      lstrcpynA(text, loaded, sizeof text);
+    }
     char title[260] = {};
-    if (::LoadStringA(resources, 1100, title, sizeof title) > 0) lstrcpynA(caption, title, sizeof caption);
+    if (::LoadStringA(resources, IDS_APP_TITLE, title, sizeof title) > 0) {
+      lstrcpynA(caption, title, sizeof caption);
+    }
   }
   ::MessageBoxA(nullptr, text, caption, MB_OK);
   return 0;

@@ -5,6 +5,7 @@
 // status carries where to look and finds its link when it is first asked for it; the
 // monitor's status query never asks, so it never reads the data file for it.
 #include "common/win.h"
+#include "resources/vgres_ids.h"
 
 // Kinds of help a status can carry.
 constexpr int kHelpNone = 0;
@@ -12,11 +13,12 @@ constexpr int kHelpFile = 1;      // a troubleshooting file of the installation
 constexpr int kHelpResource = 2;  // a trouble resource (RCDATA) of the resource library
 
 // The trouble resources of the resource library: this id plus the record's help number.
-constexpr int kTroubleResourceBase = 11010;
+constexpr int kTroubleResourceBase = IDR_TROUBLE_BASE;
 
 struct HelpLink {
   int type = kHelpNone;
   char path[MAX_PATH] = {};
+  // In the resource library: nothing to release, valid while the library stays loaded.
   HRSRC resource = nullptr;
 };
 

@@ -17,5 +17,5 @@ class CMonitoringBuffer {
   int m_hStatusChannel = 0;
   int m_hDataChannel = 0;
   void* m_pPrinterData = nullptr;
-  HWND m_hWnd;
+  HWND m_hWnd;  // the monitor's main window, borrowed: the monitor owns it
 };

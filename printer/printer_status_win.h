@@ -59,5 +59,7 @@ class CPrinterStatus {
   mutable HelpLink m_stHelp;
   mutable bool m_bHelpFound = false;
   StatusRecord m_stRecord;
+  // The resource library of the texts, borrowed: the library's loader keeps it while
+  // statuses live.
   HMODULE m_hResource;
 };

@@ -1,17 +1,22 @@
 #include "printer/qvapi_binding_win.h"
 
 #include <cstring>
+#include <memory>
+#include <string>
+#include <vector>
 
 #include "common/debug_log_win.h"
+#include "common/registry_keys.h"
 #include "common/system_library_win.h"
 #include "common/text_util.h"
 #include "common/unique_handle.h"
 #include "printer/channel_rules.h"
+#include "printer/qvapi_call_guard_win.h"
 #include "printer/vgprn_app_win.h"
 
 namespace {
 
-const char kLibraryDataName[] = "QVAPIB6Namex86";
+using vgreg::kQvapiLibraryDataName;
 
 // The library's file name from the printer data, and the folder of the driver's data file.
 // Empty strings when the spooler cannot tell.
@@ -41,7 +46,7 @@ LibraryLocation LocateLibrary(const char* printerName) {
   if (fileName.Get() == nullptr) return location;
   DWORD type = 0;
   DWORD needed = 0;
-  if (::GetPrinterDataA(printer.Get(), const_cast<char*>(kLibraryDataName), &type,
+  if (::GetPrinterDataA(printer.Get(), const_cast<char*>(kQvapiLibraryDataName), &type,
                         fileName.As<BYTE>(), MAX_PATH, &needed) != ERROR_SUCCESS) {
     return location;
   }
@@ -70,13 +75,76 @@ LibraryLocation LocateLibrary(const char* printerName) {
   return location;
 }
 
+// The caller's name, buffer and size as one call into the library gets them: copies that the
+// call owns, since the guard may give the call up while it still runs. The buffer holds the
+// caller's bytes (some calls read them) and as many as *size says the library may write.
+class CallCopies {
+ public:
+  CallCopies(const char* name, const void* buffer, const int32_t* size)
+      : hasName_(name != nullptr),
+        hasBuffer_(buffer != nullptr),
+        hasSize_(size != nullptr),
+        size_(size ? *size : 0),
+        capacity_(size && *size > 0 ? static_cast<size_t>(*size) : 0) {
+    if (hasName_) name_ = name;
+    if (buffer != nullptr) {
+      bytes_.assign(capacity_ + 1, 0);
+      if (capacity_ > 0) std::memcpy(bytes_.data(), buffer, capacity_);
+    }
+  }
+
+  const char* Name() const { return hasName_ ? name_.c_str() : nullptr; }
+  void* Buffer() { return hasBuffer_ ? bytes_.data() : nullptr; }
+  int32_t* Size() { return hasSize_ ? &size_ : nullptr; }
+
+  // What the library wrote goes to the caller: the buffer as far as it was offered, the size.
+  void GiveBack(void* buffer, int32_t* size) const {
+    if (hasBuffer_ && buffer != nullptr && capacity_ > 0) {
+      std::memcpy(buffer, bytes_.data(), capacity_);
+    }
+    if (hasSize_ && size != nullptr) *size = size_;
+  }
+
+ private:
+  bool hasName_;
+  bool hasBuffer_;
+  bool hasSize_;
+  std::string name_;
+  int32_t size_;
+  size_t capacity_;
+  std::vector<char> bytes_;
+};
+
+// One call into the library through the guard: invoke(copies) makes it on the copies, which
+// go back to the caller only when the library answered.
+template <typename Invoke>
+int32_t CallLibrary(const char* function, const char* name, void* buffer, int32_t* size,
+                    Invoke invoke) {
+  auto copies = std::make_shared<CallCopies>(name, buffer, size);
+  bool answered = false;
+  const int32_t result = CQvCallGuard::Instance().Call(
+      function, [copies, invoke]() { return invoke(*copies); }, &answered);
+  if (answered) copies->GiveBack(buffer, size);
+  return result;
+}
+
+// A call without name, buffer or size.
+template <typename Invoke>
+int32_t CallLibrary(const char* function, Invoke invoke) {
+  return CQvCallGuard::Instance().Call(function, invoke);
+}
+
 }  // namespace
 
 CQvApiBase::CQvApiBase(bool initialize) {
   if (initialize) Initialize();
 }
 
-CQvApiBase::~CQvApiBase() = default;
+CQvApiBase::~CQvApiBase() {
+  // Under the loader lock nothing may be unloaded: a library still held is left to the
+  // process's end.
+  static_cast<void>(m_hModule.Take());
+}
 
 CQvApiBase& CQvApiBase::Instance() {
   static CQvApiBase base;
@@ -85,7 +153,9 @@ CQvApiBase& CQvApiBase::Instance() {
 
 BOOL CQvApiBase::IsEnabled() const {
   std::lock_guard<std::recursive_mutex> guard(m_lock);
-  return m_bEnable;
+  // A library that crashed, or that has not come back from a call given up, is as unusable
+  // as one that could not start: the guard would refuse every call.
+  return (m_bEnable && CQvCallGuard::Instance().Admits()) ? TRUE : FALSE;
 }
 
 int CQvApiBase::AddUser() {
@@ -106,7 +176,7 @@ int CQvApiBase::Users() const {
 
 HMODULE CQvApiBase::Module() const {
   std::lock_guard<std::recursive_mutex> guard(m_lock);
-  return m_hModule;
+  return m_hModule.Get();
 }
 
 BOOL CQvApiBase::AddUserAndBind(qvapi::FunctionTable* table) {
@@ -130,19 +200,19 @@ void CQvApiBase::LoadLibraryOfCurrentPrinter() {
   std::strcat(path, location.folder);
   std::strcat(path, location.fileName);
   if (std::strlen(path) >= MAX_PATH) return;
-  m_hModule = ::LoadLibraryA(path);
+  m_hModule.Reset(::LoadLibraryA(path));
 }
 
 BOOL CQvApiBase::Initialize() {
   std::lock_guard<std::recursive_mutex> guard(m_lock);
   CTraceScope trace("CQvApiBase::Initialize");
-  if (m_hModule == nullptr) {
+  if (!m_hModule.IsValid()) {
     m_bEnable = FALSE;
     LoadLibraryOfCurrentPrinter();
   }
   // Any result but 0 left the library unready: it is asked again on every later call.
-  if (m_nInitResult != 0 && m_hModule != nullptr) {
-    HMODULE module = m_hModule;
+  if (m_nInitResult != 0 && m_hModule.IsValid()) {
+    HMODULE module = m_hModule.Get();
     // The first missing name leaves the binding off.
     if (qvapi::BindFunctions(&m_fn, [module](const char* name) {
           return GetProcAs<void*>(module, name);
@@ -150,7 +220,8 @@ BOOL CQvApiBase::Initialize() {
       return m_bEnable;
     }
     trace.Write("Before:QVInitialize()\n");
-    m_nInitResult = m_fn.QVInitialize();
+    const PFN_QVInitialize initialize = m_fn.QVInitialize;
+    m_nInitResult = CallLibrary("QVInitialize", [initialize] { return initialize(); });
     m_bEnable = m_nInitResult == 0 ? TRUE : FALSE;
     trace.Write("After:QVInitialize(), m_bEnable : %d\n", m_bEnable);
   }
@@ -163,17 +234,26 @@ void CQvApiBase::Destroy() {
   CTraceScope trace("CQvApiBase::Destroy");
   m_cChannels.Free();
   m_nChannelCount = -1;
-  if (m_nInitResult >= 0 && m_fn.QVRelease != nullptr) {
+  CQvCallGuard& calls = CQvCallGuard::Instance();
+  if (m_nInitResult >= 0 && m_fn.QVRelease != nullptr && calls.Admits()) {
     trace.Write("Before:QVRelease()\n");
-    if (m_fn.QVRelease() >= 0) m_nInitResult = -1;
+    const PFN_QVRelease release = m_fn.QVRelease;
+    if (CallLibrary("QVRelease", [release] { return release(); }) >= 0) m_nInitResult = -1;
     trace.Write("After:QVRelease()\n");
   }
-  if (m_hModule != nullptr) ::FreeLibrary(m_hModule);
-  m_hModule = nullptr;
-  // Nothing of an unloaded library may be called again: the next user loads it afresh.
+  // A library that still runs a call given up, or that crashed, stays loaded: its code would
+  // run on after the unload, or its unload code on a broken state. The next user finds it
+  // loaded; the guard decides whether it may be called.
+  if (m_hModule.IsValid() && calls.Admits()) {
+    m_hModule.Close();
+  } else if (m_hModule.IsValid()) {
+    trace.Write("The library stays loaded: a call of it is running or it crashed\n");
+  }
+  // Nothing of a library let go may be called again: the next user binds it afresh.
   m_nInitResult = -1;
   m_bEnable = FALSE;
   m_fn = qvapi::FunctionTable();
+  calls.EndIdleThreads();
 }
 
 int CQvApiBase::QVGetAvailableChannel(int kind, const char* name,
@@ -190,16 +270,20 @@ int CQvApiBase::QVGetAvailableChannel(int kind, const char* name,
   m_nChannelCount = -1;
   if (!m_bEnable || m_fn.QVGetAvailableChannel == nullptr) return -1;
 
+  const PFN_QVGetAvailableChannel getChannels = m_fn.QVGetAvailableChannel;
+  auto call = [getChannels, kind](CallCopies& copies) {
+    return getChannels(kind, copies.Name(), copies.Buffer(), copies.Size());
+  };
   int32_t size = 0;
   trace.Write("Before:QVGetAvailableChannel(1st)\n");
-  int32_t result = m_fn.QVGetAvailableChannel(kind, name, nullptr, &size);
+  int32_t result = CallLibrary("QVGetAvailableChannel", name, nullptr, &size, call);
   trace.Write("After :QVGetAvailableChannel(1st) : %d\n", static_cast<int>(result));
   if (result != qvapi::kBufferTooSmall || size <= 0) return -1;
 
   if (m_cChannels.Alloc(static_cast<size_t>(size) + 1) == nullptr) return -1;
   const int32_t allocated = size;
   trace.Write("Before:QVGetAvailableChannel(2nd)\n");
-  result = m_fn.QVGetAvailableChannel(kind, name, m_cChannels.Get(), &size);
+  result = CallLibrary("QVGetAvailableChannel", name, m_cChannels.Get(), &size, call);
   trace.Write("After :QVGetAvailableChannel(2nd) : %d\n", static_cast<int>(result));
   if (result <= 0) {
     m_cChannels.Free();
@@ -219,9 +303,7 @@ int CQvApiBase::QVGetAvailableChannel(int kind, const char* name,
   return m_nChannelCount;
 }
 
-CQvApi::CQvApi() : m_pBase(&CQvApiBase::Instance()) {
-  m_bEnable = m_pBase->AddUserAndBind(&m_fn);
-}
+CQvApi::CQvApi() : m_pBase(&CQvApiBase::Instance()) { m_bEnable = m_pBase->AddUserAndBind(&m_fn); }
 
 CQvApi::~CQvApi() { m_pBase->RemoveUserAndRelease(); }
 
@@ -279,57 +361,101 @@ int CQvApiChannel::SelectChannel(DWORD channel, WORD modeMask) {
 
 int CQvApiChannel::OpenChannel() {
   if (!m_bSelected || !IsEnabled()) return 0;
-  const int handle = m_fn.QVOpenChannel(m_nKind, Name(), m_dwChannel);
+  const int handle = OpenChannelNumber(m_dwChannel);
   // A failed open stays closed, so the next attempt opens again.
   m_hChannel = handle > 0 ? handle : -1;
   return handle;
 }
 
 void CQvApiChannel::CloseChannel() {
-  if (m_hChannel >= 0 && IsEnabled()) m_fn.QVCloseChannel(m_hChannel);
+  if (m_hChannel >= 0 && IsEnabled()) CloseHandleOf(m_hChannel);
   m_hChannel = -1;
 }
 
 int CQvApiChannel::OpenChannelNumber(DWORD channel) {
   if (!IsEnabled() || m_cName.Get() == nullptr) return 0;
-  return m_fn.QVOpenChannel(m_nKind, Name(), channel);
+  const PFN_QVOpenChannel open = m_fn.QVOpenChannel;
+  const int32_t kind = m_nKind;
+  return CallLibrary(
+      "QVOpenChannel", Name(), nullptr, nullptr,
+      [open, kind, channel](CallCopies& copies) { return open(kind, copies.Name(), channel); });
 }
 
 void CQvApiChannel::CloseChannelHandle(int handle) {
-  if (handle > 0 && IsEnabled()) m_fn.QVCloseChannel(handle);
+  if (handle > 0 && IsEnabled()) CloseHandleOf(handle);
+}
+
+void CQvApiChannel::CloseHandleOf(int handle) {
+  const PFN_QVCloseChannel close = m_fn.QVCloseChannel;
+  CallLibrary("QVCloseChannel", [close, handle] { return close(handle); });
 }
 
 int CQvApiChannel::GetStatusOf(int handle, void* buffer, int32_t* size) {
   if (!IsEnabled()) return -1;
-  return m_fn.QVGetStatus(handle, buffer, size);
+  const PFN_QVGetStatus getStatus = m_fn.QVGetStatus;
+  return CallLibrary("QVGetStatus", nullptr, buffer, size, [getStatus, handle](CallCopies& copies) {
+    return getStatus(handle, copies.Buffer(), copies.Size());
+  });
 }
 
 int CQvApiChannel::GetStatus(void* buffer, int32_t* size) {
-  if (!IsEnabled()) return -1;
-  return m_fn.QVGetStatus(m_hChannel, buffer, size);
+  return GetStatusOf(m_hChannel, buffer, size);
 }
 
 int CQvApiChannel::GetDeviceID(char* buffer, int32_t* size) {
   if (!IsEnabled() || m_cName.Get() == nullptr) return -1;
-  return m_fn.QVGetDeviceID(m_nKind, Name(), buffer, size);
+  const PFN_QVGetDeviceID getDeviceId = m_fn.QVGetDeviceID;
+  const int32_t kind = m_nKind;
+  return CallLibrary(
+      "QVGetDeviceID", Name(), buffer, size, [getDeviceId, kind](CallCopies& copies) {
+        return getDeviceId(kind, copies.Name(), static_cast<char*>(copies.Buffer()), copies.Size());
+      });
 }
 
 int CQvApiChannel::ReceiveCancel() {
   if (!IsEnabled()) return -1;
-  return m_fn.QVReceiveCancel(m_hChannel);
+  const PFN_QVReceiveCancel cancel = m_fn.QVReceiveCancel;
+  const int handle = m_hChannel;
+  return CallLibrary("QVReceiveCancel", [cancel, handle] { return cancel(handle); });
 }
 
 int CQvApiChannel::SetOption(int option, void* data, int32_t* size) {
   if (!IsEnabled()) return -1;
-  return m_fn.QVSetOption(m_hChannel, option, data, size);
+  const PFN_QVSetOption setOption = m_fn.QVSetOption;
+  const int handle = m_hChannel;
+  return CallLibrary("QVSetOption", nullptr, data, size,
+                     [setOption, handle, option](CallCopies& copies) {
+                       return setOption(handle, option, copies.Buffer(), copies.Size());
+                     });
 }
 
 int CQvApiChannel::Send(const void* data, int32_t* size) {
   if (!IsEnabled()) return -1;
-  return m_fn.QVSend(m_hChannel, data, size);
+  const PFN_QVSend send = m_fn.QVSend;
+  const int handle = m_hChannel;
+  // The bytes sent are only read: a copy goes in, and only the size comes back.
+  const bool hasData = data != nullptr;
+  const bool hasSize = size != nullptr;
+  const size_t count = hasData && hasSize && *size > 0 ? static_cast<size_t>(*size) : 0;
+  auto bytes = std::make_shared<std::vector<char>>(count + 1, 0);
+  if (count > 0) std::memcpy(bytes->data(), data, count);
+  auto sent = std::make_shared<int32_t>(hasSize ? *size : 0);
+  bool answered = false;
+  const int32_t result = CQvCallGuard::Instance().Call(
+      "QVSend",
+      [send, handle, bytes, sent, hasData, hasSize] {
+        return send(handle, hasData ? bytes->data() : nullptr, hasSize ? sent.get() : nullptr);
+      },
+      &answered);
+  if (answered && hasSize) *size = *sent;
+  return result;
 }
 
 int CQvApiChannel::Receive(void* buffer, int32_t* size) {
   if (!IsEnabled()) return -1;
-  return m_fn.QVReceive(m_hChannel, buffer, size);
+  const PFN_QVReceive receive = m_fn.QVReceive;
+  const int handle = m_hChannel;
+  return CallLibrary("QVReceive", nullptr, buffer, size, [receive, handle](CallCopies& copies) {
+    return receive(handle, copies.Buffer(), copies.Size());
+  });
 }

@@ -2,12 +2,16 @@
 // The binding of the printer maker's bidirectional library: found through the spooler (the
 // printer data "QVAPIB6Namex86" names the file, which lies in the folder of the driver's data
 // file), loaded lazily, initialised once and shared by a user count. Callers hold short-lived
-// handle objects (CQvApi, CQvApiChannel) for the span of one operation.
+// handle objects (CQvApi, CQvApiChannel) for the span of one operation. Every call into the
+// library goes through the call guard (qvapi_call_guard_win.h): a call that crashes or does
+// not come back within a poll interval fails, and the library is kept loaded and left alone
+// as the guard says.
 #include <mutex>
 
-#include "common/win.h"
 #include "common/app_mem_win.h"
-#include "printer/qvapi.h"
+#include "common/qvapi.h"
+#include "common/unique_handle.h"
+#include "common/win.h"
 
 class CQvApiBase {
  public:
@@ -52,7 +56,7 @@ class CQvApiBase {
   // Every field below is read and written under this lock: handle objects live on the
   // monitor's worker, a status window's worker and the window thread alike.
   mutable std::recursive_mutex m_lock;
-  HMODULE m_hModule = nullptr;
+  ScopedModule m_hModule;
   int m_nInitResult = -1;
   BOOL m_bEnable = FALSE;
   int m_nUsers = 0;
@@ -122,6 +126,9 @@ class CQvApiChannel : public CQvApi {
   int Receive(void* buffer, int32_t* size);
 
  protected:
+  // QVCloseChannel for an open handle (its result is of no use to anyone).
+  void CloseHandleOf(int handle);
+
   int m_nKind;
   CAppMem m_cName;
   const qvapi::ChannelRecord* m_pList = nullptr;

@@ -6,8 +6,8 @@
 #include "common/target_defaults_win.h"
 #include "common/target_keys_win.h"
 #include "common/text_util.h"
+#include "common/vgprn_exports.h"
 #include "printer/vgprn_app_win.h"
-#include "printer/vgprn_exports.h"
 
 namespace {
 

@@ -9,16 +9,19 @@
 #include "common/debug_log_win.h"
 #include "common/exception_guard_win.h"
 #include "common/install_profile_win.h"
+#include "common/registry_keys.h"
 #include "common/registry_win.h"
 #include "common/text_util.h"
 #include "common/unique_handle.h"
+#include "common/vgprn_exports.h"
 #include "printer/channel_rules.h"
 #include "printer/monitoring_buffer_win.h"
 #include "printer/qvapi_binding_win.h"
+#include "printer/qvapi_call_guard_win.h"
 #include "printer/session_state_win.h"
 #include "printer/timer_string.h"
 #include "printer/vgprn_app_win.h"
-#include "printer/vgprn_exports.h"
+#include "resources/vgres_ids.h"
 
 namespace {
 
@@ -42,6 +45,16 @@ bool SessionUsable(const CTraceScope& trace, const char* prefix, const CQvApiCha
   return false;
 }
 
+// The polling interval text of the printer's Driver key ("" when the key or value is missing).
+std::string DriverTimerString(const CBaseInfo& identity, bool network, bool* keyOpen) {
+  const std::string driverKeyPath = std::string(vgreg::kDriverKeyPrefix) + identity.DriverName();
+  Registry driverKey(HKEY_LOCAL_MACHINE, driverKeyPath.c_str());
+  if (keyOpen) *keyOpen = driverKey.IsOpen();
+  if (!driverKey.IsOpen()) return std::string();
+  return driverKey.GetString(network ? vgreg::kDriverNetworkTimer : vgreg::kDriverLocalTimer, "",
+                             MAX_PATH);
+}
+
 }  // namespace
 
 PrinterAddress CurrentPrinterAddress() {
@@ -62,6 +75,10 @@ extern "C" int __cdecl PrMonitoringStart(HWND window, const char* printerName,
         text(printerName), text(driverName), text(portName), text(modelId), text(datFileName));
     CVG_PxxxxApp& app = TheApp();
     app.BaseInfo().Set(printerName, driverName, portName, modelId, datFileName, resDllName);
+    // Until the monitor asks for its interval, a call into the bidirectional library may take
+    // as long as one poll at the local interval the driver names.
+    CQvCallGuard::Instance().SetPollSeconds(
+        vgtimer::SecondsFromTimerString(DriverTimerString(app.BaseInfo(), false, nullptr)));
 
     CQvApi api;
     if (!api.IsEnabled()) return 1;
@@ -123,8 +140,17 @@ extern "C" int __cdecl PrGetChannel(DWORD* statusChannel, DWORD* dataChannel) {
     channel.CloseChannelHandle(session->m_hDataChannel);
     session->m_dwStatusChannel = status;
     session->m_dwDataChannel = data;
-    session->m_hStatusChannel = channel.OpenChannelNumber(status);
-    session->m_hDataChannel = channel.OpenChannelNumber(data);
+    const int statusHandle = channel.OpenChannelNumber(status);
+    const int dataHandle = channel.OpenChannelNumber(data);
+    // A channel that did not open has no handle: nothing reads or closes what the library
+    // refused, and the caller, told of the failure, acquires the channels again later
+    // instead of polling a channel that never opened.
+    session->m_hStatusChannel = statusHandle > 0 ? statusHandle : 0;
+    session->m_hDataChannel = dataHandle > 0 ? dataHandle : 0;
+    if (statusHandle <= 0 || dataHandle <= 0) {
+      trace.Write("PrGetChannel : error : QVOpenChannel : %d, %d\n", statusHandle, dataHandle);
+      return 1;
+    }
     return 0;
   });
 }
@@ -177,20 +203,15 @@ extern "C" int __cdecl PrGetTimerValue(DWORD channelNumber, int* networkFlag) {
     if (channel.SelectChannel(channelNumber, qvapi::kModeStatus) == 0) return -1;
     const bool network = (channel.GetChannelMode() & qvapi::kModeNetwork) != 0;
 
-    std::string timer;
-    const std::string driverKeyPath =
-        std::string("software\\KORVA\\VGL3\\Driver\\") + identity.DriverName();
-    Registry driverKey(HKEY_LOCAL_MACHINE, driverKeyPath.c_str());
-    if (driverKey.IsOpen()) {
-      if (networkFlag) *networkFlag = network ? 1 : 0;
-      timer = driverKey.GetString(network ? "NetworkMonitoringTimer" : "LocalMonitoringTimer", "",
-                                  MAX_PATH);
-    }
+    bool keyOpen = false;
+    const std::string timer = DriverTimerString(identity, network, &keyOpen);
+    if (keyOpen && networkFlag) *networkFlag = network ? 1 : 0;
     trace.Write("Get Timer String(for Registry) : %s\n", timer.c_str());
     if (!timer.empty()) {
       const int seconds = vgtimer::SecondsFromTimerString(timer);
       if (seconds == -1) return -1;
       trace.Write("Return, Timer Value(for Registry) : %d\n", seconds);
+      CQvCallGuard::Instance().SetPollSeconds(seconds);
       return seconds;
     }
 
@@ -200,10 +221,11 @@ extern "C" int __cdecl PrGetTimerValue(DWORD channelNumber, int* networkFlag) {
     ScopedModule resources(::LoadLibraryA(resDll));
     if (!resources.IsValid()) return -1;
     char text[32] = {};
-    if (::LoadStringA(resources.Get(), 1340, text, sizeof text) <= 0) return -1;
+    if (::LoadStringA(resources.Get(), IDS_DEFAULT_TIMER, text, sizeof text) <= 0) return -1;
     int seconds = std::atoi(text);
     if (network) seconds *= 3;
     trace.Write("Return, Timer Value(for Resource) : %d\n", seconds);
+    CQvCallGuard::Instance().SetPollSeconds(seconds);
     return seconds;
   });
 }

@@ -142,19 +142,19 @@ CResSndNtfy::CResSndNtfy(const char* modelId) {
   } else {
     char path[MAX_PATH] = {};
     if (vgprofile::JoinBounded(path, sizeof path, m_szInstallDir, soundLibrary)) {
-      m_hModule = ::LoadLibraryA(path);
-      m_bOwnsModule = m_hModule != nullptr;
+      m_cOwnedModule.Reset(::LoadLibraryA(path));
+      m_hModule = m_cOwnedModule.Get();
     }
   }
   m_bReady = m_hModule != nullptr;
 }
 
 CResSndNtfy::~CResSndNtfy() {
-  if (!m_bOwnsModule) return;
+  if (!m_cOwnedModule.IsValid()) return;
   // An asynchronous sound reads its WAVE data straight from the module: stop it (this
-  // waits for the playing thread) before the module goes, or that thread reads freed memory.
+  // waits for the playing thread) before the module goes with the owner, or that thread reads
+  // freed memory.
   if (IsSoundLibraryLoaded()) PlaySoundOnDemand(nullptr, nullptr, 0);
-  ::FreeLibrary(m_hModule);
 }
 
 BOOL CResSndNtfy::Play(int resourceId) {

@@ -5,9 +5,11 @@
 // library, the notification sounds come from the sound library that the profile's language
 // section names under "WAVRES", or else from the resource library.
 #include "common/registry_win.h"
+#include "common/unique_handle.h"
 #include "common/win.h"
+#include "resources/vgres_ids.h"
 
-constexpr int kBuzzerSoundId = 17000;
+constexpr int kBuzzerSoundId = IDW_BUZZER;
 
 // The sound switch and the status's notification item. soundFlag = "SoundNotifyEnable" AND
 // the "Notify" item named by the status number ("%03d"); itemFlag = that item. 0, or 1 when
@@ -69,7 +71,7 @@ class CBeepBuzzer {
 
  private:
   BOOL m_bReady = FALSE;
-  HMODULE m_hModule = nullptr;  // the application's resource library, never freed here
+  HMODULE m_hModule = nullptr;  // the application's resource library, owned by its loader
 };
 
 // Plays the notification sounds of a model.
@@ -90,13 +92,15 @@ class CResSndNtfy {
   BOOL IsReady() const { return m_bReady; }
   HMODULE SoundModule() const { return m_hModule; }
   // Whether the module was loaded here (the sound library) rather than borrowed.
-  bool OwnsSoundModule() const { return m_bOwnsModule; }
+  bool OwnsSoundModule() const { return m_cOwnedModule.IsValid(); }
 
  private:
   char m_szProfilePath[MAX_PATH] = {};
   char m_szSection[MAX_PATH] = {};
   BOOL m_bReady = FALSE;
+  // The module the sounds come from: the sound library loaded here (and owned below), or the
+  // application's resource library, which its loader owns.
   HMODULE m_hModule = nullptr;
   char m_szInstallDir[MAX_PATH] = {};
-  bool m_bOwnsModule = false;
+  ScopedModule m_cOwnedModule;
 };

@@ -47,7 +47,8 @@ class CQvStatChannel : public CQvApiChannel {
   int m_nReplySize = 0;
 
  private:
-  // Cleared by the owner before it joins; the worker posts nothing once it is clear.
+  // The receiver's window, borrowed: the receiver owns it. Cleared by the owner before it
+  // joins; the worker posts nothing once it is clear.
   std::atomic<HWND> m_hNotifyWindow{nullptr};
   CWorkerThread m_cWorker;
 };

@@ -11,6 +11,7 @@
 #include "common/debug_log_win.h"
 #include "common/install_profile_win.h"
 #include "common/profile_paths.h"
+#include "common/registry_keys.h"
 #include "common/registry_win.h"
 #include "common/text_util.h"
 #include "common/unique_handle.h"
@@ -18,7 +19,7 @@
 
 namespace {
 
-constexpr char kDriverKeyPrefix[] = "software\\KORVA\\VGL3\\Driver\\";
+using vgreg::kDriverKeyPrefix;
 
 class TraceLog final : public StatusLog {
  public:

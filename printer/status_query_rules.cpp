@@ -1,6 +1,6 @@
 #include "printer/status_query_rules.h"
 
-#include "printer/qvapi.h"
+#include "common/qvapi.h"
 
 namespace vgquery {
 

@@ -12,6 +12,7 @@
 #include "common/exception_guard_win.h"
 #include "common/registry_win.h"
 #include "common/target_keys_win.h"
+#include "common/vgprn_exports.h"
 #include "printer/channel_rules.h"
 #include "printer/monitoring_buffer_win.h"
 #include "printer/printer_status_win.h"
@@ -22,7 +23,6 @@
 #include "printer/status_query_rules.h"
 #include "printer/status_tables.h"
 #include "printer/vgprn_app_win.h"
-#include "printer/vgprn_exports.h"
 
 namespace {
 

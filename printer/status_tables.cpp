@@ -2,7 +2,8 @@
 
 #include <cstring>
 
-#include "printer/qvapi.h"
+#include "common/qvapi.h"
+#include "resources/vgres_ids.h"
 
 namespace {
 
@@ -45,27 +46,53 @@ struct BuiltInRecordRow {
   uint32_t text2Id;
 };
 
+// clang-format off
 constexpr BuiltInRecordRow kRecordRows[kBuiltInRecordCount] = {
-    {1, 14, 12, 12, 4, 16010, 3506, 3006}, {1, 18, 999, 12, 1, 0, 3507, 3007},
-    {1, 33, 6, 12, 6, 16004, 3508, 3008},  {1, 7, 999, 12, 5, 0, 3509, 3009},
-    {1, 6, 5, 12, 7, 16003, 3510, 3010},   {1, 37, 999, 12, 4, 0, 3511, 3011},
-    {1, 5, 3, 12, 3, 16001, 3512, 3012},   {1, 36, 999, 12, 1, 0, 3513, 3013},
-    {1, 34, 3, 12, 3, 16001, 3540, 3036},  {1, 38, 999, 12, 4, 0, 3542, 3038},
-    {1, 35, 5, 12, 8, 16003, 3541, 3037},  {1, 17, 999, 12, 1, 0, 3501, 3001},
-    {1, 11, 999, 999, 1, 0, 3502, 3002},   {1, 1, 1, 1, 1, 0, 3504, 3004},
-    {1, 32, 2, 12, 4, 16000, 3505, 3005},  {1, 16, 12, 12, 4, 16010, 3525, 3025},
-    {1, 21, 11, 11, 2, 16009, 3528, 2002}, {1, 22, 14, 14, 2, 16009, 3528, 2002},
-    {2, 22, 11, 11, 2, 16009, 3528, 2002}, {2, -1, 11, 11, 2, 16009, 3530, 2102},
-    {1, -1, 12, 12, 4, 16010, 3529, 2101}, {0, 1000, 1, 1, 1, 0, 3527, 2001},
-    {0, -1, 11, 11, 2, 16009, 3528, 2002},
+    // kind, status number, simple status number, notification number, category, sound,
+    // title, explanation
+    {1, 14, 12, 12, 4, IDW_NOTIFY_ERROR, IDS_STATUS_ERROR, IDS_STATUS_ERROR_TEXT},
+    {1, 18, 999, 12, 1, 0, IDS_STATUS_CLEANING, IDS_STATUS_CLEANING_TEXT},
+    {1, 33, 6, 12, 6, IDW_NOTIFY_PAPER_JAM, IDS_STATUS_PAPER_JAM, IDS_STATUS_PAPER_JAM_TEXT},
+    {1, 7, 999, 12, 5, 0, IDS_STATUS_COVER_OPEN, IDS_STATUS_COVER_OPEN_TEXT},
+    {1, 6, 5, 12, 7, IDW_NOTIFY_INK, IDS_STATUS_INK_OUT, IDS_STATUS_INK_OUT_TEXT},
+    {1, 37, 999, 12, 4, 0, IDS_STATUS_CARTRIDGE_CHANGE, IDS_STATUS_CARTRIDGE_CHANGE_TEXT},
+    {1, 5, 3, 12, 3, IDW_NOTIFY_PAPER_OUT, IDS_STATUS_PAPER_OUT, IDS_STATUS_PAPER_OUT_TEXT},
+    {1, 36, 999, 12, 1, 0, IDS_STATUS_INK_DRYING, IDS_STATUS_INK_DRYING_TEXT},
+    {1, 34, 3, 12, 3, IDW_NOTIFY_PAPER_OUT, IDS_STATUS_NO_SLIP, IDS_STATUS_NO_SLIP_TEXT},
+    {1, 38, 999, 12, 4, 0, IDS_STATUS_REMOVE_PAPER, IDS_STATUS_REMOVE_PAPER_TEXT},
+    {1, 35, 5, 12, 8, IDW_NOTIFY_INK, IDS_STATUS_CARTRIDGE_ERROR, IDS_STATUS_CARTRIDGE_ERROR_TEXT},
+    {1, 17, 999, 12, 1, 0, IDS_STATUS_WARMING_UP, IDS_STATUS_WARMING_UP_TEXT},
+    {1, 11, 999, 999, 1, 0, IDS_STATUS_BUSY, IDS_STATUS_BUSY_TEXT},
+    {1, 1, 1, 1, 1, 0, IDS_STATUS_READY, IDS_STATUS_READY_TEXT},
+    {1, 32, 2, 12, 4, IDW_NOTIFY_OFFLINE, IDS_STATUS_OFFLINE, IDS_STATUS_OFFLINE_TEXT},
+    {1, 16, 12, 12, 4, IDW_NOTIFY_ERROR, IDS_STATUS_OTHER_MODEL, IDS_STATUS_OTHER_MODEL_TEXT},
+    {1, 21, 11, 11, 2, IDW_NOTIFY_COMM_ERROR, IDS_STATUS_COMM_ERROR, IDS_STATUS_COMM_ERROR_TEXT},
+    {1, 22, 14, 14, 2, IDW_NOTIFY_COMM_ERROR, IDS_STATUS_COMM_ERROR, IDS_STATUS_COMM_ERROR_TEXT},
+    {2, 22, 11, 11, 2, IDW_NOTIFY_COMM_ERROR, IDS_STATUS_COMM_ERROR, IDS_STATUS_COMM_ERROR_TEXT},
+    {2, -1, 11, 11, 2, IDW_NOTIFY_COMM_ERROR, IDS_STATUS_UNAVAILABLE, IDS_STATUS_UNAVAILABLE_TEXT},
+    {1, -1, 12, 12, 4, IDW_NOTIFY_ERROR, IDS_STATUS_UNKNOWN, IDS_STATUS_UNKNOWN_TEXT},
+    {0, 1000, 1, 1, 1, 0, IDS_STATUS_SEARCH, IDS_STATUS_SEARCH_TEXT},
+    {0, -1, 11, 11, 2, IDW_NOTIFY_COMM_ERROR, IDS_STATUS_COMM_ERROR, IDS_STATUS_COMM_ERROR_TEXT},
 };
+// clang-format on
 
+// clang-format off
 constexpr CategoryRow kCategoryRows[kCategoryRowCount] = {
-    {{1, 511, 1, 759, 0, 0}},   {{2, 512, 1, 750, 0, 1}},   {{3, 512, 1, 760, 0, 1}},
-    {{4, 512, 1, 758, 0, 1}},   {{5, 512, 1, 758, 777, 1}}, {{6, 512, 1, 762, 771, 1}},
-    {{7, 512, 1, 752, 771, 1}}, {{8, 512, 1, 751, 771, 1}}, {{9, 511, 1, 759, 0, 1}},
-    {{10, 512, 1, 759, 0, 1}},  {{11, 510, 1, 759, 0, 1}},  {{12, 510, 1, 758, 0, 1}},
+    // category, printer picture, 1, status icon, overlay icon (0 none), 1 when the icon blinks
+    {{1, IDB_PRINTER_BLUE, 1, IDI_STATUS_READY, 0, 0}},
+    {{2, IDB_PRINTER_RED, 1, IDI_STATUS_COMM_ERROR, 0, 1}},
+    {{3, IDB_PRINTER_RED, 1, IDI_STATUS_PAPER_OUT, 0, 1}},
+    {{4, IDB_PRINTER_RED, 1, IDI_STATUS_ERROR, 0, 1}},
+    {{5, IDB_PRINTER_RED, 1, IDI_STATUS_ERROR, IDI_OVERLAY_COVER_OPEN, 1}},
+    {{6, IDB_PRINTER_RED, 1, IDI_STATUS_PAPER_JAM, IDI_OVERLAY_ATTENTION, 1}},
+    {{7, IDB_PRINTER_RED, 1, IDI_STATUS_INK_OUT, IDI_OVERLAY_ATTENTION, 1}},
+    {{8, IDB_PRINTER_RED, 1, IDI_STATUS_CARTRIDGE_ERROR, IDI_OVERLAY_ATTENTION, 1}},
+    {{9, IDB_PRINTER_BLUE, 1, IDI_STATUS_READY, 0, 1}},
+    {{10, IDB_PRINTER_RED, 1, IDI_STATUS_READY, 0, 1}},
+    {{11, IDB_PRINTER_YELLOW, 1, IDI_STATUS_READY, 0, 1}},
+    {{12, IDB_PRINTER_YELLOW, 1, IDI_STATUS_ERROR, 0, 1}},
 };
+// clang-format on
 
 // The records with their resource-id texts, built once on first use.
 struct BuiltInRecordTable {

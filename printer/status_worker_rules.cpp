@@ -3,8 +3,8 @@
 #include <cstdio>
 
 #include "common/device_id.h"
+#include "common/qvapi.h"
 #include "common/text_util.h"
-#include "printer/qvapi.h"
 
 namespace vgworker {
 

@@ -41,7 +41,7 @@ class CVG_PxxxxApp {
 
  private:
   CBaseInfo m_cBaseInfo;
-  HMODULE m_hResDll = nullptr;
+  HMODULE m_hResDll = nullptr;  // borrowed from whoever loaded it (see ResourceModule)
   CMonitoringBuffer* m_pSession = nullptr;
 };
 

@@ -139,6 +139,12 @@
    a model's own status lines. 17000 is the imitated printer buzzer. */
 #define IDW_NOTIFY_FIRST 16000
 #define IDW_NOTIFY_LAST 16010
+#define IDW_NOTIFY_OFFLINE 16000
+#define IDW_NOTIFY_PAPER_OUT 16001
+#define IDW_NOTIFY_INK 16003
+#define IDW_NOTIFY_PAPER_JAM 16004
+#define IDW_NOTIFY_COMM_ERROR 16009
+#define IDW_NOTIFY_ERROR 16010
 #define IDW_BUZZER 17000
 
 /* Dialog templates. */

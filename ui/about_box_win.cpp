@@ -4,6 +4,7 @@
 
 #include "common/debug_log_win.h"
 #include "common/install_profile_win.h"
+#include "common/registry_keys.h"
 #include "common/registry_win.h"
 #include "common/windows_version_win.h"
 #include "resources/vgres_ids.h"
@@ -14,7 +15,7 @@
 
 namespace {
 
-constexpr char kQvapiInfoKey[] = "software\\KORVA\\QVAPIInfo";
+using vgreg::kQvapiInfoKey;
 
 // A sibling program named by the Driver key, or found under its default name in the
 // installation folder; without a default name only the Driver key counts.

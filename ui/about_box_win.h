@@ -4,6 +4,7 @@
 // library and the agent settings program, each as "Ver. " and the version.
 #include <string>
 
+#include "resources/vgres_ids.h"
 #include "ui/dialog_box_win.h"
 #include "ui/win_theme_ctrl_win.h"
 
@@ -18,9 +19,9 @@ class CAboutBox : public CDialogBox {
 
  private:
   // Items 289 to 295: the five version lines and two items that stay hidden.
-  static constexpr int kFirstItem = 289;
+  static constexpr int kFirstItem = IDC_ABOUT_PRODUCT_VERSION;
   static constexpr int kItemCount = 7;
-  HWND m_hItems[kItemCount] = {};
+  HWND m_hItems[kItemCount] = {};  // the dialog's items, owned by it
   // Bound for as long as the dialog shows its themed background.
   CWinThemeCtrl m_theme;
 

@@ -247,10 +247,8 @@ void CBMP256Ctrl::Paint(HDC dc) {
 }
 
 void CBMP256Ctrl::OnPaint() {
-  PAINTSTRUCT paint = {};
-  HDC dc = ::BeginPaint(m_hWnd, &paint);
-  if (dc != nullptr) Paint(dc);
-  ::EndPaint(m_hWnd, &paint);
+  const ScopedPaint paint(m_hWnd);
+  if (paint.IsValid()) Paint(paint.Get());
 }
 
 LRESULT CBMP256Ctrl::OnMessage(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam) {

@@ -57,7 +57,7 @@ class CBMP256Ctrl : public CStatic {
   int m_nImageHeight = 0;
   int m_nPictureId = 0;
   UINT_PTR m_nTimerId = 0;
-  HMODULE m_hModule = nullptr;
+  HMODULE m_hModule = nullptr;  // borrowed: the caller keeps it loaded
   vgui::PictureAnimation m_cAnimation;
   ScopedIcon m_overlayIcon;
   std::string m_szBlue;

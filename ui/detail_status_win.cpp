@@ -6,11 +6,12 @@
 
 #include "common/debug_log_win.h"
 #include "common/install_profile_win.h"
+#include "common/qvapi.h"
+#include "common/registry_keys.h"
 #include "common/registry_win.h"
 #include "common/target_keys_win.h"
 #include "printer/channel_rules.h"
 #include "printer/detail_qv_status_win.h"
-#include "printer/qvapi.h"
 #include "printer/sound_notify_win.h"
 #include "resources/vgres_ids.h"
 #include "ui/detail_rules.h"
@@ -18,7 +19,6 @@
 
 namespace {
 
-constexpr char kCommonKey[] = "software\\KORVA\\VGL3\\VGLCommon";
 constexpr char kFallbackTitle[] = "KORVA Vigil 3";
 
 }  // namespace
@@ -256,7 +256,7 @@ int CDetail::GetLoopBuzzer() {
 
 int CDetail::CheckCommonErrors() {
   CTraceScope trace("CDetail::CheckCommonErrors");
-  Registry common(HKEY_LOCAL_MACHINE, kCommonKey);
+  Registry common(HKEY_LOCAL_MACHINE, vgreg::kCommonKey);
   if (!common.IsOpen()) return 0;
   uint32_t values[3] = {};
   for (size_t i = 0; i < 3; ++i) {

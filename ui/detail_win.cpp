@@ -8,9 +8,9 @@
 #include <new>
 
 #include "common/debug_log_win.h"
-#include "common/kv_open_printer_win.h"
 #include "common/map_records_win.h"
 #include "common/registry_win.h"
+#include "common/spooler_printer_win.h"
 #include "common/target_keys_win.h"
 #include "common/text_util.h"
 #include "common/window_messages.h"
@@ -60,16 +60,10 @@ void LibraryMessage(HWND owner, HMODULE module, UINT textId, const char* fallbac
 // when the printer cannot be opened or read.
 std::string DriverKeyPathOfPrinter(const std::string& printer) {
   if (printer.empty()) return std::string();
-  HANDLE handle = nullptr;
-  if (!KV_OpenPrinter(printer.c_str(), &handle, nullptr) || handle == nullptr) {
-    return std::string();
-  }
-  ScopedPrinter owner(handle);
-  const std::vector<BYTE> info = QueryPrinterInfo2(handle);
-  if (info.size() < sizeof(PRINTER_INFO_2A)) return std::string();
-  const auto* printerInfo = reinterpret_cast<const PRINTER_INFO_2A*>(info.data());
-  if (printerInfo->pDriverName == nullptr) return std::string();
-  return vgui::MakeDriverKeyPath(printerInfo->pDriverName);
+  const SpoolerPrinter spooler(printer.c_str());
+  const std::string driver = spooler.DriverName();
+  if (driver.empty()) return std::string();
+  return vgui::MakeDriverKeyPath(driver.c_str());
 }
 
 void SendWithin(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {

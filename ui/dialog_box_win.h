@@ -45,8 +45,8 @@ class CDialogBox : public CWndBase {
   INT_PTR OnInitDialogMessage(HWND hwnd, WPARAM wParam, LPARAM lParam);
   void CenterOnScreen();
 
-  HINSTANCE m_hResource = nullptr;
-  HWND m_hParent;
+  HINSTANCE m_hResource = nullptr;  // borrowed: the library's loader owns it
+  HWND m_hParent;                   // borrowed: the caller's window
   WORD m_wTemplateId;
   ScopedFont m_font;
   bool m_bEnded = false;

@@ -47,6 +47,7 @@ class CDialogView {
  private:
   CStatusView m_cStatusView;
   CViewBase* m_pView;
+  // Borrowed: the status window owns the dialog, the library's loader the resource library.
   HWND m_hDialog = nullptr;
   HMODULE m_hResource = nullptr;
   int m_bVisible = 1;

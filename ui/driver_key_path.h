@@ -7,9 +7,11 @@
 #include <string>
 #include <string_view>
 
+#include "common/registry_keys.h"
+
 namespace vgui {
 
-constexpr std::string_view kDriverKeyPrefix = "software\\KORVA\\VGL3\\Driver\\";
+constexpr std::string_view kDriverKeyPrefix = vgreg::kDriverKeyPrefix;
 constexpr size_t kDriverKeyPathSize = 260;
 
 // The path for a driver name; empty for an empty name or a path that would not fit.

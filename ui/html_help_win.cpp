@@ -6,22 +6,23 @@
 
 #include "common/debug_log_win.h"
 #include "common/system_library_win.h"
+#include "common/unique_handle.h"
 
 namespace {
 
 // The control's file as the system registers it, environment strings expanded; "" when the
 // class is not registered.
 std::string RegisteredServer() {
-  HKEY key = nullptr;
-  if (::RegOpenKeyExA(HKEY_CLASSES_ROOT, kHtmlHelpClsidKey, 0, KEY_READ, &key) != ERROR_SUCCESS) {
+  ScopedRegKey key;
+  if (::RegOpenKeyExA(HKEY_CLASSES_ROOT, kHtmlHelpClsidKey, 0, KEY_READ, key.Receive()) !=
+      ERROR_SUCCESS) {
     return std::string();
   }
   char value[MAX_PATH + 1] = {};
   DWORD size = MAX_PATH;
   DWORD type = 0;
   const LONG read =
-      ::RegQueryValueExA(key, nullptr, nullptr, &type, reinterpret_cast<BYTE*>(value), &size);
-  ::RegCloseKey(key);
+      ::RegQueryValueExA(key.Get(), nullptr, nullptr, &type, reinterpret_cast<BYTE*>(value), &size);
   if (read != ERROR_SUCCESS || (type != REG_SZ && type != REG_EXPAND_SZ)) return std::string();
   std::string path(value, strnlen(value, MAX_PATH));
   if (type == REG_EXPAND_SZ) {
@@ -36,8 +37,8 @@ std::string RegisteredServer() {
   return path;
 }
 
-// One entry of the control. The module stays loaded for the life of the process: help
-// windows of the control live on after any one call.
+// One entry of the control. The module is loaded once and never freed: help windows of the
+// control live on after any one call, to the end of the process.
 class Binding {
  public:
   explicit Binding(WORD ordinal) : m_wOrdinal(ordinal) {}

@@ -36,7 +36,7 @@ class CIconCtrl : public CStatic {
   HMODULE Module() const;
 
   UINT_PTR m_nTimerId = 0;
-  HMODULE m_hModule = nullptr;
+  HMODULE m_hModule = nullptr;  // borrowed: the caller keeps it loaded
   vgui::IconCycle m_cCycle;
   WNDPROC m_pfnPrevProc = nullptr;
 };

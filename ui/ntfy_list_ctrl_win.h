@@ -44,6 +44,6 @@ class CNtfyListCtrl : public CWndBase {
   void SetStateText(int index, int value);
 
   ScopedImageList m_images;
-  HMODULE m_hResource = nullptr;
+  HMODULE m_hResource = nullptr;  // borrowed: the library's loader owns it
   char m_szStateText[2][kStateTextSize] = {};
 };

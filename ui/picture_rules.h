@@ -5,11 +5,13 @@
 #include <string>
 #include <string_view>
 
+#include "resources/vgres_ids.h"
+
 namespace vgui {
 
-constexpr int kPictureYellow = 510;  // warning
-constexpr int kPictureBlue = 511;    // normal
-constexpr int kPictureRed = 512;     // error
+constexpr int kPictureYellow = IDB_PRINTER_YELLOW;  // warning
+constexpr int kPictureBlue = IDB_PRINTER_BLUE;      // normal
+constexpr int kPictureRed = IDB_PRINTER_RED;        // error
 
 struct PictureFileNames {
   std::string_view blue;

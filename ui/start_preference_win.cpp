@@ -11,7 +11,8 @@
 #include "common/vgl_param.h"
 #include "printer/driver_key_check_win.h"
 #include "printer/vgprn_app_win.h"
-#include "printer/vgprn_exports.h"
+#include "common/registry_keys.h"
+#include "common/vgprn_exports.h"
 #include "ui/icon_start_rules.h"
 #include "ui/image_list_win.h"
 #include "ui/vgl_env_dlg_win.h"
@@ -23,7 +24,7 @@ const char* Text(const char* value) { return value != nullptr ? value : ""; }
 // The Run key of the current user, opened to change it; null when it does not open.
 ScopedRegKey OpenRunKey() {
   ScopedRegKey key;
-  if (::RegOpenKeyExA(HKEY_CURRENT_USER, kRunKey, 0, KEY_ALL_ACCESS, key.Receive()) !=
+  if (::RegOpenKeyExA(HKEY_CURRENT_USER, vgreg::kRunKey, 0, KEY_ALL_ACCESS, key.Receive()) !=
       ERROR_SUCCESS) {
     key.Reset();
   }

@@ -10,8 +10,6 @@ constexpr int kPreferencesCancelled = 1;
 constexpr int kPreferencesFailed = -1;        // an argument too long, or no resources
 constexpr int kPreferencesOtherResult = -3;   // the dialog ended another way
 
-constexpr char kRunKey[] = "software\\Microsoft\\Windows\\CurrentVersion\\Run";
-
 // Runs the printer's preferences; on OK registers and starts (or stops) the icon program.
 int RunPreferenceDialog(const char* printerName, const char* driverName, const char* portName,
                         const char* modelId, const char* resourceLibrary);

@@ -6,9 +6,9 @@
 #include "common/exception_guard_win.h"
 #include "common/install_profile_win.h"
 #include "common/unique_handle.h"
+#include "common/vgprn_exports.h"
 #include "printer/driver_key_check_win.h"
 #include "printer/vgprn_app_win.h"
-#include "printer/vgprn_exports.h"
 #include "ui/detail_rules.h"
 #include "ui/detail_win.h"
 

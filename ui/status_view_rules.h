@@ -6,11 +6,13 @@
 #include <string_view>
 #include <vector>
 
+#include "resources/vgres_ids.h"
+
 namespace vgui {
 
 // The icon shown when a category names none, and the one a blinking icon alternates with.
-constexpr uint32_t kStatusIconDefault = 750;
-constexpr uint32_t kStatusIconBlink = 765;
+constexpr uint32_t kStatusIconDefault = IDI_STATUS_COMM_ERROR;
+constexpr uint32_t kStatusIconBlink = IDI_STATUS_BLINK;
 // The printer picture's size in the status window.
 constexpr int kStatusPictureWidth = 75;
 constexpr int kStatusPictureHeight = 60;

@@ -40,6 +40,7 @@ class CStatusView : public CViewBase {
   void ApplyItems(bool show, int flag);
   void MakeMessageFont();
 
+  // The template's controls, owned by the dialog.
   CBMP256Ctrl m_cPicture;
   HWND m_hStatusLine = nullptr;
   CIconCtrl m_cIcon;

@@ -29,7 +29,7 @@ class CTrouble : public CDialogBox {
   // Activates the dialog and focuses its default button.
   void FocusDefaultButton();
 
-  HRSRC m_hTrouble = nullptr;
+  HRSRC m_hTrouble = nullptr;  // of the resource library: nothing to release
   vgui::TroubleResource m_stResource;
   int m_nPage = 0;
   CBMP256Ctrl m_cPicture;

@@ -7,10 +7,12 @@
 #include "common/logon_user_win.h"
 #include "common/map_records_win.h"
 #include "common/notify_item_rules.h"
+#include "common/registry_keys.h"
 #include "common/registry_win.h"
 #include "common/res_message_win.h"
 #include "common/target_keys_win.h"
 #include "common/text_util.h"
+#include "common/window_messages.h"
 #include "common/windows_version_win.h"
 #include "resources/vgres_ids.h"
 #include "ui/agent_settings_win.h"
@@ -23,7 +25,6 @@
 namespace {
 
 constexpr char kAppTitle[] = "KORVA Vigil 3";
-constexpr char kAgentStateKey[] = "software\\KORVA\\VGL3\\QOLTCommon";
 constexpr char kAgentStateValue[] = "AGENTST2";
 constexpr UINT kShieldMessage = 0x160C;  // BCM_SETSHIELD, Vista and later
 constexpr int kIconSize = 16;
@@ -166,7 +167,7 @@ int CVglEnvDlg::OnMessage(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam)
       ::SetWindowLongPtrA(hwnd, DWLP_MSGRESULT, handled);
       return handled;
     }
-    case kFileOpenFailedMessage:
+    case WM_PREFERENCES_FILE_OPEN_FAILED:
       if ((lParam & 1) == 0) ShowMessage(IDS_FILE_OPEN_FAILED);
       return 1;
     case WM_PAINT: {
@@ -490,7 +491,7 @@ void CVglEnvDlg::InitAgentCheckBoxes() {
 
   m_bAgentPending = 0;
   Registry key;
-  if (!key.Open(HKEY_LOCAL_MACHINE, kAgentStateKey, KEY_ALL_ACCESS)) return;
+  if (!key.Open(HKEY_LOCAL_MACHINE, vgreg::kQoltCommonKey, KEY_ALL_ACCESS)) return;
   DWORD state = 0;
   if (!key.QueryDWord(kAgentStateValue, 0, &state)) return;
   trace.Write("AGENTST2 = %d\n", static_cast<int>(state));

@@ -24,8 +24,6 @@
 class CVglEnvDlg : public CDialogBox {
  public:
   static constexpr size_t kTextSize = 260;
-  // Sent by other parts of the library: shows string 1225 unless bit 0 of lParam is set.
-  static constexpr UINT kFileOpenFailedMessage = WM_USER + 10;
 
   explicit CVglEnvDlg(HWND parent);
   ~CVglEnvDlg() override;
@@ -99,7 +97,7 @@ class CVglEnvDlg : public CDialogBox {
   int m_nTrayIconSelected = 0;
   int m_bAgentAllowedAtOpening = 0;
   DWORD_PTR m_dwHelpCookie = 0;
-  HWND m_hParentWnd = nullptr;
+  HWND m_hParentWnd = nullptr;  // borrowed: the caller's window
   int m_bNoSound = 1;
   bool m_bReady = false;
   char m_szModelId[kTextSize] = {};
@@ -108,7 +106,7 @@ class CVglEnvDlg : public CDialogBox {
   char m_szDriverName[kTextSize] = {};
   char m_szResDllPath[kTextSize] = {};
   char m_szTargetKey[kTextSize] = {};
-  HKEY m_hTargetRoot = HKEY_CURRENT_USER;
+  HKEY m_hTargetRoot = HKEY_CURRENT_USER;  // a predefined root, never closed
   CMonIconListCtrl m_cIconList;
   int m_bShownTrayEnable = 0;
   int m_nShownTraySelected = 0;

@@ -43,6 +43,7 @@ class CViewBase {
   // A child's rectangle in the dialog's client coordinates.
   RECT ChildRect(HWND child) const;
 
+  // Borrowed: the status window owns the dialog, the library's loader the resource library.
   HWND m_hDialog = nullptr;
   int m_bEnabled = 1;
   int m_bShown = 1;

@@ -3,6 +3,7 @@
 #include <string>
 
 #include "common/debug_log_win.h"
+#include "common/registry_keys.h"
 #include "common/registry_win.h"
 #include "resources/vgres_ids.h"
 #include "ui/agent_rules.h"
@@ -10,7 +11,7 @@
 
 namespace {
 
-constexpr char kQvapiInfoKey[] = "Software\\KORVA\\QVAPIInfo";
+using vgreg::kQvapiInfoKey;
 constexpr int kTextSize = 1024;
 
 std::string LoadText(HMODULE module, UINT id) {

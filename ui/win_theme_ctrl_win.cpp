@@ -20,25 +20,25 @@ CWinThemeCtrl::CWinThemeCtrl() {
   if (!vgui::HasVisualStyles(version.nt, version.major, version.minor)) return;
   // Only the system folder's copy: a library of that name beside the program that loaded us
   // is not the system's.
-  m_hModule = LoadSystemLibrary(kThemeLibrary);
+  m_hModule.Reset(LoadSystemLibrary(kThemeLibrary));
 }
 
 CWinThemeCtrl::~CWinThemeCtrl() {
+  // The theme is closed by the library, before the library goes with its owner.
   if (m_hTheme != nullptr) {
-    auto closeTheme = GetProcAs<CloseThemeDataFn>(m_hModule, "CloseThemeData");
+    auto closeTheme = GetProcAs<CloseThemeDataFn>(m_hModule.Get(), "CloseThemeData");
     if (closeTheme != nullptr) closeTheme(m_hTheme);
   }
-  if (m_hModule != nullptr) ::FreeLibrary(m_hModule);
 }
 
 HRESULT CWinThemeCtrl::EnableThemeDialogTexture(HWND hwnd, DWORD flags) {
-  if (m_hModule == nullptr) return S_FALSE;
+  if (!m_hModule.IsValid()) return S_FALSE;
   auto textureEnabled =
-      GetProcAs<IsThemeDialogTextureEnabledFn>(m_hModule, "IsThemeDialogTextureEnabled");
+      GetProcAs<IsThemeDialogTextureEnabledFn>(m_hModule.Get(), "IsThemeDialogTextureEnabled");
   if (textureEnabled == nullptr || textureEnabled(hwnd) != TRUE) return S_FALSE;
-  auto themeActive = GetProcAs<IsThemeActiveFn>(m_hModule, "IsThemeActive");
+  auto themeActive = GetProcAs<IsThemeActiveFn>(m_hModule.Get(), "IsThemeActive");
   if (themeActive == nullptr || themeActive() != TRUE) return S_FALSE;
-  auto enable = GetProcAs<EnableThemeDialogTextureFn>(m_hModule, "EnableThemeDialogTexture");
+  auto enable = GetProcAs<EnableThemeDialogTextureFn>(m_hModule.Get(), "EnableThemeDialogTexture");
   if (enable == nullptr) return S_FALSE;
   return enable(hwnd, flags);
 }

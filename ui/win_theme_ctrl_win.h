@@ -3,6 +3,7 @@
 // themed background on systems that have it (Windows XP and later) and nothing fails on
 // the others. Every function is looked up by name when it is called; a missing one counts
 // as an unthemed system.
+#include "common/unique_handle.h"
 #include "common/win.h"
 
 // EnableThemeDialogTexture flags: a themed background that suits a tab page.
@@ -20,9 +21,10 @@ class CWinThemeCtrl {
   // (S_FALSE, as the library does when there is nothing to do).
   HRESULT EnableThemeDialogTexture(HWND hwnd, DWORD flags);
 
-  bool IsLoaded() const { return m_hModule != nullptr; }
+  bool IsLoaded() const { return m_hModule.IsValid(); }
 
  private:
-  HMODULE m_hModule = nullptr;
-  HANDLE m_hTheme = nullptr;  // an open theme, closed with the object
+  ScopedModule m_hModule;
+  // An open theme, closed with the object through the library (so no owner of its own).
+  HANDLE m_hTheme = nullptr;
 };

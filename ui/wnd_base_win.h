@@ -14,6 +14,8 @@ class CWndBase {
 
  protected:
   ~CWndBase() = default;
+  // Tracked, not owned: a dialog's own window is made and destroyed by DoModal (or destroyed
+  // by the system with its parent), and a control's is the template's, owned by its dialog.
   HWND m_hWnd = nullptr;
 };
 

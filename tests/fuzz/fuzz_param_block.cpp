@@ -9,7 +9,7 @@
 #include <string>
 #include <string_view>
 
-#include "monitor/param_block.h"
+#include "common/param_block.h"
 
 namespace {
 

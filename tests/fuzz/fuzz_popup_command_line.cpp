@@ -12,7 +12,7 @@
 #include <string_view>
 
 #include "common/vgl_param.h"
-#include "monitor/param_block.h"
+#include "monitor/popup_command_line.h"
 
 namespace {
 

@@ -52,7 +52,11 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
       if (qvsim::DecodeForced(value, &forced)) {
         qvsim::Forced again;
         Check(qvsim::DecodeForced(qvsim::EncodeForced(forced), &again));
-        Check(again.code == forced.code && again.remaining == forced.remaining);
+        Check(again.code == forced.code && again.remaining == forced.remaining &&
+              again.action == forced.action && again.hangMs == forced.hangMs);
+        // A hang always ends by a release; one of a time also by itself.
+        Check(forced.action != qvsim::Forced::Action::kHang ||
+              qvsim::HangIsOver(forced.hangMs, 0, 1, 2));
         bool exhausted = false;
         qvsim::UseForced(&forced, &exhausted);
       }

@@ -1,6 +1,7 @@
 // The bytes of the hand-off block and the pop-up program's command lines, as the receiving
 // programs read them.
-#include "monitor/param_block.h"
+#include "common/param_block.h"
+#include "monitor/popup_command_line.h"
 
 #include <gtest/gtest.h>
 

@@ -1,6 +1,6 @@
 // The bidirectional library's function table, bound by name from the one list of the twelve
 // functions.
-#include "printer/qvapi.h"
+#include "common/qvapi.h"
 
 #include <gtest/gtest.h>
 

@@ -113,6 +113,55 @@ TEST(QvSimStoredForms, ForcedResultsCountDown) {
   EXPECT_EQ(forced.remaining, -1);
 }
 
+TEST(QvSimStoredForms, ForcedCrashesAndHangs) {
+  Forced crash;
+  crash.action = Forced::Action::kCrash;
+  crash.remaining = 1;
+  EXPECT_EQ(EncodeForced(crash), "crash 1");
+  Forced hang;
+  hang.action = Forced::Action::kHang;
+  hang.hangMs = 5000;
+  EXPECT_EQ(EncodeForced(hang), "hang 5000 always");
+  hang.hangMs = kHangUntilReleased;
+  hang.remaining = 2;
+  EXPECT_EQ(EncodeForced(hang), "hang forever 2");
+
+  Forced back;
+  ASSERT_TRUE(DecodeForced("crash always", &back));
+  EXPECT_EQ(back.action, Forced::Action::kCrash);
+  EXPECT_EQ(back.remaining, -1);
+  ASSERT_TRUE(DecodeForced("hang 5000 3", &back));
+  EXPECT_EQ(back.action, Forced::Action::kHang);
+  EXPECT_EQ(back.hangMs, 5000u);
+  EXPECT_EQ(back.remaining, 3);
+  ASSERT_TRUE(DecodeForced("hang forever always", &back));
+  EXPECT_EQ(back.hangMs, kHangUntilReleased);
+  ASSERT_TRUE(DecodeForced("-17 always", &back));
+  EXPECT_EQ(back.action, Forced::Action::kReturn) << "a plain code is a forced result";
+  for (const char* bad : {"crash", "crash 1 2", "hang 5000", "hang 0 1", "hang soon 1",
+                          "hang 4294967295 1", "hang -5 1", "crash -1"}) {
+    EXPECT_FALSE(DecodeForced(bad, &back)) << bad;
+  }
+
+  // Each use counts down, whatever the behaviour.
+  bool exhausted = false;
+  hang.remaining = 1;
+  EXPECT_TRUE(UseForced(&hang, &exhausted));
+  EXPECT_TRUE(exhausted);
+}
+
+TEST(QvSimStoredForms, BlockedCallsEndWithTheirTimeOrARelease) {
+  EXPECT_FALSE(HangIsOver(5000, 4999, 3, 3));
+  EXPECT_TRUE(HangIsOver(5000, 5000, 3, 3));
+  EXPECT_TRUE(HangIsOver(5000, 10, 3, 4)) << "released early";
+  EXPECT_FALSE(HangIsOver(kHangUntilReleased, 0xFFFFFFF0u, 0, 0)) << "forever means forever";
+  EXPECT_TRUE(HangIsOver(kHangUntilReleased, 0, 0xFFFFFFFFu, 0)) << "a counter that wrapped";
+
+  EXPECT_EQ(ReleaseValueName({EntryKind::kPrinter, "Printer X"}), "Printers\\printer x");
+  EXPECT_EQ(ReleaseValueName({EntryKind::kPort, "LPT1:"}), "Ports\\lpt1:");
+  EXPECT_EQ(ReleaseValueName({EntryKind::kGlobal, ""}), "Global");
+}
+
 TEST(QvSimStoredForms, HandleRecordsAndSlots) {
   HandleRecord record;
   record.handle = 4097;
@@ -241,6 +290,8 @@ TEST(QvSimCallLog, LinesAndTextsForTheLog) {
                            "queued reply of 16 bytes"),
             "7 pid=42 QVGetStatus(handle=3, buffer=null, size=0) = -4; queued reply of 16 bytes");
   EXPECT_EQ(FormatCallLine(1, 9, "QVInitialize()", 0, ""), "1 pid=9 QVInitialize() = 0");
+  EXPECT_EQ(FormatCallLine(3, 9, "QVInitialize()", "blocked", "until released"),
+            "3 pid=9 QVInitialize() = blocked; until released");
   EXPECT_EQ(LogText(nullptr), "null");
   EXPECT_EQ(LogText("Printer \"X\"\r"), "\"Printer \"X\"\\r\"");
   const std::string longName(200, 'n');
@@ -254,7 +305,11 @@ TEST(QvSimShow, DescribesEveryPartOfAnEntry) {
   entry.deviceId = "MFG:KORVA;MDL:VP-100;";
   entry.channels = std::vector<qvapi::ChannelRecord>{{0x10000005, 4}};
   entry.queue = {Error(-5), Reply("@BDC ST\r\n")};
-  entry.forced = {{Function::kGetStatus, {-5, 3}}, {Function::kOpenChannel, {0, -1}}};
+  entry.forced = {{Function::kGetStatus, {-5, 3}},
+                  {Function::kOpenChannel, {0, -1}},
+                  {Function::kCloseChannel, {0, 1, Forced::Action::kCrash}},
+                  {Function::kGetDeviceID, {0, -1, Forced::Action::kHang, 2500}},
+                  {Function::kReceive, {0, 2, Forced::Action::kHang, kHangUntilReleased}}};
   entry.calls = 12;
   EXPECT_THAT(DescribeEntry(entry),
               ::testing::ElementsAre(
@@ -262,6 +317,9 @@ TEST(QvSimShow, DescribesEveryPartOfAnEntry) {
                   "  deviceid: \"MFG:KORVA;MDL:VP-100;\"", "  channels: 0x10000005:0x4",
                   "  reply: none", "  queue: 2 item(s)", "    error:-5", "    @BDC ST\\r\\n",
                   "  fail QVGetStatus: -5, 3 more call(s)", "  fail QVOpenChannel: 0, every call",
+                  "  crash QVCloseChannel: access violation, 1 more call(s)",
+                  "  hang QVGetDeviceID: blocks 2500 ms, every call",
+                  "  hang QVReceive: blocks until released, 2 more call(s)",
                   "  calls logged: 12 (the last 1000 are kept)"));
 
   EntrySnapshot empty;

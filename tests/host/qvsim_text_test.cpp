@@ -221,6 +221,31 @@ TEST(QvSimCommands, EachCommandWithItsArguments) {
   ASSERT_TRUE(p.ok);
   EXPECT_EQ(p.command.count, 0);
 
+  p = Parse({"crash", "X", "QVGetStatus"});
+  ASSERT_TRUE(p.ok) << p.error;
+  EXPECT_EQ(p.command.type, CommandType::kCrash);
+  EXPECT_EQ(p.command.function, Function::kGetStatus);
+  EXPECT_EQ(p.command.count, -1);
+  p = Parse({"CRASH", "*", "qvrelease", "1"});
+  ASSERT_TRUE(p.ok) << p.error;
+  EXPECT_EQ(p.command.count, 1);
+  p = Parse({"hang", "port:LPT1:", "QVOpenChannel", "0x1388", "2"});
+  ASSERT_TRUE(p.ok) << p.error;
+  EXPECT_EQ(p.command.type, CommandType::kHang);
+  EXPECT_EQ(p.command.hangMs, 5000u);
+  EXPECT_EQ(p.command.count, 2);
+  p = Parse({"hang", "*", "QVInitialize", "Forever"});
+  ASSERT_TRUE(p.ok) << p.error;
+  EXPECT_EQ(p.command.hangMs, 0xFFFFFFFFu);
+  EXPECT_EQ(p.command.count, -1);
+  p = Parse({"hang", "X", "QVGetStatus", "forever", "0"});
+  ASSERT_TRUE(p.ok) << p.error;
+  EXPECT_EQ(p.command.count, 0) << "count 0 removes it";
+  p = Parse({"release", "X"});
+  ASSERT_TRUE(p.ok) << p.error;
+  EXPECT_EQ(p.command.type, CommandType::kRelease);
+  EXPECT_TRUE(Parse({"release", "*"}).ok);
+
   for (const char* name : {"reset", "calls", "show"}) {
     EXPECT_TRUE(Parse({name, "X"}).ok) << name;
     EXPECT_TRUE(Parse({name, "*"}).ok) << name;
@@ -271,6 +296,21 @@ TEST(QvSimCommands, RefusalsNameTheUsageOfTheCommand) {
       {"fail", "X", "QVGetStatus", "-5", "0x80000000"},
       {"fail", "X", "QVInitialize", "1"},
       {"fail", "*", "QVGetStatus", "-5"},
+      {"crash", "X"},
+      {"crash", "X", "QVFrob"},
+      {"crash", "X", "QVGetStatus", "1", "2"},
+      {"crash", "X", "QVGetStatus", "-1"},
+      {"crash", "X", "QVInitialize"},
+      {"crash", "*", "QVGetStatus"},
+      {"hang", "X", "QVGetStatus"},
+      {"hang", "X", "QVGetStatus", "0"},
+      {"hang", "X", "QVGetStatus", "soon"},
+      {"hang", "X", "QVGetStatus", "4294967295"},
+      {"hang", "X", "QVGetStatus", "100", "once"},
+      {"hang", "X", "QVGetStatus", "100", "1", "2"},
+      {"hang", "*", "QVGetStatus", "100"},
+      {"release"},
+      {"release", "X", "QVGetStatus"},
       {"run"},
       {"run", ""},
       {"help", "me"},

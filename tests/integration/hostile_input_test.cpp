@@ -12,7 +12,7 @@
 #include <string>
 #include <vector>
 
-#include "monitor/param_block.h"
+#include "common/param_block.h"
 #include "support/installed_printer.h"
 #include "support/test_target_keys.h"
 #include "support/win_test_support.h"
@@ -266,8 +266,8 @@ TEST(HostileProfile, NegativeFirstDelayStillMonitors) {
 class HostilePopupInput : public ::testing::Test {
  protected:
   static void SetUpTestSuite() {
-    printer_ = new vgtest::InstalledPrinter("PopupTarget", {}, "LPT1:",
-                                            vgtest::PopupProgram::kReal);
+    printer_ =
+        new vgtest::InstalledPrinter("PopupTarget", {}, "LPT1:", vgtest::PopupProgram::kReal);
   }
   static void TearDownTestSuite() {
     delete printer_;
@@ -278,8 +278,8 @@ class HostilePopupInput : public ::testing::Test {
     logPath_ = TempFolder() + "VGPOP.LOG";
     logOffset_ = vgtest::FileSize(logPath_);
     const std::string& printer = printer_->Name();
-    monitorMapping_.reset(::CreateFileMappingA(INVALID_HANDLE_VALUE, nullptr, PAGE_READWRITE, 0,
-                                               4, ("VG_MAP_" + printer).c_str()));
+    monitorMapping_.reset(::CreateFileMappingA(INVALID_HANDLE_VALUE, nullptr, PAGE_READWRITE, 0, 4,
+                                               ("VG_MAP_" + printer).c_str()));
     ASSERT_NE(monitorMapping_.get(), nullptr);
     ASSERT_TRUE(popup_.Start(printer_->InstallDir() + "\\vgpop.exe",
                              "/P" + std::to_string(printer.size()) + " \"" + printer +
@@ -385,8 +385,9 @@ TEST_F(HostilePopupInput, RefusesWhatIsNoParamBlockAndTakesTheNextJob) {
   EXPECT_TRUE(std::find(lines.begin(), lines.end(),
                         "Refused a block of 300 bytes that is not a ParamBlock: its size field "
                         "says 593 bytes, 300 arrived") != lines.end());
-  const auto taken = std::find(lines.begin(), lines.end(),
-                               "Handed a block from the monitor (code 2), job id \"77\", KVM \"k v\"");
+  const auto taken =
+      std::find(lines.begin(), lines.end(),
+                "Handed a block from the monitor (code 2), job id \"77\", KVM \"k v\"");
   ASSERT_NE(taken, lines.end());
   ASSERT_NE(taken + 1, lines.end());
   EXPECT_EQ(*(taken + 1), "a further job: waits for its pop-up requests");

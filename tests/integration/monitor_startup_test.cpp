@@ -6,6 +6,7 @@
 #include <string>
 #include <vector>
 
+#include "common/window_messages.h"
 #include "support/installed_printer.h"
 #include "support/win_test_support.h"
 
@@ -133,7 +134,7 @@ TEST_F(MonitorStartupTest, RestartRequestGoesToTheWindowInTheMappingNamedWithSla
       vgtest::RunProgram("vgmon.exe", "/P \"" + printer + "\" /D \"" + driver_ + "\"", 15000);
   EXPECT_TRUE(second.finished);
   EXPECT_EQ(second.exitCode, 0u);
-  EXPECT_TRUE(running.WaitForMessage(WM_USER + 7, 5000));
+  EXPECT_TRUE(running.WaitForMessage(WM_RESTART_QUIT_TIMER, 5000));
 
   ::UnmapViewOfFile(view);
   ::CloseHandle(mapping);

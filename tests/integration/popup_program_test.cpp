@@ -8,9 +8,9 @@
 #include <vector>
 
 #include "common/map_records_win.h"
+#include "common/param_block.h"
 #include "common/unique_handle.h"
 #include "common/window_messages.h"
-#include "monitor/param_block.h"
 #include "resources/vgres_ids.h"
 #include "support/installed_printer.h"
 #include "support/win_test_support.h"

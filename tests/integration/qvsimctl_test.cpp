@@ -4,9 +4,11 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <atomic>
 #include <memory>
 #include <sstream>
 #include <string>
+#include <thread>
 #include <vector>
 
 #include "support/process_output.h"
@@ -175,7 +177,7 @@ TEST_F(QvSimCtlTest, MalformedCommandsExitTwoWithAUsageLine) {
 
   const vgtest::CapturedRun help = Ctl({"help"});
   EXPECT_EQ(help.exitCode, 0u);
-  EXPECT_EQ(Lines(help.output).size(), 14u) << "one usage line per command";
+  EXPECT_EQ(Lines(help.output).size(), 17u) << "one usage line per command";
 }
 
 TEST_F(QvSimCtlTest, RunPlaysATimedScenario) {
@@ -273,6 +275,87 @@ TEST_F(QvSimCtlTest, ConcurrentControlProgramsLoseNoQueueItem) {
   EXPECT_EQ(seen.size(), 40u);
   std::sort(seen.begin(), seen.end());
   EXPECT_EQ(std::unique(seen.begin(), seen.end()), seen.end());
+}
+
+// The calls of the printer's log that ended as a word ("blocked", "crash"), not a number.
+int CountOutcome(const std::string& log, const std::string& outcome) {
+  int count = 0;
+  for (const std::string& line : Lines(log)) count += line.find(") = " + outcome + ";") != std::string::npos;
+  return count;
+}
+
+// A blocked call waits outside the simulator's lock: qvsimctl works meanwhile, and its
+// release lets the call go on and answer as the printer would.
+TEST_F(QvSimCtlTest, HangBlocksACallUntilItsTimeIsOverOrItIsReleased) {
+  CtlOk({"channels", printer_, "0x10000005:4"});
+  CtlOk({"reply", printer_, kReady});
+  const int32_t handle = Open(qvapi::kChannel10000005);
+  ASSERT_GT(handle, 0);
+
+  CtlOk({"hang", printer_, "QVGetStatus", "forever", "1"});
+  EXPECT_THAT(Ctl({"show", printer_}).output,
+              HasSubstr("hang QVGetStatus: blocks until released, 1 more call(s)"));
+  std::atomic<bool> back{false};
+  vgtest::QvSimLibrary::Read read;
+  std::thread reader([&] {
+    read = lib_.ReadStatus(handle);
+    back = true;
+  });
+  std::string log;
+  for (int i = 0; i < 300 && CountOutcome(log, "blocked") == 0; ++i) {
+    log = Ctl({"calls", printer_}).output;
+    if (CountOutcome(log, "blocked") == 0) ::Sleep(20);
+  }
+  EXPECT_THAT(log, HasSubstr("QVGetStatus(handle=" + std::to_string(handle) +
+                             ", buffer=null, size=0) = blocked; until released"));
+  EXPECT_FALSE(back.load()) << "still blocked while qvsimctl works";
+  CtlOk({"release", printer_});
+  reader.join();
+  EXPECT_EQ(read.first, qvapi::kBufferTooSmall);
+  EXPECT_EQ(read.data, kReady) << "then it answers as the printer would";
+  EXPECT_EQ(lib_.ReadStatus(handle).data, kReady) << "the count was used up";
+
+  // A time of its own: the call comes back by itself.
+  CtlOk({"hang", printer_, "QVGetStatus", "200", "1"});
+  EXPECT_EQ(lib_.ReadStatus(handle).data, kReady);
+  EXPECT_THAT(Ctl({"calls", printer_}).output, HasSubstr("= blocked; for 200 ms"));
+
+  // A reset ends a blocked call too (tests reset their printers when they end).
+  CtlOk({"hang", printer_, "QVGetStatus", "forever"});
+  back = false;
+  std::thread stuck([&] {
+    read = lib_.ReadStatus(handle);
+    back = true;
+  });
+  for (int i = 0; i < 300 && CountOutcome(Ctl({"calls", printer_}).output, "blocked") < 3; ++i) {
+    ::Sleep(20);
+  }
+  CtlOk({"reset", printer_});
+  stuck.join();
+  EXPECT_EQ(read.first, -2) << "the printer is gone by the time the call goes on";
+}
+
+// Crashes and hangs are set per function like forced results, "*" for the process-wide ones,
+// and a count of 0 removes them. (The crash itself is caught by the printer library's guard
+// in its tests: a process that does not catch it dies, as with any maker's library.)
+TEST_F(QvSimCtlTest, CrashesAndHangsAreShownAndRemovedLikeForcedResults) {
+  CtlOk({"crash", printer_, "QVOpenChannel", "2"});
+  CtlOk({"crash", "*", "QVInitialize"});
+  CtlOk({"hang", "*", "QVRelease", "100"});
+  EXPECT_THAT(Ctl({"show", printer_}).output,
+              HasSubstr("crash QVOpenChannel: access violation, 2 more call(s)"));
+  const vgtest::CapturedRun global = Ctl({"show", "*"});
+  EXPECT_THAT(global.output, HasSubstr("crash QVInitialize: access violation, every call"));
+  EXPECT_THAT(global.output, HasSubstr("hang QVRelease: blocks 100 ms, every call"));
+  CtlOk({"fail", printer_, "QVOpenChannel", "-1", "0"});
+  CtlOk({"crash", "*", "QVInitialize", "0"});
+  CtlOk({"hang", "*", "QVRelease", "100", "0"});
+  EXPECT_THAT(Ctl({"show", printer_}).output, ::testing::Not(HasSubstr("QVOpenChannel:")));
+  EXPECT_THAT(Ctl({"show", "*"}).output, ::testing::Not(HasSubstr("QVInitialize:")));
+  EXPECT_THAT(Ctl({"show", "*"}).output, ::testing::Not(HasSubstr("QVRelease:")));
+  const vgtest::CapturedRun bad = Ctl({"crash", printer_, "QVInitialize"});
+  EXPECT_EQ(bad.exitCode, 2u);
+  EXPECT_THAT(bad.output, HasSubstr("usage: qvsimctl crash NAME FUNCTION [COUNT]"));
 }
 
 }  // namespace

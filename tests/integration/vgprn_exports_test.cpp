@@ -12,7 +12,7 @@
 #include "common/system_library_win.h"
 #include "common/target_keys_win.h"
 #include "common/unique_handle.h"
-#include "printer/vgprn_exports.h"
+#include "common/vgprn_exports.h"
 #include "support/installed_printer.h"
 #include "support/process_output.h"
 #include "support/scoped_registry_value.h"
@@ -26,11 +26,6 @@ constexpr DWORD kKindTwoChannel = 0x02000001;
 const char kDeviceId[] = "MFG:KORVA;MDL:VP-100;CMD:ESCP;";
 const char kReadyReply[] = "@BDC ST\r\nST:04;\f";  // the fixture's standing reply
 constexpr int kUnset = -99;                          // an output the call must not write
-
-using PFN_PrSendPrinterData = decltype(&PrSendPrinterData);
-using PFN_PrGetPrinterData = decltype(&PrGetPrinterData);
-using PFN_PrReleasePrinterData = decltype(&PrReleasePrinterData);
-using PFN_PrReleaseRegistry = decltype(&PrReleaseRegistry);
 
 // The installed library, bound by name as vgmon binds it, and freed again.
 struct PrinterLibrary {
@@ -447,10 +442,11 @@ TEST_F(ExportsTest, ChannelsTheLibraryCannotUseAreRefused) {
     EXPECT_EQ(call.find("QVOpenChannel"), std::string::npos) << call;
   }
 
-  // No channel list at all: the first candidates are taken and opened unchecked.
+  // No channel list at all: the first candidates are taken, and the one the printer does not
+  // offer fails to open, which fails the acquisition (the caller tries again later).
   Ctl("fail", "QVGetAvailableChannel -1");
   ASSERT_EQ(Start(), 0);
-  EXPECT_EQ(GetChannel(&status, &data), 0);
+  EXPECT_EQ(GetChannel(&status, &data), 1);
   EXPECT_EQ(status, 0x4u);
   EXPECT_EQ(data, kLptChannel);
   EXPECT_EQ(library_->getTimer(status, &network), 10) << "no selection counts as local";

@@ -8,6 +8,7 @@
 #include <string>
 #include <vector>
 
+#include "common/spooler_printer_win.h"
 #include "support/process_output.h"
 #include "support/program_streams.h"
 #include "support/scoped_registry_value.h"
@@ -171,21 +172,14 @@ struct PrinterFacts {
 
 PrinterFacts ReadPrinter(const std::string& name) {
   PrinterFacts facts;
-  HANDLE printer = nullptr;
-  PRINTER_DEFAULTSA defaults = {nullptr, nullptr, PRINTER_ACCESS_USE};
-  if (!::OpenPrinterA(const_cast<char*>(name.c_str()), &printer, &defaults)) return facts;
+  const SpoolerPrinter spooler(name.c_str(), PRINTER_ACCESS_USE);
+  if (!spooler.IsOpen()) return facts;
   facts.exists = true;
+  HANDLE printer = spooler.Handle();
   DWORD count = 0;
-  std::vector<BYTE> info = Listing(
-      [printer](BYTE* data, DWORD size, DWORD* needed, DWORD* returned) {
-        *returned = 1;
-        return ::GetPrinterA(printer, 2, data, size, needed);
-      },
-      &count);
-  if (count == 1) {
-    const auto* level2 = reinterpret_cast<const PRINTER_INFO_2A*>(info.data());
-    facts.driver = level2->pDriverName;
-    facts.port = level2->pPortName;
+  if (spooler.Info() != nullptr) {
+    facts.driver = spooler.DriverName();
+    facts.port = spooler.PortName();
   }
   char value[MAX_PATH] = {};
   DWORD needed = 0;
@@ -202,7 +196,6 @@ PrinterFacts ReadPrinter(const std::string& name) {
       &count);
   if (count == 1)
     facts.dataFile = reinterpret_cast<const DRIVER_INFO_6A*>(driver.data())->pDataFile;
-  ::ClosePrinter(printer);
   return facts;
 }
 

@@ -17,13 +17,15 @@
 #include <string>
 #include <vector>
 
+#include "common/process_start_win.h"
+#include "common/qvapi.h"
+#include "common/registry_keys.h"
 #include "common/registry_win.h"
 #include "common/system_library_win.h"
 #include "common/target_keys_win.h"
 #include "common/unique_handle.h"
+#include "common/vgprn_exports.h"
 #include "common/win.h"
-#include "printer/qvapi.h"
-#include "printer/vgprn_exports.h"
 #include "tools/qvsim/qvsim_control_win.h"
 
 namespace {
@@ -46,27 +48,17 @@ std::string ProgramFolder() {
 
 // Runs a program of our folder without a window, its output dropped; its exit code, or -1.
 long RunQuietly(const std::string& folder, const std::string& exe, const std::string& args) {
-  std::string commandLine = "\"" + folder + "\\" + exe + "\" " + args;
   SECURITY_ATTRIBUTES inherit = {sizeof inherit, nullptr, TRUE};
   ScopedHandle nul(::CreateFileA("NUL", GENERIC_WRITE, FILE_SHARE_WRITE, &inherit, OPEN_EXISTING,
                                  0, nullptr));
-  STARTUPINFOA startup = {};
-  startup.cb = sizeof startup;
-  startup.dwFlags = STARTF_USESTDHANDLES;
-  startup.hStdInput = nullptr;
-  startup.hStdOutput = nul.Get();
-  startup.hStdError = nul.Get();
-  PROCESS_INFORMATION process = {};
-  if (!::CreateProcessA(nullptr, &commandLine[0], nullptr, nullptr, TRUE, CREATE_NO_WINDOW,
-                        nullptr, nullptr, &startup, &process)) {
-    return -1;
-  }
-  ScopedHandle thread(process.hThread);
-  ScopedHandle child(process.hProcess);
-  if (::WaitForSingleObject(child.Get(), 120000) != WAIT_OBJECT_0) return -1;
-  DWORD code = 0;
-  ::GetExitCodeProcess(child.Get(), &code);
-  return static_cast<long>(code);
+  ProcessStart start;
+  start.commandLine = "\"" + folder + "\\" + exe + "\" " + args;
+  start.output = nul.Get();
+  start.error = nul.Get();
+  start.noWindow = true;
+  StartedProcess process;
+  if (!process.Start(start) || !process.Wait(120000)) return -1;
+  return static_cast<long>(process.ExitCode());
 }
 
 bool Simulate(const std::vector<std::string>& args) {
@@ -228,7 +220,8 @@ int main(int argc, char** argv) {
   LARGE_INTEGER counterRate;
   ::QueryPerformanceFrequency(&counterRate);
   const LONGLONG frequency = counterRate.QuadPart;
-  if (Registry(HKEY_LOCAL_MACHINE, "Software\\Korva\\VGL3").GetDWordValue("log", 0) != 0) {
+  if (Registry(HKEY_LOCAL_MACHINE, vgreg::kLibraryLogSwitchKey)
+          .GetDWordValue(vgreg::kLibraryLogSwitch, 0) != 0) {
     std::printf("note: the printer library's debug log is on; the figures include its writes\n");
   }
 

@@ -25,6 +25,8 @@
 #include <vector>
 
 #include "common/map_records_win.h"
+#include "common/process_start_win.h"
+#include "common/registry_keys.h"
 #include "common/unique_handle.h"
 #include "common/win.h"
 #include "resources/vgres_ids.h"
@@ -57,26 +59,17 @@ std::string TempDir(const char* name) {
 
 // Runs a program, its output dropped; its exit code, or -1.
 long RunQuietly(const std::string& path, const std::string& args) {
-  std::string commandLine = "\"" + path + "\" " + args;
   SECURITY_ATTRIBUTES inherit = {sizeof inherit, nullptr, TRUE};
   ScopedHandle nul(
       ::CreateFileA("NUL", GENERIC_WRITE, FILE_SHARE_WRITE, &inherit, OPEN_EXISTING, 0, nullptr));
-  STARTUPINFOA startup = {};
-  startup.cb = sizeof startup;
-  startup.dwFlags = STARTF_USESTDHANDLES;
-  startup.hStdOutput = nul.Get();
-  startup.hStdError = nul.Get();
-  PROCESS_INFORMATION process = {};
-  if (!::CreateProcessA(nullptr, &commandLine[0], nullptr, nullptr, TRUE, CREATE_NO_WINDOW, nullptr,
-                        nullptr, &startup, &process)) {
-    return -1;
-  }
-  ScopedHandle thread(process.hThread);
-  ScopedHandle child(process.hProcess);
-  if (::WaitForSingleObject(child.Get(), 120000) != WAIT_OBJECT_0) return -1;
-  DWORD code = 0;
-  ::GetExitCodeProcess(child.Get(), &code);
-  return static_cast<long>(code);
+  ProcessStart start;
+  start.commandLine = "\"" + path + "\" " + args;
+  start.output = nul.Get();
+  start.error = nul.Get();
+  start.noWindow = true;
+  StartedProcess process;
+  if (!process.Start(start) || !process.Wait(120000)) return -1;
+  return static_cast<long>(process.ExitCode());
 }
 
 bool Simulate(const std::vector<std::string>& args) {
@@ -191,28 +184,27 @@ int main(int argc, char** argv) {
   Simulate({"reply", printer, kPrinting});
 
   // The monitor's debug log gives the moment of each poll.
-  HKEY debug = nullptr;
+  HKEY debugKey = nullptr;
   DWORD on = 1;
-  ::RegCreateKeyExA(HKEY_LOCAL_MACHINE, "SOFTWARE\\KORVA\\VGL3\\Debug", 0, nullptr, 0,
-                    KEY_ALL_ACCESS, nullptr, &debug, nullptr);
-  ::RegSetValueExA(debug, "VG_MT", 0, REG_DWORD, reinterpret_cast<const BYTE*>(&on), sizeof on);
+  ::RegCreateKeyExA(HKEY_LOCAL_MACHINE, vgreg::kMonitorLogSwitchKey, 0, nullptr, 0, KEY_ALL_ACCESS,
+                    nullptr, &debugKey, nullptr);
+  ScopedRegKey debug(debugKey);
+  ::RegSetValueExA(debug.Get(), vgreg::kMonitorLogSwitch, 0, REG_DWORD,
+                   reinterpret_cast<const BYTE*>(&on), sizeof on);
   char data[MAX_PATH] = {};
   ::GetEnvironmentVariableA("ALLUSERSPROFILE", data, MAX_PATH);
   const std::string monitorLog = std::string(data) + "\\VGMONX.LOG";
 
   bool ok = true;
-  PROCESS_INFORMATION monitor = {};
-  PROCESS_INFORMATION bare = {};
+  StartedProcess monitor;
+  StartedProcess bare;
   {
-    std::string line = "\"" + install + "\\vgmon.exe\" /P " + quoted +
-                       " /O \"LPT1:\" /D \"VG Window Bench\" /M \"VP-100\" /J \"1\"";
-    STARTUPINFOA startup = {};
-    startup.cb = sizeof startup;
-    ok = ::CreateProcessA(nullptr, &line[0], nullptr, nullptr, FALSE, 0, nullptr, nullptr, &startup,
-                          &monitor) != FALSE;
-    std::string idle = "\"" + bin + "\\vgidle.exe\" window-bench-" + unique;
-    ok = ok && ::CreateProcessA(nullptr, &idle[0], nullptr, nullptr, FALSE, 0, nullptr, nullptr,
-                                &startup, &bare) != FALSE;
+    ProcessStart start;
+    start.commandLine = "\"" + install + "\\vgmon.exe\" /P " + quoted +
+                        " /O \"LPT1:\" /D \"VG Window Bench\" /M \"VP-100\" /J \"1\"";
+    ok = monitor.Start(start);
+    start.commandLine = "\"" + bin + "\\vgidle.exe\" window-bench-" + unique;
+    ok = ok && bare.Start(start);
   }
   auto programWindow = [&] {
     return FindMapWindow(MapNameSet::kMonitor, printer.c_str(), "", kMapKindStatus);
@@ -278,14 +270,10 @@ int main(int argc, char** argv) {
   }
 
   // Everything goes again.
-  auto stop = [](PROCESS_INFORMATION& process, UINT message, HWND window) {
-    if (process.hProcess == nullptr) return;
+  auto stop = [](StartedProcess& process, UINT message, HWND window) {
+    if (!process.IsStarted()) return;
     if (window != nullptr) ::PostMessageA(window, message, 0, 0);
-    if (::WaitForSingleObject(process.hProcess, 15000) != WAIT_OBJECT_0) {
-      ::TerminateProcess(process.hProcess, 1);
-    }
-    ::CloseHandle(process.hThread);
-    ::CloseHandle(process.hProcess);
+    if (!process.Wait(15000)) process.Terminate(1, 5000);
   };
   HWND monitorWindow = ::FindWindowA("VGL3V3MSBackMon03WClass", nullptr);
   stop(monitor, WM_CLOSE, monitorWindow);
@@ -296,8 +284,7 @@ int main(int argc, char** argv) {
       ::TerminateProcess(program.Get(), 1);
     }
   }
-  ::RegDeleteValueA(debug, "VG_MT");
-  ::RegCloseKey(debug);
+  ::RegDeleteValueA(debug.Get(), vgreg::kMonitorLogSwitch);
   RunQuietly(bin + "\\vgsetup.exe", "uninstall --printer " + quoted);
   Simulate({"reset", printer});
   for (const char* file :

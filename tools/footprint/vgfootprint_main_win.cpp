@@ -22,6 +22,7 @@
 #include <string>
 #include <vector>
 
+#include "common/process_start_win.h"
 #include "common/unique_handle.h"
 #include "common/win.h"
 #include "tools/footprint/memory_breakdown.h"
@@ -54,28 +55,20 @@ std::string TempDir(const char* name) {
 // nowhere.
 DWORD RunQuiet(const std::string& exe, const std::string& arguments,
                const std::string& outputFile = "") {
-  std::string line = "\"" + BinDir() + "\\" + exe + "\" " + arguments;
   SECURITY_ATTRIBUTES inherit = {sizeof inherit, nullptr, TRUE};
   ScopedHandle output(outputFile.empty()
                           ? ::CreateFileA("NUL", GENERIC_WRITE, FILE_SHARE_WRITE, &inherit,
                                           OPEN_EXISTING, 0, nullptr)
                           : ::CreateFileA(outputFile.c_str(), GENERIC_WRITE, 0, &inherit,
                                           CREATE_ALWAYS, 0, nullptr));
-  STARTUPINFOA startup = {};
-  startup.cb = sizeof startup;
-  startup.dwFlags = STARTF_USESTDHANDLES;
-  startup.hStdOutput = output.Get();
-  startup.hStdError = output.Get();
-  PROCESS_INFORMATION process = {};
-  DWORD code = 1;
-  if (::CreateProcessA(nullptr, &line[0], nullptr, nullptr, TRUE, 0, nullptr, nullptr, &startup,
-                       &process)) {
-    ScopedHandle thread(process.hThread);
-    ScopedHandle child(process.hProcess);
-    ::WaitForSingleObject(child.Get(), 120000);
-    ::GetExitCodeProcess(child.Get(), &code);
-  }
-  return code;
+  ProcessStart start;
+  start.commandLine = "\"" + BinDir() + "\\" + exe + "\" " + arguments;
+  start.output = output.Get();
+  start.error = output.Get();
+  StartedProcess process;
+  if (!process.Start(start)) return 1;
+  process.Wait(120000);
+  return process.ExitCode();
 }
 
 // The status size queries of the simulator's log, one per poll: those of each process after
@@ -107,7 +100,7 @@ std::map<DWORD, int> CountPollsAfter(const std::string& printer, const std::stri
 struct Program {
   std::string exe;
   std::string tag;  // in its command line, so that its Linux process can be found
-  PROCESS_INFORMATION process = {};
+  StartedProcess process;
   unsigned long linuxPid = 0;
   size_t peakPrivate = 0;
   double cycles = 0;  // polls or timer ticks in the measured window
@@ -120,28 +113,20 @@ struct Program {
   int threads = 0;
 
   bool Start(const std::string& arguments) {
-    std::string line = "\"" + BinDir() + "\\" + exe + "\" " + arguments;
-    STARTUPINFOA startup = {};
-    startup.cb = sizeof startup;
-    return ::CreateProcessA(nullptr, &line[0], nullptr, nullptr, FALSE, 0, nullptr, nullptr,
-                            &startup, &process) != FALSE;
+    ProcessStart start;
+    start.commandLine = "\"" + BinDir() + "\\" + exe + "\" " + arguments;
+    return process.Start(start);
   }
-  bool Running() const {
-    return process.hProcess && ::WaitForSingleObject(process.hProcess, 0) == WAIT_TIMEOUT;
-  }
+  bool Running() const { return process.IsStarted() && !process.Wait(0); }
   void SamplePrivate() {
     PROCESS_MEMORY_COUNTERS_EX counters = {};
     counters.cb = sizeof counters;
-    if (::GetProcessMemoryInfo(process.hProcess,
+    if (::GetProcessMemoryInfo(process.Handle(),
                                reinterpret_cast<PROCESS_MEMORY_COUNTERS*>(&counters),
                                sizeof counters)) {
       peakPrivate = std::max({peakPrivate, static_cast<size_t>(counters.PrivateUsage),
                               static_cast<size_t>(counters.PeakPagefileUsage)});
     }
-  }
-  ~Program() {
-    if (process.hThread) ::CloseHandle(process.hThread);
-    if (process.hProcess) ::CloseHandle(process.hProcess);
   }
 };
 
@@ -153,11 +138,9 @@ BOOL CALLBACK CloseWindowsOf(HWND window, LPARAM processId) {
 }
 
 void Stop(Program& program) {
-  if (!program.process.hProcess) return;
-  ::EnumWindows(CloseWindowsOf, static_cast<LPARAM>(program.process.dwProcessId));
-  if (::WaitForSingleObject(program.process.hProcess, 15000) != WAIT_OBJECT_0) {
-    ::TerminateProcess(program.process.hProcess, 1);
-  }
+  if (!program.process.IsStarted()) return;
+  ::EnumWindows(CloseWindowsOf, static_cast<LPARAM>(program.process.Id()));
+  if (!program.process.Wait(15000)) program.process.Terminate(1, 0);
 }
 
 template <typename Sample>
@@ -165,7 +148,7 @@ void SampleCpu(const Program& program, Sample* sample) {
   sample->linuxOk = program.linuxPid != 0 && vgfoot::ReadCpuNanoseconds(program.linuxPid,
                                                                        &sample->linuxNs);
   FILETIME created, exited, kernel, user;
-  if (::GetProcessTimes(program.process.hProcess, &created, &exited, &kernel, &user)) {
+  if (::GetProcessTimes(program.process.Handle(), &created, &exited, &kernel, &user)) {
     auto ms = [](const FILETIME& t) {
       return (static_cast<double>(t.dwHighDateTime) * 4294967296.0 + t.dwLowDateTime) / 10000.0;
     };
@@ -178,11 +161,11 @@ void SampleCpu(const Program& program, Sample* sample) {
 // consecutive pages (address and size), the largest first.
 bool BreakDown(const Program& program, vgfoot::Breakdown* breakdown, int* threads,
                bool details) {
-  ScopedHandle process(::OpenProcess(PROCESS_QUERY_INFORMATION | PROCESS_VM_READ, FALSE,
-                                     program.process.dwProcessId));
+  ScopedHandle process(
+      ::OpenProcess(PROCESS_QUERY_INFORMATION | PROCESS_VM_READ, FALSE, program.process.Id()));
   vgfoot::AreaMap areas;
   if (!process.IsValid() || program.linuxPid == 0 ||
-      !vgfoot::ReadWindowsAreas(process.Get(), program.process.dwProcessId, &areas, threads)) {
+      !vgfoot::ReadWindowsAreas(process.Get(), program.process.Id(), &areas, threads)) {
     return false;
   }
   struct Run {
@@ -339,7 +322,7 @@ int main(int argc, char** argv) {
     windowMs = ::GetTickCount() - windowStart;
     const std::map<DWORD, int> polls = CountPollsAfter(printer, kit, startSequence, &sequence);
     auto pollsOf = [&](const Program& program) {
-      const auto found = polls.find(program.process.dwProcessId);
+      const auto found = polls.find(program.process.Id());
       return found == polls.end() ? 0 : found->second;
     };
     monitor.cycles = pollsOf(monitor);

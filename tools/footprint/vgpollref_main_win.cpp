@@ -11,10 +11,11 @@
 #include <vector>
 
 #include "common/kv_open_printer_win.h"
+#include "common/qvapi.h"
+#include "common/spooler_printer_win.h"
 #include "common/system_library_win.h"
 #include "common/unique_handle.h"
 #include "common/win.h"
-#include "printer/qvapi.h"
 
 namespace {
 
@@ -22,17 +23,12 @@ struct Poller {
   const char* printer = nullptr;
   PFN_QVGetStatus getStatus = nullptr;
   int32_t channel = 0;
-  HANDLE stop = nullptr;
+  HANDLE stop = nullptr;  // borrowed: the program's stop event, owned by its entry
 };
 
 void AskSpooler(const char* printerName) {
-  ScopedPrinter printer;
-  if (KV_OpenPrinter(printerName, printer.Receive(), nullptr) && printer.IsValid()) {
-    DWORD needed = 0;
-    ::GetPrinterA(printer.Get(), 2, nullptr, 0, &needed);
-    std::vector<BYTE> info(needed ? needed : 1);
-    ::GetPrinterA(printer.Get(), 2, info.data(), needed, &needed);
-  }
+  // The printer's record, as each poll reads it.
+  const SpoolerPrinter record(printerName);
   ScopedPrinter queue;
   if (KV_OpenPrinter(printerName, queue.Receive(), nullptr) && queue.IsValid()) {
     BYTE probe[1] = {};

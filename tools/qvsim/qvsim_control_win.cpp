@@ -74,6 +74,8 @@ int ExecuteCommand(const Command& command, const LineSink& out, std::string* err
   EntryStore entry(command.address);
   switch (command.type) {
     case CommandType::kReset:
+      // A call still blocked by the entry's forced hang ends with it.
+      RaiseReleases(command.address);
       entry.Remove();
       if (entry.CallCount() != 0 || entry.ReadBytes(kNameValue)) {
         return Failed(error, "cannot remove HKEY_CURRENT_USER\\" + entry.Path());
@@ -105,9 +107,23 @@ int ExecuteCommand(const Command& command, const LineSink& out, std::string* err
       return entry.WriteQueue(queue) ? kExitOk : NotWritten(error, entry);
     }
     case CommandType::kFail:
-      return entry.SetForced(command.function, command.code, command.count)
-                 ? kExitOk
-                 : NotWritten(error, entry);
+    case CommandType::kCrash:
+    case CommandType::kHang: {
+      Forced forced;
+      forced.remaining = command.count;
+      forced.code = command.code;
+      if (command.type == CommandType::kCrash) forced.action = Forced::Action::kCrash;
+      if (command.type == CommandType::kHang) {
+        forced.action = Forced::Action::kHang;
+        forced.hangMs = command.hangMs;
+      }
+      return entry.SetForced(command.function, forced) ? kExitOk : NotWritten(error, entry);
+    }
+    case CommandType::kRelease:
+      return RaiseReleases(command.address) ? kExitOk
+                                            : Failed(error, std::string("cannot write ") +
+                                                                "HKEY_CURRENT_USER\\" +
+                                                                kReleasesKey);
     case CommandType::kCalls:
       for (const auto& line : entry.Calls()) out(line);
       return kExitOk;

@@ -2,19 +2,21 @@
 // Every call runs under the state lock, answers from the entry it addresses (a handle finds
 // its entry through the handle table) and appends itself to that entry's call log; calls
 // that address no printer, or an unknown one by handle, go to the process-wide entry's log.
+// A forced crash or hang is logged under the lock and carried out after it.
 #include <cstdio>
 #include <cstring>
 #include <string>
 #include <type_traits>
 
 #include "common/exception_guard_win.h"
+#include "common/qvapi.h"
 #include "common/win.h"
-#include "printer/qvapi.h"
 #include "tools/qvsim/qvsim_state_win.h"
 
 using qvsim::Address;
 using qvsim::EntryKind;
 using qvsim::EntryStore;
+using qvsim::Forced;
 using qvsim::Function;
 
 extern "C" {
@@ -80,43 +82,130 @@ int32_t Done(EntryStore& entry, const std::string& call, int32_t result,
   return result;
 }
 
-// The common head of the (kind, name) functions: lock, address, forced result.
+// A forced crash or hang, decided under the lock and carried out after it: a crash must not
+// leave the lock held by a thread that the caller took out of the library, and a blocked
+// call must let qvsimctl in (to release it, among others).
+struct Aftermath {
+  Forced::Action action = Forced::Action::kReturn;
+  uint32_t hangMs = 0;
+  uint32_t releases = 0;
+};
+
+// Logs the forced crash or hang of a call and says what follows; false for a forced result,
+// which the caller returns at once.
+bool Intercept(EntryStore& entry, const std::string& call, const Forced& forced,
+               Aftermath* after) {
+  after->action = forced.action;
+  switch (forced.action) {
+    case Forced::Action::kReturn:
+      return false;
+    case Forced::Action::kCrash:
+      entry.LogCall(call, "crash", "access violation raised");
+      return true;
+    case Forced::Action::kHang:
+      after->hangMs = forced.hangMs;
+      after->releases = qvsim::ReadReleases(entry.GetAddress());
+      entry.LogCall(call, "blocked",
+                    forced.hangMs == qvsim::kHangUntilReleased
+                        ? std::string("until released")
+                        : "for " + std::to_string(forced.hangMs) + " ms");
+      return true;
+  }
+  return false;
+}
+
+// A real access violation inside the library: a write to the lowest page of the address
+// space, which is never mapped.
+[[noreturn]] __attribute__((noinline)) void RaiseAccessViolation() {
+  volatile uintptr_t address = 0x10;
+  *reinterpret_cast<volatile int32_t*>(address) = 0;
+  // Not reached: nothing can go on after that write but by leaving this function.
+  ::RaiseException(EXCEPTION_ACCESS_VIOLATION, EXCEPTION_NONCONTINUABLE, 0, nullptr);
+  __builtin_unreachable();
+}
+
+// Carries out a crash, or blocks until the hang's time is over or the entry was released.
+void CarryOut(const Address& address, const Aftermath& after) {
+  if (after.action == Forced::Action::kCrash) RaiseAccessViolation();
+  if (after.action != Forced::Action::kHang) return;
+  const DWORD start = ::GetTickCount();
+  while (!qvsim::HangIsOver(after.hangMs, ::GetTickCount() - start, after.releases,
+                            qvsim::ReadReleases(address))) {
+    ::Sleep(20);
+  }
+}
+
+// The common head of the (kind, name) functions: lock, address, forced behaviour.
 template <typename Work>
 int32_t ByName(Function function, int32_t kind, const char* name, const std::string& call,
                Work work) {
+  Address address;
+  Aftermath after;
+  {
+    qvsim::StateLock lock;
+    if (!lock.Held()) return qvsim::kErrInvalidArgument;
+    if (!AddressOf(kind, name, &address)) {
+      EntryStore global(kProcessWide);
+      return Done(global, call, qvsim::kErrInvalidArgument, "bad kind or name");
+    }
+    EntryStore entry(address);
+    const std::optional<Forced> forced = entry.TakeForced(function);
+    if (!forced) return work(entry);
+    if (!Intercept(entry, call, *forced, &after)) return Done(entry, call, forced->code, "forced");
+  }
+  CarryOut(address, after);
   qvsim::StateLock lock;
   if (!lock.Held()) return qvsim::kErrInvalidArgument;
-  Address address;
-  if (!AddressOf(kind, name, &address)) {
-    EntryStore global(kProcessWide);
-    return Done(global, call, qvsim::kErrInvalidArgument, "bad kind or name");
-  }
   EntryStore entry(address);
-  if (const auto forced = entry.TakeForced(function)) return Done(entry, call, *forced, "forced");
   return work(entry);
 }
 
-// The common head of the handle functions: lock, handle table, forced result.
+// The common head of the handle functions: lock, handle table, forced behaviour.
 template <typename Work>
 int32_t ByHandle(Function function, int32_t handle, const std::string& call, Work work) {
+  std::optional<qvsim::HandleRecord> record;
+  Aftermath after;
+  {
+    qvsim::StateLock lock;
+    if (!lock.Held()) return qvsim::kErrInvalidArgument;
+    record = qvsim::FindHandle(handle);
+    if (!record) {
+      EntryStore global(kProcessWide);
+      return Done(global, call, qvsim::kErrBadHandle, "not an open handle");
+    }
+    EntryStore entry(record->address);
+    const std::optional<Forced> forced = entry.TakeForced(function);
+    if (!forced) return work(entry, *record);
+    if (!Intercept(entry, call, *forced, &after)) return Done(entry, call, forced->code, "forced");
+  }
+  CarryOut(record->address, after);
   qvsim::StateLock lock;
   if (!lock.Held()) return qvsim::kErrInvalidArgument;
-  const std::optional<qvsim::HandleRecord> record = qvsim::FindHandle(handle);
+  // The handle may have been closed meanwhile.
+  record = qvsim::FindHandle(handle);
   if (!record) {
     EntryStore global(kProcessWide);
     return Done(global, call, qvsim::kErrBadHandle, "not an open handle");
   }
   EntryStore entry(record->address);
-  if (const auto forced = entry.TakeForced(function)) return Done(entry, call, *forced, "forced");
   return work(entry, *record);
 }
 
 int32_t ProcessWide(Function function) {
   const std::string call = std::string(qvsim::FunctionName(function)) + "()";
+  Aftermath after;
+  {
+    qvsim::StateLock lock;
+    if (!lock.Held()) return qvsim::kErrInvalidArgument;
+    EntryStore global(kProcessWide);
+    const std::optional<Forced> forced = global.TakeForced(function);
+    if (!forced) return Done(global, call, 0);
+    if (!Intercept(global, call, *forced, &after)) return Done(global, call, forced->code, "forced");
+  }
+  CarryOut(kProcessWide, after);
   qvsim::StateLock lock;
   if (!lock.Held()) return qvsim::kErrInvalidArgument;
   EntryStore global(kProcessWide);
-  if (const auto forced = global.TakeForced(function)) return Done(global, call, *forced, "forced");
   return Done(global, call, 0);
 }
 

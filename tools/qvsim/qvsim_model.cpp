@@ -146,13 +146,39 @@ bool DecodeChannels(std::string_view bytes, std::vector<qvapi::ChannelRecord>* c
 }
 
 std::string EncodeForced(const Forced& forced) {
-  return std::to_string(forced.code) + " " +
-         (forced.remaining < 0 ? std::string("always") : std::to_string(forced.remaining));
+  const std::string count =
+      forced.remaining < 0 ? std::string("always") : std::to_string(forced.remaining);
+  switch (forced.action) {
+    case Forced::Action::kCrash:
+      return "crash " + count;
+    case Forced::Action::kHang:
+      return "hang " +
+             (forced.hangMs == kHangUntilReleased ? std::string("forever")
+                                                  : std::to_string(forced.hangMs)) +
+             " " + count;
+    case Forced::Action::kReturn:
+      break;
+  }
+  return std::to_string(forced.code) + " " + count;
 }
 
 bool DecodeForced(std::string_view text, Forced* forced) {
   Forced result;
-  if (!ParseInt32(NextWord(&text), &result.code)) return false;
+  const std::string_view first = NextWord(&text);
+  if (first == "crash") {
+    result.action = Forced::Action::kCrash;
+  } else if (first == "hang") {
+    result.action = Forced::Action::kHang;
+    const std::string_view time = NextWord(&text);
+    if (time == "forever") {
+      result.hangMs = kHangUntilReleased;
+    } else if (!ParseUInt32(time, &result.hangMs) || result.hangMs == 0 ||
+               result.hangMs == kHangUntilReleased) {
+      return false;
+    }
+  } else if (!ParseInt32(first, &result.code)) {
+    return false;
+  }
   if (text == "always") {
     result.remaining = -1;
   } else {
@@ -175,6 +201,18 @@ bool UseForced(Forced* forced, bool* exhausted) {
     *exhausted = forced->remaining == 0;
   }
   return true;
+}
+
+std::string ReleaseValueName(const Address& address) {
+  const std::string path = EntryKeyPath(address);
+  const size_t root = std::string(kRootKey).size() + 1;
+  return path.size() > root ? path.substr(root) : path;
+}
+
+bool HangIsOver(uint32_t hangMs, uint32_t elapsedMs, uint32_t releasesAtStart,
+                uint32_t releasesNow) {
+  if (releasesNow != releasesAtStart) return true;
+  return hangMs != kHangUntilReleased && elapsedMs >= hangMs;
 }
 
 std::string EncodeHandle(const HandleRecord& record) {
@@ -297,9 +335,15 @@ uint32_t FirstKeptCall(uint32_t total) { return total > kCallSlots ? total - kCa
 
 std::string FormatCallLine(uint32_t sequence, uint32_t processId, std::string_view call,
                            int32_t result, std::string_view note) {
+  return FormatCallLine(sequence, processId, call, std::to_string(result), note);
+}
+
+std::string FormatCallLine(uint32_t sequence, uint32_t processId, std::string_view call,
+                           std::string_view outcome, std::string_view note) {
   std::string line = std::to_string(sequence) + " pid=" + std::to_string(processId) + " ";
   line.append(call);
-  line += " = " + std::to_string(result);
+  line += " = ";
+  line.append(outcome);
   if (!note.empty()) {
     line += "; ";
     line.append(note);
@@ -329,10 +373,26 @@ std::vector<std::string> DescribeEntry(const EntrySnapshot& entry) {
     for (const auto& item : entry.queue) lines.push_back("    " + FormatQueueItem(item));
   }
   for (const auto& [function, forced] : entry.forced) {
-    lines.push_back(std::string("  fail ") + FunctionName(function) + ": " +
-                    std::to_string(forced.code) + ", " +
-                    (forced.remaining < 0 ? std::string("every call")
-                                          : std::to_string(forced.remaining) + " more call(s)"));
+    const std::string calls = forced.remaining < 0
+                                  ? std::string("every call")
+                                  : std::to_string(forced.remaining) + " more call(s)";
+    switch (forced.action) {
+      case Forced::Action::kReturn:
+        lines.push_back(std::string("  fail ") + FunctionName(function) + ": " +
+                        std::to_string(forced.code) + ", " + calls);
+        break;
+      case Forced::Action::kCrash:
+        lines.push_back(std::string("  crash ") + FunctionName(function) +
+                        ": access violation, " + calls);
+        break;
+      case Forced::Action::kHang:
+        lines.push_back(std::string("  hang ") + FunctionName(function) + ": blocks " +
+                        (forced.hangMs == kHangUntilReleased
+                             ? std::string("until released")
+                             : std::to_string(forced.hangMs) + " ms") +
+                        ", " + calls);
+        break;
+    }
   }
   lines.push_back("  calls logged: " + std::to_string(entry.calls) + " (the last " +
                   std::to_string(kCallSlots) + " are kept)");

@@ -54,17 +54,32 @@ bool DecodeQueue(std::string_view bytes, std::vector<QueueItem>* items);
 std::string EncodeChannels(const std::vector<qvapi::ChannelRecord>& channels);
 bool DecodeChannels(std::string_view bytes, std::vector<qvapi::ChannelRecord>* channels);
 
-// A forced result: the code the function returns instead of working, and the calls left
-// (-1 = every call). Stored as text "CODE COUNT" or "CODE always".
+// A forced behaviour of one function, for the calls left (-1 = every call): it returns a code
+// instead of working, it crashes (an access violation inside the library), or it blocks for a
+// time or until released and then works as usual. Stored as text: "CODE COUNT",
+// "crash COUNT" or "hang MS COUNT" ("hang forever COUNT"), COUNT being "always" for every call.
 struct Forced {
+  enum class Action { kReturn, kCrash, kHang };
   int32_t code = 0;
   int32_t remaining = -1;
+  Action action = Action::kReturn;
+  uint32_t hangMs = 0;  // kHang: the time a call blocks, or kHangUntilReleased
 };
+constexpr uint32_t kHangUntilReleased = 0xFFFFFFFF;
 std::string EncodeForced(const Forced& forced);
 bool DecodeForced(std::string_view text, Forced* forced);
 // Uses one call of a forced result: false when it has no calls left. *exhausted tells the
 // caller to remove it.
 bool UseForced(Forced* forced, bool* exhausted);
+
+// Releases of blocked calls: a counter per entry under kReleasesKey, raised by "release" and
+// "reset", which the entry's removal leaves alone. A blocked call ends when its time is over
+// or the counter moved since it began (a missing counter reads 0).
+constexpr const char* kReleasesKey = "Software\\QvSim\\Releases";
+// The counter's value name: the entry's key path below kRootKey ("Printers\printer x").
+std::string ReleaseValueName(const Address& address);
+bool HangIsOver(uint32_t hangMs, uint32_t elapsedMs, uint32_t releasesAtStart,
+                uint32_t releasesNow);
 
 // An open channel handle: which entry it belongs to and which channel it opened.
 // Stored as text "HANDLE printer|port CHANNEL NAME" in slot HANDLE % kHandleSlots.
@@ -115,6 +130,9 @@ uint32_t FirstKeptCall(uint32_t total);
 // "SEQ pid=PID CALL = RESULT[; NOTE]"
 std::string FormatCallLine(uint32_t sequence, uint32_t processId, std::string_view call,
                            int32_t result, std::string_view note);
+// The same with a word for a call that gives no result ("crash", "blocked").
+std::string FormatCallLine(uint32_t sequence, uint32_t processId, std::string_view call,
+                           std::string_view outcome, std::string_view note);
 // A name argument for the log: "null" or the name quoted with escapes, cut at 80 bytes.
 std::string LogText(const char* text, size_t limit = 80);
 

@@ -109,22 +109,24 @@ std::optional<Forced> EntryStore::PeekForced(Function function) const {
   return forced;
 }
 
-std::optional<int32_t> EntryStore::TakeForced(Function function) {
+std::optional<Forced> EntryStore::TakeForced(Function function) {
   std::optional<Forced> forced = PeekForced(function);
   if (!forced) return std::nullopt;
   bool exhausted = false;
   const bool applies = UseForced(&*forced, &exhausted);
   if (exhausted || forced->remaining > 0) {
-    // Only a counted result changes; "always" stays as it is.
-    SetForced(function, forced->code, exhausted ? 0 : forced->remaining);
+    // Only a counted behaviour changes; "always" stays as it is.
+    Forced left = *forced;
+    left.remaining = exhausted ? 0 : forced->remaining;
+    SetForced(function, left);
   }
   if (!applies) return std::nullopt;
-  return forced->code;
+  return forced;
 }
 
-bool EntryStore::SetForced(Function function, int32_t code, int32_t count) {
+bool EntryStore::SetForced(Function function, const Forced& forced) {
   const std::string path = path_ + "\\" + kFailSubkey;
-  if (count == 0) {
+  if (forced.remaining == 0) {
     Registry key(HKEY_CURRENT_USER, path.c_str(), false, KEY_ALL_ACCESS);
     if (!Exists(key, FunctionName(function))) return true;
     return key.DeleteValue(FunctionName(function)) != 0;
@@ -133,17 +135,21 @@ bool EntryStore::SetForced(Function function, int32_t code, int32_t count) {
   OpenForWriting(&entry);
   Registry key;
   key.Create(HKEY_CURRENT_USER, path.c_str());
-  return key.SetString(FunctionName(function), EncodeForced({code, count}).c_str()) != 0;
+  return key.SetString(FunctionName(function), EncodeForced(forced).c_str()) != 0;
 }
 
 void EntryStore::LogCall(std::string_view call, int32_t result, std::string_view note) {
+  LogCall(call, std::to_string(result), note);
+}
+
+void EntryStore::LogCall(std::string_view call, std::string_view outcome, std::string_view note) {
   Registry entry;
   OpenForWriting(&entry);
   Registry calls;
   calls.Create(HKEY_CURRENT_USER, (path_ + "\\" + kCallsSubkey).c_str());
   if (!calls.IsOpen()) return;
   const uint32_t sequence = calls.GetDWordValue(kCallCountValue, 0) + 1;
-  const std::string line = FormatCallLine(sequence, ::GetCurrentProcessId(), call, result, note);
+  const std::string line = FormatCallLine(sequence, ::GetCurrentProcessId(), call, outcome, note);
   calls.SetString(CallSlotName(sequence).c_str(), line.c_str());
   calls.SetDWord(kCallCountValue, sequence);
 }
@@ -166,6 +172,18 @@ std::vector<std::string> EntryStore::Calls() const {
     if (sequence == total) break;
   }
   return lines;
+}
+
+uint32_t ReadReleases(const Address& address) {
+  Registry releases(HKEY_CURRENT_USER, kReleasesKey, false, KEY_READ);
+  return releases.GetDWordValue(ReleaseValueName(address).c_str(), 0);
+}
+
+bool RaiseReleases(const Address& address) {
+  Registry releases;
+  releases.Create(HKEY_CURRENT_USER, kReleasesKey);
+  const std::string name = ReleaseValueName(address);
+  return releases.SetDWord(name.c_str(), releases.GetDWordValue(name.c_str(), 0) + 1) != 0;
 }
 
 int32_t OpenHandle(const Address& address, uint32_t channel) {

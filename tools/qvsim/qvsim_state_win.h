@@ -25,7 +25,7 @@ class StateLock {
   bool Held() const { return held_; }
 
  private:
-  HANDLE mutex_ = nullptr;
+  HANDLE mutex_ = nullptr;  // borrowed: the process-wide mutex, owned for the process's life
   bool held_ = false;
 };
 
@@ -50,13 +50,15 @@ class EntryStore {
   bool WriteQueue(const std::vector<QueueItem>& items);
 
   std::optional<Forced> PeekForced(Function function) const;
-  // The forced code for this call, using one of its calls.
-  std::optional<int32_t> TakeForced(Function function);
-  // count 0 removes the forced result; -1 keeps it for every call.
-  bool SetForced(Function function, int32_t code, int32_t count);
+  // The forced behaviour for this call, using one of its calls.
+  std::optional<Forced> TakeForced(Function function);
+  // A remaining count of 0 removes the forced behaviour; -1 keeps it for every call.
+  bool SetForced(Function function, const Forced& forced);
 
   // Appends "SEQ pid=PID CALL = RESULT[; NOTE]", dropping the oldest beyond kCallSlots.
   void LogCall(std::string_view call, int32_t result, std::string_view note);
+  // The same for a call that gives no result: "crash", "blocked".
+  void LogCall(std::string_view call, std::string_view outcome, std::string_view note);
   std::vector<std::string> Calls() const;
   uint32_t CallCount() const;
 
@@ -71,6 +73,11 @@ class EntryStore {
 int32_t OpenHandle(const Address& address, uint32_t channel);
 std::optional<HandleRecord> FindHandle(int32_t handle);
 bool ForgetHandle(int32_t handle);
+
+// The entry's release counter (0 when never raised), read without the lock; and raising it,
+// which ends the entry's blocked calls (under the lock).
+uint32_t ReadReleases(const Address& address);
+bool RaiseReleases(const Address& address);
 
 // Removes a key of HKEY_CURRENT_USER and everything below it (missing is fine).
 void DeleteKeyTree(const std::string& path);

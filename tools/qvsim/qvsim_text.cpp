@@ -74,6 +74,9 @@ constexpr CommandInfo kCommands[] = {
     {"reply", CommandType::kReply, "qvsimctl reply NAME TEXT"},
     {"queue", CommandType::kQueue, "qvsimctl queue NAME ITEM... (ITEM: TEXT, error:CODE or none)"},
     {"fail", CommandType::kFail, "qvsimctl fail NAME FUNCTION CODE [COUNT]"},
+    {"crash", CommandType::kCrash, "qvsimctl crash NAME FUNCTION [COUNT]"},
+    {"hang", CommandType::kHang, "qvsimctl hang NAME FUNCTION MS|forever [COUNT]"},
+    {"release", CommandType::kRelease, "qvsimctl release NAME"},
     {"calls", CommandType::kCalls, "qvsimctl calls NAME"},
     {"show", CommandType::kShow, "qvsimctl show NAME"},
     {"run", CommandType::kRun, "qvsimctl run SCENARIO"},
@@ -321,7 +324,8 @@ std::string FormatAddress(const Address& address) {
 bool ParseCommand(const std::vector<std::string>& args, Command* out, std::string* error,
                   std::string* usage) {
   *usage =
-      "usage: qvsimctl reset|deviceid|deviceidsize|channels|reply|queue|fail|calls|show|run|"
+      "usage: qvsimctl "
+      "reset|deviceid|deviceidsize|channels|reply|queue|fail|crash|hang|release|calls|show|run|"
       "started|forget|answer|help ...";
   if (args.empty()) return Fail(error, "no command");
   const CommandInfo* info = nullptr;
@@ -405,29 +409,47 @@ bool ParseCommand(const std::vector<std::string>& args, Command* out, std::strin
         command.items.push_back(std::move(item));
       }
       break;
-    case CommandType::kFail: {
-      if (!needs(3, 4) || !address(true)) return false;
+    case CommandType::kFail:
+    case CommandType::kCrash:
+    case CommandType::kHang: {
+      // The words after the function: fail CODE [COUNT], crash [COUNT], hang MS|forever [COUNT].
+      const size_t before = command.type == CommandType::kCrash ? 0 : 1;
+      if (!needs(2 + before, 3 + before) || !address(true)) return false;
       if (!ParseFunction(args[2], &command.function)) {
-        return Fail(error, "fail: unknown function \"" + args[2] + "\"");
+        return Fail(error, std::string(info->name) + ": unknown function \"" + args[2] + "\"");
       }
       const bool global = command.address.kind == EntryKind::kGlobal;
       if (IsProcessWide(command.function) != global) {
-        return Fail(error, global ? "fail: \"*\" takes only QVInitialize and QVRelease"
-                                  : std::string("fail: ") + FunctionName(command.function) +
+        return Fail(error, global ? std::string(info->name) +
+                                        ": \"*\" takes only QVInitialize and QVRelease"
+                                  : std::string(info->name) + ": " +
+                                        FunctionName(command.function) +
                                         " addresses no printer; name it with \"*\"");
       }
-      if (!ParseInt32(args[3], &command.code)) {
+      if (command.type == CommandType::kFail && !ParseInt32(args[3], &command.code)) {
         return Fail(error, "fail: \"" + args[3] + "\" is not a number");
       }
-      if (count == 4) {
+      if (command.type == CommandType::kHang) {
+        if (vgtext::EqualsNoCase(args[3], "forever")) {
+          command.hangMs = 0xFFFFFFFF;
+        } else if (!ParseUInt32(args[3], &command.hangMs) || command.hangMs == 0 ||
+                   command.hangMs == 0xFFFFFFFF) {
+          return Fail(error, "hang: \"" + args[3] + "\" is neither milliseconds nor forever");
+        }
+      }
+      if (count == 3 + before) {
         uint32_t times = 0;
-        if (!ParseUInt32(args[4], &times) || times > 0x7FFFFFFF) {
-          return Fail(error, "fail: \"" + args[4] + "\" is not a count");
+        if (!ParseUInt32(args[3 + before], &times) || times > 0x7FFFFFFF) {
+          return Fail(error, std::string(info->name) + ": \"" + args[3 + before] +
+                                 "\" is not a count");
         }
         command.count = static_cast<int32_t>(times);
       }
       break;
     }
+    case CommandType::kRelease:
+      if (!needs(1, 1) || !address(true)) return false;
+      break;
   }
   *out = std::move(command);
   return true;

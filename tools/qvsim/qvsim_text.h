@@ -8,7 +8,7 @@
 #include <string_view>
 #include <vector>
 
-#include "printer/qvapi.h"
+#include "common/qvapi.h"
 
 namespace qvsim {
 
@@ -95,6 +95,9 @@ enum class CommandType {
   kReply,
   kQueue,
   kFail,
+  kCrash,
+  kHang,
+  kRelease,
   kCalls,
   kShow,
   kRun,
@@ -112,7 +115,8 @@ struct Command {
   std::vector<QueueItem> items;
   Function function = Function::kInitialize;
   int32_t code = 0;
-  int32_t count = -1;  // fail: calls it applies to; -1 every call; 0 removes it
+  int32_t count = -1;  // fail, crash, hang: calls it applies to; -1 every call; 0 removes it
+  uint32_t hangMs = 0;    // hang: how long a call blocks (0xFFFFFFFF: until released)
   bool bareSize = false;  // deviceidsize: the size leaves the terminator out
   std::string program;    // started, forget, answer: the stand-in's key name (see standin_rules.h)
   uint32_t delayMs = 0;   // answer: milliseconds, or kNeverAnswer

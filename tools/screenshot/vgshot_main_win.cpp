@@ -18,12 +18,14 @@
 
 #include "common/exception_guard_win.h"
 #include "common/install_profile_win.h"
+#include "common/registry_keys.h"
 #include "common/registry_win.h"
+#include "common/spooler_printer_win.h"
 #include "common/unique_handle.h"
+#include "common/vgprn_exports.h"
 #include "common/win.h"
 #include "printer/status_info_win.h"
 #include "printer/vgprn_app_win.h"
-#include "printer/vgprn_exports.h"
 #include "resources/vgres_ids.h"
 #include "tools/qvsim/qvsim_control_win.h"
 #include "tools/screenshot/vgshot_ids.h"
@@ -483,18 +485,9 @@ struct PrinterOfModel {
 PrinterOfModel FindPrinterOf(const std::string& driver) {
   PrinterOfModel found;
   found.name = PrinterOfDriver(driver);
-  ScopedPrinter printer;
-  if (found.name.empty() || !::OpenPrinterA(&found.name[0], printer.Receive(), nullptr)) {
-    return found;
-  }
-  DWORD needed = 0;
-  ::GetPrinterA(printer.Get(), 2, nullptr, 0, &needed);
-  std::string buffer(needed, '\0');
-  if (needed > 0 &&
-      ::GetPrinterA(printer.Get(), 2, reinterpret_cast<BYTE*>(&buffer[0]), needed, &needed)) {
-    const auto* info = reinterpret_cast<const PRINTER_INFO_2A*>(buffer.data());
-    if (info->pPortName != nullptr) found.port = info->pPortName;
-  }
+  if (found.name.empty()) return found;
+  const SpoolerPrinter printer(found.name.c_str());
+  found.port = printer.PortName();
   return found;
 }
 
@@ -706,21 +699,20 @@ int main(int argc, char** argv) {
   model.driver = argv[4];
   const std::string keyPath = vgui::MakeDriverKeyPath(model.driver);
   vgui::SetDriverKeyPath(keyPath);
-  model.model = Registry(HKEY_LOCAL_MACHINE, keyPath.c_str()).GetString("ModelID");
+  model.model = Registry(HKEY_LOCAL_MACHINE, keyPath.c_str()).GetString(vgreg::kDriverModelId);
   char path[kInstallPathSize] = {};
   if (GetProfilePath(path, model.driver.c_str(), model.model.c_str()) != 1) return 3;
   model.profile = path;
   if (GetResDllPath(path, model.driver.c_str(), model.model.c_str()) != 1) return 3;
   model.resourceLibrary = path;
-  HMODULE resources = ::LoadLibraryA(path);
-  if (resources == nullptr) return 3;
-  TheApp().SetResourceModule(resources);
+  const ScopedModule resources(::LoadLibraryA(path));
+  if (!resources.IsValid()) return 3;
+  TheApp().SetResourceModule(resources.Get());
 
   int result = 2;
   for (const ShotWindow& window : kWindows) {
     if (std::string(argv[1]) == window.name) result = window.show(model, argv[2], argv[3]);
   }
   TheApp().SetResourceModule(nullptr);
-  ::FreeLibrary(resources);
   return result;
 }

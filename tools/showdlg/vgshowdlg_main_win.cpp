@@ -28,13 +28,13 @@ constexpr UINT_PTR kCloseTimer = 1;
 const char kPrinter[] = "VP-100";
 
 struct Sample {
-  HMODULE library = nullptr;
+  HMODULE library = nullptr;  // borrowed: the program's entry owns it
   CNtfyListCtrl notify;
   CMonIconListCtrl icons;
-  HBITMAP picture = nullptr;
-  HICON overlay = nullptr;
-  HFONT heading = nullptr;
-  HBITMAP preview = nullptr;
+  ScopedBitmap picture;
+  ScopedIcon overlay;
+  ScopedFont heading;
+  ScopedBitmap preview;
   WNDPROC pictureProc = nullptr;
 };
 Sample g_sample;
@@ -47,20 +47,21 @@ std::string Text(UINT id) {
 
 // The printer picture with its overlay, painted as the status window's picture control does.
 LRESULT CALLBACK PictureProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
-  if (message == WM_PAINT && g_sample.picture) {
-    PAINTSTRUCT paint;
-    HDC dc = ::BeginPaint(window, &paint);
+  if (message == WM_PAINT && g_sample.picture.IsValid()) {
+    const ScopedPaint paint(window);
+    HDC dc = paint.Get();
     BITMAP info = {};
-    ::GetObjectA(g_sample.picture, sizeof info, &info);
+    ::GetObjectA(g_sample.picture.Get(), sizeof info, &info);
     ::SetWindowPos(window, nullptr, 0, 0, info.bmWidth, info.bmHeight,
                    SWP_NOMOVE | SWP_NOZORDER | SWP_NOACTIVATE);
-    HDC memory = ::CreateCompatibleDC(dc);
-    HGDIOBJ old = ::SelectObject(memory, g_sample.picture);
-    ::BitBlt(dc, 0, 0, info.bmWidth, info.bmHeight, memory, 0, 0, SRCCOPY);
-    ::SelectObject(memory, old);
-    ::DeleteDC(memory);
-    if (g_sample.overlay) ::DrawIconEx(dc, 0, 0, g_sample.overlay, 0, 0, 0, nullptr, DI_NORMAL);
-    ::EndPaint(window, &paint);
+    const ScopedCreatedDC memory(::CreateCompatibleDC(dc));
+    {
+      const ScopedSelectObject select(memory.Get(), g_sample.picture.Get());
+      ::BitBlt(dc, 0, 0, info.bmWidth, info.bmHeight, memory.Get(), 0, 0, SRCCOPY);
+    }
+    if (g_sample.overlay.IsValid()) {
+      ::DrawIconEx(dc, 0, 0, g_sample.overlay.Get(), 0, 0, 0, nullptr, DI_NORMAL);
+    }
     return 0;
   }
   return ::CallWindowProcA(g_sample.pictureProc, window, message, wParam, lParam);
@@ -73,25 +74,27 @@ void SetTitle(HWND dialog, UINT titleId) {
 void FillStatusWindow(HWND dialog) {
   SetTitle(dialog, IDS_APP_TITLE);
   HMODULE res = g_sample.library;
-  g_sample.picture = static_cast<HBITMAP>(
-      ::LoadImageA(res, MAKEINTRESOURCEA(IDB_PRINTER_RED), IMAGE_BITMAP, 0, 0, 0));
-  g_sample.overlay = static_cast<HICON>(
-      ::LoadImageA(res, MAKEINTRESOURCEA(IDI_OVERLAY_ATTENTION), IMAGE_ICON, 75, 60, 0));
+  g_sample.picture.Reset(static_cast<HBITMAP>(
+      ::LoadImageA(res, MAKEINTRESOURCEA(IDB_PRINTER_RED), IMAGE_BITMAP, 0, 0, 0)));
+  g_sample.overlay.Reset(static_cast<HICON>(
+      ::LoadImageA(res, MAKEINTRESOURCEA(IDI_OVERLAY_ATTENTION), IMAGE_ICON, 75, 60, 0)));
   HWND picture = ::GetDlgItem(dialog, IDC_STATUS_PICTURE);
   g_sample.pictureProc = reinterpret_cast<WNDPROC>(
       ::SetWindowLongPtrA(picture, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(&PictureProc)));
-  ::SendDlgItemMessageA(dialog, IDC_STATUS_ICON, STM_SETICON,
-                        reinterpret_cast<WPARAM>(::LoadIconA(res, MAKEINTRESOURCEA(762))), 0);
+  ::SendDlgItemMessageA(
+      dialog, IDC_STATUS_ICON, STM_SETICON,
+      reinterpret_cast<WPARAM>(::LoadIconA(res, MAKEINTRESOURCEA(IDI_STATUS_PAPER_JAM))), 0);
   // The heading in 12 pt, as the view sets it.
   HWND message = ::GetDlgItem(dialog, IDC_STATUS_MESSAGE);
   LOGFONTA font = {};
   ::GetObjectA(reinterpret_cast<HFONT>(::SendMessageA(message, WM_GETFONT, 0, 0)), sizeof font,
                &font);
-  HDC dc = ::GetDC(message);
-  font.lfHeight = -::MulDiv(12, ::GetDeviceCaps(dc, LOGPIXELSY), 72);
-  ::ReleaseDC(message, dc);
-  g_sample.heading = ::CreateFontIndirectA(&font);
-  ::SendMessageA(message, WM_SETFONT, reinterpret_cast<WPARAM>(g_sample.heading), FALSE);
+  {
+    const ScopedWindowDC dc(message);
+    font.lfHeight = -::MulDiv(12, ::GetDeviceCaps(dc.Get(), LOGPIXELSY), 72);
+  }
+  g_sample.heading.Reset(::CreateFontIndirectA(&font));
+  ::SendMessageA(message, WM_SETFONT, reinterpret_cast<WPARAM>(g_sample.heading.Get()), FALSE);
   ::SetWindowTextA(message, Text(IDS_STATUS_PAPER_JAM).c_str());
   ::SetDlgItemTextA(dialog, IDC_STATUS_LINE, Text(IDS_STATUS_PAPER_JAM_TEXT).c_str());
   for (int id : {IDC_STATUS_HELP, IDC_STATUS_HELP_NOTE}) {
@@ -124,10 +127,10 @@ void FillPreferences(HWND dialog) {
                                                                 IMAGE_ICON, 16, 16, 0)),
                           0);
   }
-  g_sample.preview = static_cast<HBITMAP>(
-      ::LoadImageA(res, MAKEINTRESOURCEA(IDB_TRAY_PREVIEW_FIRST), IMAGE_BITMAP, 0, 0, 0));
+  g_sample.preview.Reset(static_cast<HBITMAP>(
+      ::LoadImageA(res, MAKEINTRESOURCEA(IDB_TRAY_PREVIEW_FIRST), IMAGE_BITMAP, 0, 0, 0)));
   ::SendDlgItemMessageA(dialog, IDC_TRAY_PREVIEW, STM_SETIMAGE, IMAGE_BITMAP,
-                        reinterpret_cast<LPARAM>(g_sample.preview));
+                        reinterpret_cast<LPARAM>(g_sample.preview.Get()));
 }
 
 // The lists' notifications go to their controls, as in the preferences.
@@ -237,9 +240,9 @@ int WINAPI WinMain(HINSTANCE, HINSTANCE, LPSTR, int) {
       ::DispatchMessageA(&msg);
     }
   }
-  if (g_sample.heading) ::DeleteObject(g_sample.heading);
-  if (g_sample.picture) ::DeleteObject(g_sample.picture);
-  if (g_sample.preview) ::DeleteObject(g_sample.preview);
-  if (g_sample.overlay) ::DestroyIcon(g_sample.overlay);
+  g_sample.heading.Close();
+  g_sample.picture.Close();
+  g_sample.preview.Close();
+  g_sample.overlay.Close();
   return 0;
 }

@@ -3,6 +3,7 @@
 #include <vector>
 
 #include "common/install_profile_win.h"
+#include "common/registry_keys.h"
 #include "common/registry_win.h"
 #include "common/target_keys_win.h"
 #include "printer/status_info_win.h"
@@ -21,8 +22,8 @@ IconLook ReadIconLook(const IconPrinter& printer, HMODULE resources) {
       static_cast<int>(key.GetDWordValue("TrayIconSelected", 0)));
 
   const int forced = vgicon::ForcedStatusOf(GetComStatus(key));
-  const std::vector<BYTE> reply = key.GetBinary("Status");
-  const DWORD channel = key.GetDWordValue("Channel", 0);
+  const std::vector<BYTE> reply = key.GetBinary(vgreg::kTargetStatus);
+  const DWORD channel = key.GetDWordValue(vgreg::kTargetChannel, 0);
   if (forced == 0 && reply.empty()) return look;
 
   char profile[kInstallPathSize] = {};

@@ -36,8 +36,7 @@ std::string MenuText(HMODULE resources, UINT id, const char* fallback) {
 CTrayIcons::CTrayIcons() = default;
 
 CTrayIcons::~CTrayIcons() {
-  RemoveAll();
-  if (m_hWnd != nullptr) ::DestroyWindow(m_hWnd);
+  RemoveAll();  // the window goes with its owner, after the icons that name it
 }
 
 bool CTrayIcons::Create(HINSTANCE instance) {
@@ -46,12 +45,14 @@ bool CTrayIcons::Create(HINSTANCE instance) {
   windowClass.hInstance = instance;
   windowClass.lpszClassName = kClassName;
   ::RegisterClassA(&windowClass);
-  m_hWnd = ::CreateWindowExA(0, kClassName, "KORVA Vigil 3 tray icons", WS_POPUP, 0, 0, 0, 0,
-                             nullptr, nullptr, instance, this);
-  if (m_hWnd == nullptr) return false;
+  // The window procedure takes the window into its owner as it is made.
+  if (::CreateWindowExA(0, kClassName, "KORVA Vigil 3 tray icons", WS_POPUP, 0, 0, 0, 0, nullptr,
+                        nullptr, instance, this) == nullptr) {
+    return false;
+  }
   // A shell that starts again (or late, at log-on) announces itself: the icons go back.
   m_nTaskbarCreated = ::RegisterWindowMessageA("TaskbarCreated");
-  ::SetTimer(m_hWnd, kRefreshTimer, kRefreshMs, nullptr);
+  ::SetTimer(m_window.Get(), kRefreshTimer, kRefreshMs, nullptr);
   return true;
 }
 
@@ -109,12 +110,10 @@ void CTrayIcons::Apply(const CVglParam& request) {
     }
     Refresh(*m_printers[index]);
   }
-  if (m_printers.empty() && m_hWnd != nullptr) {
+  if (m_printers.empty() && m_window.IsValid()) {
     // The last icon has gone: so does the window, at once, so that the next start finds no
     // instance and becomes one itself.
-    HWND window = m_hWnd;
-    m_hWnd = nullptr;
-    ::DestroyWindow(window);
+    ::DestroyWindow(m_window.Take());
     ::PostQuitMessage(0);
   }
 }
@@ -135,7 +134,7 @@ void CTrayIcons::Refresh(Printer& printer) {
   }
   NOTIFYICONDATAA data = {};
   data.cbSize = NotifyDataSize();
-  data.hWnd = m_hWnd;
+  data.hWnd = m_window.Get();
   data.uID = printer.id;
   data.uFlags = NIF_ICON | NIF_TIP | NIF_MESSAGE;
   data.uCallbackMessage = kCallbackMessage;
@@ -154,7 +153,7 @@ void CTrayIcons::Remove(size_t index) {
   if (printer.shown) {
     NOTIFYICONDATAA data = {};
     data.cbSize = NotifyDataSize();
-    data.hWnd = m_hWnd;
+    data.hWnd = m_window.Get();
     data.uID = printer.id;
     ::Shell_NotifyIconA(NIM_DELETE, &data);
   }
@@ -215,11 +214,11 @@ void CTrayIcons::OnIcon(Printer& printer, UINT mouseMessage) {
   POINT cursor = {};
   ::GetCursorPos(&cursor);
   // The menu closes on a click elsewhere only while its owner is in front.
-  ::SetForegroundWindow(m_hWnd);
+  ::SetForegroundWindow(m_window.Get());
   const UINT id = printer.id;
   const BOOL command = ::TrackPopupMenu(menu.Get(), TPM_RETURNCMD | TPM_RIGHTBUTTON, cursor.x,
-                                        cursor.y, 0, m_hWnd, nullptr);
-  ::PostMessageA(m_hWnd, WM_NULL, 0, 0);
+                                        cursor.y, 0, m_window.Get(), nullptr);
+  ::PostMessageA(m_window.Get(), WM_NULL, 0, 0);
   Printer* chosen = Find(id);  // the menu's loop may have removed it
   if (chosen == nullptr) return;
   switch (command) {
@@ -243,7 +242,7 @@ void CTrayIcons::OnIcon(Printer& printer, UINT mouseMessage) {
 }
 
 LRESULT CTrayIcons::OnMessage(UINT message, WPARAM wParam, LPARAM lParam) {
-  HWND hwnd = m_hWnd;
+  HWND hwnd = m_window.Get();
   if (message == WM_COPYDATA) {
     const auto* data = reinterpret_cast<const COPYDATASTRUCT*>(lParam);
     if (data == nullptr || data->dwData != kRequestTag || data->lpData == nullptr) return FALSE;
@@ -289,12 +288,16 @@ LRESULT CALLBACK CTrayIcons::WindowProc(HWND hwnd, UINT message, WPARAM wParam, 
       auto* create = reinterpret_cast<CREATESTRUCTA*>(lParam);
       auto* self = static_cast<CTrayIcons*>(create->lpCreateParams);
       ::SetWindowLongPtrA(hwnd, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(self));
-      self->m_hWnd = hwnd;
+      self->m_window.Reset(hwnd);
     }
     auto* self = reinterpret_cast<CTrayIcons*>(::GetWindowLongPtrA(hwnd, GWLP_USERDATA));
-    if (self == nullptr || self->m_hWnd != hwnd) return ::DefWindowProcA(hwnd, message, wParam, lParam);
+    if (self == nullptr || self->m_window.Get() != hwnd) {
+      return ::DefWindowProcA(hwnd, message, wParam, lParam);
+    }
     if (message == WM_NCDESTROY) {
       ::SetWindowLongPtrA(hwnd, GWLP_USERDATA, 0);
+      // Gone: the owner lets go without destroying it again.
+      (void)self->m_window.Take();
       return ::DefWindowProcA(hwnd, message, wParam, lParam);
     }
     return self->OnMessage(message, wParam, lParam);

@@ -30,7 +30,7 @@ class CTrayIcons {
 
   // Makes the window; false when it cannot be made.
   bool Create(HINSTANCE instance);
-  HWND Window() const { return m_hWnd; }
+  HWND Window() const { return m_window.Get(); }
   // Shows, refreshes or removes the printer's icon. The window goes with the last icon.
   void Apply(const CVglParam& request);
   size_t Count() const { return m_printers.size(); }
@@ -59,7 +59,7 @@ class CTrayIcons {
   void OpenWindowOf(const Printer& printer, bool preferences);
   HMODULE ResourcesOf(const IconPrinter& printer);
 
-  HWND m_hWnd = nullptr;
+  ScopedWindow m_window;
   UINT m_nTaskbarCreated = 0;
   UINT m_nNextId = 1;
   std::vector<std::unique_ptr<Printer>> m_printers;

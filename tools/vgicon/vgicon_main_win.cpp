@@ -15,7 +15,7 @@
 #include "common/vgl_param.h"
 #include "common/win.h"
 #include "printer/vgprn_app_win.h"
-#include "printer/vgprn_exports.h"
+#include "common/vgprn_exports.h"
 #include "tools/vgicon/icon_rules.h"
 #include "tools/vgicon/tray_icons_win.h"
 

@@ -21,12 +21,12 @@
 #include "common/install_profile_win.h"
 #include "common/instance_names.h"
 #include "common/map_records_win.h"
+#include "common/param_block.h"
 #include "common/unique_handle.h"
 #include "common/vgl_param.h"
+#include "common/vgprn_exports.h"
 #include "common/win.h"
 #include "common/window_messages.h"
-#include "monitor/param_block.h"
-#include "printer/vgprn_exports.h"
 #include "tools/vgpop/popup_requests.h"
 
 namespace {

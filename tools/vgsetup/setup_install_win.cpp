@@ -6,6 +6,7 @@
 #include <utility>
 #include <vector>
 
+#include "common/registry_keys.h"
 #include "common/text_util.h"
 #include "common/win.h"
 #include "tools/vgsetup/setup_files_win.h"
@@ -224,13 +225,10 @@ int WriteKeys(const InstallJob& job,
   const std::string driverKey = DriverKeyPath(s.driverName);
   const std::string profilePath = JoinPath(s.installDir, s.profileName);
   std::vector<std::pair<std::string, std::string>> values = {
-      {"Profile", profilePath},
-      {"InstallPath", s.installDir},
-      {"ModelID", job.options.model},
-      {"Type", s.type},
-      {"QVAPI32", s.libraryName},
-      {"LocalMonitoringTimer", s.localTimer},
-      {"NetworkMonitoringTimer", s.networkTimer},
+      {vgreg::kDriverProfile, profilePath},         {vgreg::kDriverInstallPath, s.installDir},
+      {vgreg::kDriverModelId, job.options.model},   {vgreg::kDriverType, s.type},
+      {vgreg::kDriverQvapi32, s.libraryName},       {vgreg::kDriverLocalTimer, s.localTimer},
+      {vgreg::kDriverNetworkTimer, s.networkTimer},
   };
   std::string error;
   for (const auto& [name, path] : programs) {
@@ -344,8 +342,9 @@ int InstallPrinter(const InstallJob& job, InstallRecord* record) {
   }
 
   const std::string& library = job.settings.libraryName;
-  if (!SetPrinterString(o.printer, kLibraryDataName, library, &error)) return Fail(error);
-  Ok(std::string("printer data ") + kLibraryDataName + " = " + library);
+  if (!SetPrinterString(o.printer, vgreg::kQvapiLibraryDataName, library, &error))
+    return Fail(error);
+  Ok(std::string("printer data ") + vgreg::kQvapiLibraryDataName + " = " + library);
 
   // The status library looks for the bidirectional library beside the driver's data file.
   std::string dataFile;
@@ -423,11 +422,11 @@ int RunUninstall(const SetupOptions& options) {
                   Quoted(printer.driver) + " has no Driver key); nothing removed");
     }
     record.driver = printer.driver;
-    record.model = ReadString(driverKey, "ModelID");
+    record.model = ReadString(driverKey, vgreg::kDriverModelId);
     record.port = printer.port;
   }
   if (record.installDir.empty()) {
-    record.installDir = ReadString(DriverKeyPath(record.driver), "InstallPath");
+    record.installDir = ReadString(DriverKeyPath(record.driver), vgreg::kDriverInstallPath);
   }
 
   std::string error;

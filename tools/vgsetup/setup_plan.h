@@ -6,6 +6,7 @@
 #include <string_view>
 #include <vector>
 
+#include "common/registry_keys.h"
 #include "tools/vgsetup/setup_options.h"
 
 namespace vgsetup {
@@ -40,7 +41,7 @@ struct ProfileValues {
   std::vector<std::string> helpFiles;       // "HelpFile"
 };
 
-constexpr std::string_view kDefaultType = "QOLT";
+constexpr std::string_view kDefaultType = vgreg::kDriverTypeLine;
 constexpr std::string_view kDefaultLibrary = "qvsim.dll";
 constexpr std::string_view kDefaultLocalTimer = "10";
 constexpr std::string_view kDefaultNetworkTimer = "30";
@@ -120,8 +121,8 @@ std::vector<std::string> MergeNames(const std::vector<std::string>& first,
 // The machine-wide switches of common errors (REG_DWORD values under HKLM
 // "software\KORVA\VGL3\VGLCommon"). The monitor stops at once unless every one is present
 // and 0, so an installation writes the missing ones as 0 and never touches present ones.
-inline constexpr std::string_view kCommonSwitches[] = {"RST_FREPLACE", "ERR_QVAPIINUSE",
-                                                       "ERR_OTHERS"};
+inline constexpr std::string_view kCommonSwitches[] = {
+    vgreg::kCommonFileReplaced, vgreg::kCommonQvapiInUse, vgreg::kCommonOtherError};
 
 // The switches that are not among the existing values, in their order above.
 std::vector<std::string> SwitchesToCreate(const std::vector<std::string>& existing);

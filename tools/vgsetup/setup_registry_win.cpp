@@ -1,5 +1,6 @@
 #include "tools/vgsetup/setup_registry_win.h"
 
+#include "common/registry_keys.h"
 #include "common/registry_win.h"
 #include "common/text_util.h"
 #include "common/win.h"
@@ -139,7 +140,7 @@ std::vector<std::string> OtherDriverKeyModels(const std::string& excludedDriver)
     const std::string driver = root.EnumKey(i);
     if (driver.empty()) break;
     if (vgtext::EqualsNoCase(driver, excludedDriver)) continue;
-    const std::string model = ReadString(DriverKeyPath(driver), "ModelID");
+    const std::string model = ReadString(DriverKeyPath(driver), vgreg::kDriverModelId);
     if (!model.empty()) models.push_back(model);
   }
   return models;

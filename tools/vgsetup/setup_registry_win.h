@@ -5,17 +5,18 @@
 #include <utility>
 #include <vector>
 
+#include "common/registry_keys.h"
 #include "tools/vgsetup/setup_plan.h"
 
 namespace vgsetup {
 
-constexpr char kProductKey[] = "software\\KORVA\\VGL3";
-constexpr char kDriverRootKey[] = "software\\KORVA\\VGL3\\Driver";
-constexpr char kProfileKey[] = "software\\KORVA\\VGL3\\Profile";
+using vgreg::kDriverRootKey;
+using vgreg::kProductKey;
+using vgreg::kProfileKey;
 // One value per installed printer, named by the printer, holding its InstallRecord.
 constexpr char kSetupKey[] = "software\\KORVA\\VGL3\\Setup";
 // The machine-wide switches of common errors (kCommonSwitches).
-constexpr char kCommonKey[] = "software\\KORVA\\VGL3\\VGLCommon";
+using vgreg::kCommonKey;
 
 // The bidirectional library's installation: "InstallDir" names the folder of its set-up
 // program, which the preferences start to switch the network agent.

@@ -1,5 +1,6 @@
 #include "tools/vgsetup/setup_spooler_win.h"
 
+#include "common/spooler_printer_win.h"
 #include "common/text_util.h"
 #include "common/unique_handle.h"
 #include "common/win.h"
@@ -220,21 +221,11 @@ bool AddPrinterOnPort(const std::string& printer, const std::string& driver,
 }
 
 bool SetPrinterPort(const std::string& printer, const std::string& port, std::string* error) {
-  ScopedPrinter handle;
-  if (OpenPrinterFor(printer, PRINTER_ALL_ACCESS, &handle)) {
-    DWORD count = 0;
-    std::vector<BYTE> buffer = QueryBuffer(
-        [&handle](BYTE* data, DWORD size, DWORD* needed, DWORD* returned) {
-          *returned = 1;
-          return ::GetPrinterA(handle.Get(), 2, data, size, needed);
-        },
-        &count);
-    if (!buffer.empty()) {
-      auto* info = reinterpret_cast<PRINTER_INFO_2A*>(buffer.data());
-      info->pPortName = const_cast<char*>(port.c_str());
-      info->pSecurityDescriptor = nullptr;  // leave the printer's security as it is
-      if (::SetPrinterA(handle.Get(), 2, buffer.data(), 0)) return true;
-    }
+  SpoolerPrinter spooler(printer.c_str(), PRINTER_ALL_ACCESS);
+  if (PRINTER_INFO_2A* info = spooler.MutableInfo()) {
+    info->pPortName = const_cast<char*>(port.c_str());
+    info->pSecurityDescriptor = nullptr;  // leave the printer's security as it is
+    if (::SetPrinterA(spooler.Handle(), 2, reinterpret_cast<BYTE*>(info), 0)) return true;
   }
   if (error)
     *error =

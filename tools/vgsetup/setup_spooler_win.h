@@ -3,12 +3,10 @@
 #include <string>
 #include <vector>
 
+#include "common/registry_keys.h"
 #include "tools/vgsetup/setup_plan.h"
 
 namespace vgsetup {
-
-// The printer-data value that names the bidirectional library of a printer.
-constexpr char kLibraryDataName[] = "QVAPIB6Namex86";
 
 // The folder from which the spooler takes the files of a new driver, and the folder of the
 // current driver version below it, where the installed driver files end up.

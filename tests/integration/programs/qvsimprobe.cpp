@@ -5,9 +5,9 @@
 #include <cstdlib>
 #include <string>
 
+#include "common/qvapi.h"
 #include "common/system_library_win.h"
 #include "common/unique_handle.h"
-#include "printer/qvapi.h"
 
 namespace {
 

@@ -2,6 +2,9 @@
 #include <gtest/gtest.h>
 
 #include <string>
+#include <vector>
+
+#include "common/process_start_win.h"
 
 #include "common/debug_log_win.h"
 #include "support/win_test_support.h"
@@ -68,6 +71,40 @@ TEST_F(MonitorLogTest, NtFiveAndLaterLogIntoCommonAppData) {
   EXPECT_EQ(lines[0].substr(21), "probe line");
   EXPECT_EQ(lines[1].substr(21), "probe pair : value");
   EXPECT_EQ(lines[2].substr(21), "probe number : -42");
+}
+
+// Monitors of several printers run at once and write the one file: no line may be lost where
+// two processes append at the same moment.
+TEST_F(MonitorLogTest, ProcessesWritingAtOnceLoseNoLine) {
+  vgtest::SetMonitorLog(true);
+  const std::string dir = vgtest::MakeTempDir("logburst");
+  constexpr int kProcesses = 6;
+  constexpr int kLines = 300;
+  std::vector<StartedProcess> probes(kProcesses);
+  for (int i = 0; i < kProcesses; ++i) {
+    ProcessStart start;
+    start.commandLine = "\"" + vgtest::BinDir() + "\\vglogprobe.exe\" mon \"" + dir + "\\" +
+                        std::to_string(i) + ".txt\" " + std::to_string(kLines);
+    ASSERT_TRUE(probes[i].Start(start));
+  }
+  for (int i = 0; i < kProcesses; ++i) {
+    ASSERT_TRUE(probes[i].Wait(120000));
+    ASSERT_EQ(probes[i].ExitCode(), 0u);
+  }
+  for (int i = 0; i < kProcesses; ++i) {
+    const std::string text = vgtest::ReadFile(dir + "\\" + std::to_string(i) + ".txt");
+    const size_t newline = text.find('\n');
+    ASSERT_NE(newline, std::string::npos);
+    const std::string path = text.substr(0, newline);
+    const size_t offset = std::stoul(text.substr(newline + 1));
+    // The lines of one process, in order: three of the probe and its numbered burst.
+    auto lines = LogLinesOf(path, probes[i].Id(), 8, offset);
+    ASSERT_EQ(lines.size(), 3u + kLines) << "process " << i;
+    for (int n = 0; n < kLines; ++n) {
+      ASSERT_EQ(lines[3 + n].substr(21), "probe burst : " + std::to_string(n)) << "process " << i;
+    }
+  }
+  vgtest::RemoveTree(dir);
 }
 
 TEST_F(MonitorLogTest, NtFourLogsIntoTheTemporaryFolder) {

@@ -4,6 +4,7 @@
 #include <string>
 
 #include "common/kv_open_printer_win.h"
+#include "common/spooler_printer_win.h"
 #include "common/unique_handle.h"
 #include "support/test_printer.h"
 

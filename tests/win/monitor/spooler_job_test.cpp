@@ -6,6 +6,7 @@
 #include <string>
 #include <vector>
 
+#include "common/spooler_printer_win.h"
 #include "monitor/spooler_access_win.h"
 #include "monitor/spooler_job_win.h"
 #include "support/test_printer.h"
@@ -54,11 +55,9 @@ class StandInSpooler : public SpoolerAccess {
 
  private:
   static std::string NameOf(HANDLE printer) {
-    DWORD needed = 0;
-    ::GetPrinterA(printer, 2, nullptr, 0, &needed);
-    std::vector<BYTE> info(needed + 1);
-    if (!::GetPrinterA(printer, 2, info.data(), needed, &needed)) return "";
-    const char* name = reinterpret_cast<PRINTER_INFO_2A*>(info.data())->pPrinterName;
+    const std::vector<BYTE> info = QueryPrinterInfo2(printer);
+    if (info.empty()) return "";
+    const char* name = reinterpret_cast<const PRINTER_INFO_2A*>(info.data())->pPrinterName;
     return name ? name : "";
   }
 };

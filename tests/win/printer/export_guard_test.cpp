@@ -5,8 +5,8 @@
 #include <string>
 
 #include "common/debug_log_win.h"
+#include "common/vgprn_exports.h"
 #include "printer/test_app_instance.h"
-#include "printer/vgprn_exports.h"
 #include "support/win_test_support.h"
 
 namespace {

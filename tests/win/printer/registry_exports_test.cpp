@@ -6,9 +6,9 @@
 
 #include "common/system_library_win.h"
 #include "common/target_keys_win.h"
+#include "common/vgprn_exports.h"
 #include "printer/base_info_win.h"
 #include "printer/vgprn_app_win.h"
-#include "printer/vgprn_exports.h"
 #include "support/test_model.h"
 #include "support/test_target_keys.h"
 #include "support/win_test_support.h"

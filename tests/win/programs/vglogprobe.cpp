@@ -2,7 +2,11 @@
 // lines, and records the log path it chose and the file's size before its own lines into
 // the file named by its second argument ("path\noffset").
 //   vglogprobe mon|prn RESULTFILE
+// With a count, the monitor's variant writes that many numbered lines, for tests of several
+// processes writing at once:
+//   vglogprobe mon RESULTFILE COUNT
 #include <cstdio>
+#include <cstdlib>
 #include <cstring>
 #include <string>
 
@@ -29,6 +33,8 @@ int main(int argc, char** argv) {
     VgLogWrite("probe line");
     VgLogWrite("probe pair", "value");
     VgLogWrite("probe number", -42L);
+    const long count = argc > 3 ? std::atol(argv[3]) : 0;
+    for (long i = 0; i < count; ++i) VgLogWrite("probe burst", i);
     VgLogEnd();
   } else {
     VgTraceEnable(VgTraceReadSwitch());

@@ -23,8 +23,7 @@ enum class PopupProgram { kRecorder, kReal };
 class InstalledPrinter {
  public:
   InstalledPrinter(const std::string& hint, const std::vector<ProfileSetting>& settings,
-                   const std::string& port = "LPT1:",
-                   PopupProgram popup = PopupProgram::kRecorder);
+                   const std::string& port = "LPT1:", PopupProgram popup = PopupProgram::kRecorder);
   ~InstalledPrinter();
   InstalledPrinter(const InstalledPrinter&) = delete;
   InstalledPrinter& operator=(const InstalledPrinter&) = delete;

@@ -1,5 +1,6 @@
 #include "support/process_output.h"
 
+#include "common/process_start_win.h"
 #include "common/unique_handle.h"
 #include "support/win_test_support.h"
 
@@ -32,45 +33,37 @@ CapturedRun RunCaptured(const std::string& exe, const std::string& arguments, DW
   ScopedHandle input(::CreateFileA("NUL", GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE,
                                    &inherit, OPEN_EXISTING, 0, nullptr));
 
-  const std::string path = BinDir() + "\\" + exe;
-  std::string commandLine = QuoteArgument(path) + " " + arguments;
-  STARTUPINFOA startup = {};
-  startup.cb = sizeof startup;
-  startup.dwFlags = STARTF_USESTDHANDLES;
-  startup.hStdInput = input.Get();
-  startup.hStdOutput = writeEnd.Get();
-  startup.hStdError = writeEnd.Get();
-  PROCESS_INFORMATION info = {};
-  const DWORD start = ::GetTickCount();
-  if (!::CreateProcessA(path.c_str(), &commandLine[0], nullptr, nullptr, TRUE, 0, nullptr, nullptr,
-                        &startup, &info)) {
-    return run;
-  }
+  ProcessStart start;
+  start.program = BinDir() + "\\" + exe;
+  start.commandLine = QuoteArgument(start.program) + " " + arguments;
+  start.input = input.Get();
+  start.output = writeEnd.Get();
+  start.error = writeEnd.Get();
+  StartedProcess process;
+  const DWORD startTick = ::GetTickCount();
+  if (!process.Start(start)) return run;
   run.started = true;
-  ScopedHandle process(info.hProcess);
-  ScopedHandle thread(info.hThread);
   writeEnd.Close();  // the child holds the only write end now: its exit ends the pipe
 
   for (;;) {
     const bool open = Drain(readEnd.Get(), &run.output);
-    const bool ended = ::WaitForSingleObject(process.Get(), 0) == WAIT_OBJECT_0;
+    const bool ended = process.Wait(0);
     if (ended && !open) break;
     if (ended) {
       // The pipe may still deliver what was written just before the exit.
       Drain(readEnd.Get(), &run.output);
       break;
     }
-    if (::GetTickCount() - start >= timeoutMs) {
-      ::TerminateProcess(process.Get(), 99);
-      ::WaitForSingleObject(process.Get(), 5000);
-      run.elapsedMs = ::GetTickCount() - start;
+    if (::GetTickCount() - startTick >= timeoutMs) {
+      process.Terminate(kProcessTimedOutExitCode, 5000);
+      run.elapsedMs = ::GetTickCount() - startTick;
       return run;
     }
     ::Sleep(10);
   }
-  run.elapsedMs = ::GetTickCount() - start;
+  run.elapsedMs = ::GetTickCount() - startTick;
   run.finished = true;
-  ::GetExitCodeProcess(process.Get(), &run.exitCode);
+  run.exitCode = process.ExitCode();
   return run;
 }
 

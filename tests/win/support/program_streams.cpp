@@ -1,5 +1,6 @@
 #include "support/program_streams.h"
 
+#include "common/unique_handle.h"
 #include "support/process_output.h"
 
 namespace vgtest {
@@ -19,36 +20,19 @@ StreamsRun RunWithStreams(const std::string& exe, const std::string& arguments, 
   const std::string dir = MakeTempDir("capture");
   const std::string outPath = dir + "\\out.txt";
   const std::string errPath = dir + "\\err.txt";
-  HANDLE out = CreateCaptureFile(outPath);
-  HANDLE err = CreateCaptureFile(errPath);
-
-  const std::string path = exe.find('\\') == std::string::npos ? BinDir() + "\\" + exe : exe;
-  std::string commandLine = QuoteArgument(path) + " " + arguments;
-  STARTUPINFOA startup = {};
-  startup.cb = sizeof startup;
-  startup.dwFlags = STARTF_USESTDHANDLES;
-  startup.hStdInput = nullptr;
-  startup.hStdOutput = out;
-  startup.hStdError = err;
-  PROCESS_INFORMATION info = {};
-  if (out != INVALID_HANDLE_VALUE && err != INVALID_HANDLE_VALUE &&
-      ::CreateProcessA(path.c_str(), &commandLine[0], nullptr, nullptr, TRUE, CREATE_NO_WINDOW,
-                       nullptr, nullptr, &startup, &info)) {
-    ::CloseHandle(info.hThread);
-    run.process.started = true;
-    run.process.processId = info.dwProcessId;
-    if (::WaitForSingleObject(info.hProcess, timeoutMs) == WAIT_OBJECT_0) {
-      ::GetExitCodeProcess(info.hProcess, &run.process.exitCode);
-      run.process.finished = true;
-    } else {
-      ::TerminateProcess(info.hProcess, 99);
-      ::WaitForSingleObject(info.hProcess, 5000);
-      run.process.exitCode = STILL_ACTIVE;
+  {
+    ScopedHandle out(CreateCaptureFile(outPath));
+    ScopedHandle err(CreateCaptureFile(errPath));
+    if (out.IsValid() && err.IsValid()) {
+      ProcessStart start;
+      start.program = exe.find('\\') == std::string::npos ? BinDir() + "\\" + exe : exe;
+      start.commandLine = QuoteArgument(start.program) + " " + arguments;
+      start.output = out.Get();
+      start.error = err.Get();
+      start.noWindow = true;
+      run.process = RunProcess(start, timeoutMs);
     }
-    ::CloseHandle(info.hProcess);
   }
-  if (out != INVALID_HANDLE_VALUE) ::CloseHandle(out);
-  if (err != INVALID_HANDLE_VALUE) ::CloseHandle(err);
   run.out = ReadFile(outPath);
   run.err = ReadFile(errPath);
   RemoveTree(dir);

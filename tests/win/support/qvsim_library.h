@@ -4,8 +4,8 @@
 #include <string>
 #include <vector>
 
+#include "common/qvapi.h"
 #include "common/unique_handle.h"
-#include "printer/qvapi.h"
 
 namespace vgtest {
 

@@ -19,6 +19,7 @@ class TestPrinter {
   const std::wstring& Name() const { return name_; }
   // The name in the ANSI code page.
   std::string AnsiName() const;
+  const std::string& DriverName() const { return driver_; }
 
  private:
   std::wstring name_;

@@ -172,51 +172,30 @@ std::vector<std::string> LogLinesOf(const std::string& logPath, DWORD processId,
   return lines;
 }
 
-ChildProcess::~ChildProcess() {
-  if (process_) ::CloseHandle(process_);
+namespace {
+
+// A program of the bin folder (a bare name) or anywhere (a path), with its arguments.
+ProcessStart ProgramStart(const std::string& exe, const std::string& arguments) {
+  ProcessStart start;
+  start.program = exe.find('\\') == std::string::npos ? BinDir() + "\\" + exe : exe;
+  start.commandLine = "\"" + start.program + "\" " + arguments;
+  return start;
 }
 
+}  // namespace
+
 bool ChildProcess::Start(const std::string& exe, const std::string& arguments) {
-  std::string path = exe.find('\\') == std::string::npos ? BinDir() + "\\" + exe : exe;
-  std::string commandLine = "\"" + path + "\" " + arguments;
-  STARTUPINFOA startup = {};
-  startup.cb = sizeof startup;
-  PROCESS_INFORMATION info = {};
-  if (!::CreateProcessA(path.c_str(), &commandLine[0], nullptr, nullptr, FALSE, 0, nullptr,
-                        nullptr, &startup, &info)) {
-    return false;
-  }
-  ::CloseHandle(info.hThread);
-  process_ = info.hProcess;
-  processId_ = info.dwProcessId;
-  return true;
+  return process_.Start(ProgramStart(exe, arguments));
 }
 
 DWORD ChildProcess::Wait(DWORD timeoutMs) {
-  if (process_ == nullptr) return STILL_ACTIVE;
-  if (::WaitForSingleObject(process_, timeoutMs) != WAIT_OBJECT_0) return STILL_ACTIVE;
-  DWORD code = STILL_ACTIVE;
-  ::GetExitCodeProcess(process_, &code);
-  return code;
+  return process_.Wait(timeoutMs) ? process_.ExitCode() : STILL_ACTIVE;
 }
 
-void ChildProcess::Kill() {
-  if (process_ && ::WaitForSingleObject(process_, 0) != WAIT_OBJECT_0) {
-    ::TerminateProcess(process_, 99);
-    ::WaitForSingleObject(process_, 5000);
-  }
-}
+void ChildProcess::Kill() { process_.Terminate(kProcessTimedOutExitCode, 5000); }
 
 ProcessResult RunProgram(const std::string& exe, const std::string& arguments, DWORD timeoutMs) {
-  ProcessResult result;
-  ChildProcess child;
-  result.started = child.Start(exe, arguments);
-  if (!result.started) return result;
-  result.processId = child.Id();
-  result.exitCode = child.Wait(timeoutMs);
-  result.finished = result.exitCode != STILL_ACTIVE;
-  if (!result.finished) child.Kill();
-  return result;
+  return RunProcess(ProgramStart(exe, arguments), timeoutMs);
 }
 
 namespace {

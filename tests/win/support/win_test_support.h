@@ -4,6 +4,7 @@
 #include <string>
 #include <vector>
 
+#include "common/process_start_win.h"
 #include "common/win.h"
 
 namespace vgtest {
@@ -42,12 +43,9 @@ std::vector<std::string> LogLinesOf(const std::string& logPath, DWORD processId,
 // The size of a file now (0 when missing): the offset for LogLinesOf.
 size_t FileSize(const std::string& path);
 
-struct ProcessResult {
-  bool started = false;
-  bool finished = false;
-  DWORD exitCode = 0;
-  DWORD processId = 0;
-};
+// started, finished (within the time), exit code (STILL_ACTIVE when it did not finish),
+// process id.
+using ProcessResult = ProcessRun;
 
 // Starts a program of the bin folder with an argument text and waits up to timeoutMs.
 ProcessResult RunProgram(const std::string& exe, const std::string& arguments,
@@ -57,7 +55,6 @@ ProcessResult RunProgram(const std::string& exe, const std::string& arguments,
 class ChildProcess {
  public:
   ChildProcess() = default;
-  ~ChildProcess();
   ChildProcess(const ChildProcess&) = delete;
   ChildProcess& operator=(const ChildProcess&) = delete;
 
@@ -65,12 +62,11 @@ class ChildProcess {
   // Exit code, or STILL_ACTIVE when it did not end in time.
   DWORD Wait(DWORD timeoutMs);
   void Kill();
-  DWORD Id() const { return processId_; }
-  HANDLE Handle() const { return process_; }
+  DWORD Id() const { return process_.Id(); }
+  HANDLE Handle() const { return process_.Handle(); }
 
  private:
-  HANDLE process_ = nullptr;
-  DWORD processId_ = 0;
+  StartedProcess process_;
 };
 
 // The ids of the running processes that this process started whose program file is named

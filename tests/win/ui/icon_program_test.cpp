@@ -8,6 +8,8 @@
 #include <string>
 #include <vector>
 
+#include "common/process_start_win.h"
+#include "common/registry_keys.h"
 #include "common/target_keys_win.h"
 #include "common/unique_handle.h"
 #include "resources/vgres_ids.h"
@@ -62,15 +64,17 @@ class IconProgramTest : public ::testing::Test {
     CheckTargetRegKey(P().Name().c_str(), P().Port().c_str(), P().Model().c_str(), nullptr, path);
     const std::string key = vgtest::TargetKeyOf(P().Name());
     ASSERT_FALSE(key.empty());
-    HKEY handle = nullptr;
-    ASSERT_EQ(::RegOpenKeyExA(HKEY_CURRENT_USER, key.c_str(), 0, KEY_ALL_ACCESS, &handle), 0);
-    ::RegSetValueExA(handle, "Status", 0, REG_BINARY, reinterpret_cast<const BYTE*>(reply.data()),
-                     static_cast<DWORD>(reply.size()));
+    ScopedRegKey handle;
+    ASSERT_EQ(::RegOpenKeyExA(HKEY_CURRENT_USER, key.c_str(), 0, KEY_ALL_ACCESS, handle.Receive()),
+              0);
+    ::RegSetValueExA(handle.Get(), vgreg::kTargetStatus, 0, REG_BINARY,
+                     reinterpret_cast<const BYTE*>(reply.data()), static_cast<DWORD>(reply.size()));
     const DWORD channel = 0x10000005;
     const DWORD taken = 2;
-    ::RegSetValueExA(handle, "Channel", 0, REG_DWORD, reinterpret_cast<const BYTE*>(&channel), 4);
-    ::RegSetValueExA(handle, "ComStatus", 0, REG_DWORD, reinterpret_cast<const BYTE*>(&taken), 4);
-    ::RegCloseKey(handle);
+    ::RegSetValueExA(handle.Get(), vgreg::kTargetChannel, 0, REG_DWORD,
+                     reinterpret_cast<const BYTE*>(&channel), 4);
+    ::RegSetValueExA(handle.Get(), vgreg::kTargetComStatus, 0, REG_DWORD,
+                     reinterpret_cast<const BYTE*>(&taken), 4);
   }
   HANDLE IconProcess() {
     HWND window = nullptr;
@@ -89,17 +93,10 @@ std::unique_ptr<vgtest::InstalledPrinter> IconProgramTest::printer_;
 
 // Starts a command line as the shell starts a "Run" value at log-on.
 bool StartAsAtLogOn(const std::string& commandLine) {
-  std::string line = commandLine;
-  STARTUPINFOA startup = {};
-  startup.cb = sizeof startup;
-  PROCESS_INFORMATION process = {};
-  if (!::CreateProcessA(nullptr, &line[0], nullptr, nullptr, FALSE, 0, nullptr, nullptr, &startup,
-                        &process)) {
-    return false;
-  }
-  ::CloseHandle(process.hThread);
-  ::CloseHandle(process.hProcess);
-  return true;
+  // The system splits the line to find the program, as it does for a "Run" value.
+  ProcessStart start;
+  start.commandLine = commandLine;
+  return StartedProcess().Start(start);
 }
 
 TEST_F(IconProgramTest, LogOnRegistrationShowsThePrintersIconAndStatusUntilRemoved) {

@@ -5,7 +5,9 @@
 
 #include <gtest/gtest.h>
 
+#include "common/registry_keys.h"
 #include "common/target_keys_win.h"
+#include "common/unique_handle.h"
 #include "support/scoped_registry_value.h"
 #include "support/win_test_support.h"
 #include "ui/html_help_win.h"
@@ -80,27 +82,25 @@ std::map<std::string, std::string> KeySnapshot(HKEY root, const std::string& pat
 }
 
 std::string RunValue(const std::string& name) {
-  return GetString(HKEY_CURRENT_USER, kRunKeyPath, name.c_str());
+  return GetString(HKEY_CURRENT_USER, vgreg::kRunKey, name.c_str());
 }
 
 bool HasRunValue(const std::string& name) {
-  HKEY key = nullptr;
-  if (::RegOpenKeyExA(HKEY_CURRENT_USER, kRunKeyPath, 0, KEY_READ, &key) != ERROR_SUCCESS) {
+  ScopedRegKey key;
+  if (::RegOpenKeyExA(HKEY_CURRENT_USER, vgreg::kRunKey, 0, KEY_READ, key.Receive()) !=
+      ERROR_SUCCESS) {
     return false;
   }
-  const bool found =
-      ::RegQueryValueExA(key, name.c_str(), nullptr, nullptr, nullptr, nullptr) == ERROR_SUCCESS;
-  ::RegCloseKey(key);
-  return found;
+  return ::RegQueryValueExA(key.Get(), name.c_str(), nullptr, nullptr, nullptr, nullptr) ==
+         ERROR_SUCCESS;
 }
 
 void DeleteRunValue(const std::string& name) {
-  HKEY key = nullptr;
-  if (::RegOpenKeyExA(HKEY_CURRENT_USER, kRunKeyPath, 0, KEY_ALL_ACCESS, &key) != ERROR_SUCCESS) {
-    return;
+  ScopedRegKey key;
+  if (::RegOpenKeyExA(HKEY_CURRENT_USER, vgreg::kRunKey, 0, KEY_ALL_ACCESS, key.Receive()) ==
+      ERROR_SUCCESS) {
+    ::RegDeleteValueA(key.Get(), name.c_str());
   }
-  ::RegDeleteValueA(key, name.c_str());
-  ::RegCloseKey(key);
 }
 
 std::string PreferencesTitleOf(const std::string& name) {
@@ -116,7 +116,7 @@ bool IsChecked(HWND dialog, int id) {
 }
 
 IconProgramRecorder::IconProgramRecorder(const InstalledPrinter& printer)
-    : driverKey_("software\\KORVA\\VGL3\\Driver\\" + printer.Driver()),
+    : driverKey_(std::string(vgreg::kDriverKeyPrefix) + printer.Driver()),
       folder_(MakeTempDir("iconrec")) {
   saved_ = GetString(HKEY_LOCAL_MACHINE, driverKey_, "VG_ICN");
   SetString(HKEY_LOCAL_MACHINE, driverKey_, "VG_ICN", BinFile("vgpoprecorder.exe"));

@@ -12,8 +12,6 @@
 
 namespace vgtest {
 
-constexpr char kRunKeyPath[] = "software\\Microsoft\\Windows\\CurrentVersion\\Run";
-
 // The settings key of a printer (by its printer name, kind 0, or its port, kind 1), "" when
 // it has none.
 std::string TargetKeyOf(const std::string& name, int kind = 0);

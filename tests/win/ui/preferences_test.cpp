@@ -10,6 +10,7 @@
 #include <utility>
 #include <vector>
 
+#include "common/registry_keys.h"
 #include "common/unique_handle.h"
 #include "resources/vgres_ids.h"
 #include "support/installed_printer.h"
@@ -329,11 +330,11 @@ TEST_F(PreferencesTest, IconOffWithoutRegistrationChangesNothingButStillTellsThe
   const std::string key = Key();
   vgtest::SetDword(HKEY_CURRENT_USER, key, "TrayIconEnable", 0);
   vgtest::IconProgramRecorder recorder(P());
-  const auto runBefore = vgtest::KeySnapshot(HKEY_CURRENT_USER, vgtest::kRunKeyPath);
+  const auto runBefore = vgtest::KeySnapshot(HKEY_CURRENT_USER, vgreg::kRunKey);
   auto run = Open();
   ASSERT_NE(run->Window(), nullptr);
   ASSERT_EQ(run->Finish(IDOK), kPreferencesConfirmed);
-  EXPECT_EQ(vgtest::KeySnapshot(HKEY_CURRENT_USER, vgtest::kRunKeyPath), runBefore);
+  EXPECT_EQ(vgtest::KeySnapshot(HKEY_CURRENT_USER, vgreg::kRunKey), runBefore);
   ASSERT_TRUE(recorder.WaitForStarts(1));
   const std::string log = recorder.Log();
   EXPECT_NE(log.find("/P \"" + P().Name() + "\"|"), std::string::npos) << log;
@@ -357,11 +358,11 @@ TEST_F(PreferencesTest, PrinterKnownOnlyByItsPortIsRegisteredUnderThePort) {
 
 TEST_F(PreferencesTest, CancelRegistersAndStartsNothing) {
   vgtest::IconProgramRecorder recorder(P());
-  const auto runBefore = vgtest::KeySnapshot(HKEY_CURRENT_USER, vgtest::kRunKeyPath);
+  const auto runBefore = vgtest::KeySnapshot(HKEY_CURRENT_USER, vgreg::kRunKey);
   auto run = Open();
   ASSERT_NE(run->Window(), nullptr);
   EXPECT_EQ(run->Finish(IDCANCEL), kPreferencesCancelled);
-  EXPECT_EQ(vgtest::KeySnapshot(HKEY_CURRENT_USER, vgtest::kRunKeyPath), runBefore);
+  EXPECT_EQ(vgtest::KeySnapshot(HKEY_CURRENT_USER, vgreg::kRunKey), runBefore);
   // Closing the window is cancelling too.
   auto closed = Open();
   ASSERT_NE(closed->Window(), nullptr);
@@ -372,7 +373,7 @@ TEST_F(PreferencesTest, CancelRegistersAndStartsNothing) {
 }
 
 TEST_F(PreferencesTest, ChangedAgentPermissionRunsTheAgentSettingsProgramOnOk) {
-  const std::string driverKey = "software\\KORVA\\VGL3\\Driver\\" + P().Driver();
+  const std::string driverKey = std::string(vgreg::kDriverKeyPrefix) + P().Driver();
   std::string name = vgtest::UniqueName("agent") + ".exe";
   for (char& c : name) c = static_cast<char>(::tolower(static_cast<unsigned char>(c)));
   const std::string folder = vgtest::MakeTempDir("agentprog");
@@ -423,23 +424,23 @@ TEST_F(PreferencesTest, ChangedAgentPermissionRunsTheAgentSettingsProgramOnOk) {
 }
 
 TEST_F(PreferencesTest, PendingAgentStateIsReadAndAStaleOneDeleted) {
-  vgtest::ScopedRegistryValue state(HKEY_LOCAL_MACHINE, "software\\KORVA\\VGL3\\QOLTCommon",
+  vgtest::ScopedRegistryValue state(HKEY_LOCAL_MACHINE, vgreg::kQoltCommonKey,
                                     "AGENTST2");
-  vgtest::SetDword(HKEY_LOCAL_MACHINE, "software\\KORVA\\VGL3\\QOLTCommon", "AGENTST2", 1);
+  vgtest::SetDword(HKEY_LOCAL_MACHINE, vgreg::kQoltCommonKey, "AGENTST2", 1);
   auto run = Open();
   ASSERT_NE(run->Window(), nullptr);
   EXPECT_TRUE(IsChecked(run->Window(), IDC_AGENT_PENDING));
   EXPECT_FALSE(vgtest::ItemVisible(run->Window(), IDC_AGENT_PENDING)) << "hidden on NT";
   EXPECT_EQ(run->Finish(IDCANCEL), kPreferencesCancelled);
-  EXPECT_EQ(vgtest::GetDword(HKEY_LOCAL_MACHINE, "software\\KORVA\\VGL3\\QOLTCommon",
+  EXPECT_EQ(vgtest::GetDword(HKEY_LOCAL_MACHINE, vgreg::kQoltCommonKey,
                              "AGENTST2", 99),
             1u);
 
-  vgtest::SetDword(HKEY_LOCAL_MACHINE, "software\\KORVA\\VGL3\\QOLTCommon", "AGENTST2", 0);
+  vgtest::SetDword(HKEY_LOCAL_MACHINE, vgreg::kQoltCommonKey, "AGENTST2", 0);
   auto stale = Open();
   ASSERT_NE(stale->Window(), nullptr);
   EXPECT_FALSE(IsChecked(stale->Window(), IDC_AGENT_PENDING));
-  EXPECT_EQ(vgtest::GetDword(HKEY_LOCAL_MACHINE, "software\\KORVA\\VGL3\\QOLTCommon",
+  EXPECT_EQ(vgtest::GetDword(HKEY_LOCAL_MACHINE, vgreg::kQoltCommonKey,
                              "AGENTST2", 99),
             99u)
       << "a pending state of 0 is deleted";
@@ -466,7 +467,7 @@ TEST(PreferencesEntry, WithoutAnIconProgramNothingIsRegisteredOrStarted) {
   EXPECT_FALSE(vgtest::HasRunValue(printer));
   EXPECT_EQ(RunIconProgram(1, printer.c_str(), "no such driver", "LPT1:", "VP-100"), 0);
   // Switching off needs no program: a registration left behind goes.
-  vgtest::SetString(HKEY_CURRENT_USER, vgtest::kRunKeyPath, printer.c_str(), "x.exe /A \"y\"");
+  vgtest::SetString(HKEY_CURRENT_USER, vgreg::kRunKey, printer.c_str(), "x.exe /A \"y\"");
   EXPECT_EQ(RegisterStartup(0, printer.c_str(), "no such driver", "LPT1:", "VP-100"), 1);
   EXPECT_FALSE(vgtest::HasRunValue(printer));
 }

@@ -15,9 +15,9 @@
 #include "common/registry_win.h"
 #include "common/target_keys_win.h"
 #include "common/unique_handle.h"
+#include "common/vgprn_exports.h"
 #include "common/window_messages.h"
 #include "printer/vgprn_app_win.h"
-#include "printer/vgprn_exports.h"
 #include "resources/vgres_ids.h"
 #include "support/installed_printer.h"
 #include "support/scoped_registry_value.h"
@@ -257,6 +257,52 @@ TEST_F(StatusWindowTest, DetailWindowStaysOnAQuietStatusAndClosesByOk) {
   ASSERT_TRUE(view->Join());
   EXPECT_EQ(view->Result(), 0);
   EXPECT_EQ(LogCount("Detail.DoModal() : End"), 1);
+}
+
+// Any program may send the window a WM_COPYDATA of its own making, or its result messages
+// with numbers it made up: the window shows on, unchanged, and writes nothing.
+TEST_F(StatusWindowTest, StrangersMessagesChangeNothing) {
+  ASSERT_EQ(printer_->Ctl("reply", kReady).exitCode, 0u);
+  auto view = Start(2);
+  HWND window = view->WaitForWindow(Title());
+  ASSERT_NE(window, nullptr);
+  ASSERT_TRUE(
+      vgtest::WaitUntil([&] { return Message(window) == String(IDS_STATUS_READY); }, kWaitMs));
+  ASSERT_TRUE(WaitForResults(1));
+  // The worker is held by a printer that has nothing new to say.
+  ASSERT_EQ(printer_->Ctl("reply", "\"\"").exitCode, 0u);
+  ASSERT_TRUE(WaitForResults(1, "iStatusResult = 0"));
+  Registry key(HKEY_CURRENT_USER, keyPath_.c_str(), false, KEY_READ);
+  const std::vector<BYTE> statusBefore = key.GetBinary("Status");
+  const DWORD comBefore = key.GetDWordValue("ComStatus", 0xFFFFFFFF);
+
+  uint32_t seed = 17;
+  for (DWORD size : {0u, 1u, 40u, 41u, 600u, 70000u}) {
+    std::vector<uint8_t> bytes(size);
+    for (uint8_t& b : bytes) b = static_cast<uint8_t>((seed = seed * 1664525u + 1013904223u) >> 24);
+    COPYDATASTRUCT copy = {static_cast<ULONG_PTR>(seed), size,
+                           bytes.empty() ? nullptr : bytes.data()};
+    DWORD_PTR answer = 0;
+    ASSERT_TRUE(::SendMessageTimeoutA(window, WM_COPYDATA, 0, reinterpret_cast<LPARAM>(&copy),
+                                      SMTO_ABORTIFHUNG, 5000, &answer))
+        << "the window did not answer a block of " << size << " bytes";
+  }
+  // Result messages with made-up numbers count as results the window knows or as nothing.
+  for (UINT message : {WM_RESULT_DEVICEID_ERROR, WM_RESULT_CHANNEL_ERROR, WM_STATUS_READ}) {
+    for (WPARAM number : {static_cast<WPARAM>(0x7FFFFFFF), static_cast<WPARAM>(-1000)}) {
+      DWORD_PTR answer = 0;
+      ASSERT_TRUE(::SendMessageTimeoutA(window, message, number, static_cast<LPARAM>(seed),
+                                        SMTO_ABORTIFHUNG, 5000, &answer));
+    }
+  }
+  EXPECT_TRUE(::IsWindow(window));
+  EXPECT_FALSE(view->Done());
+  EXPECT_EQ(key.GetBinary("Status"), statusBefore);
+  EXPECT_EQ(key.GetDWordValue("ComStatus", 0xFFFFFFFF), comBefore);
+
+  vgtest::PressButton(window, IDOK);
+  ASSERT_TRUE(view->Join());
+  EXPECT_EQ(view->Result(), 0);
 }
 
 TEST_F(StatusWindowTest, SetUpOnlyShowsNothing) {

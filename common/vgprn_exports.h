@@ -1,6 +1,7 @@
 #pragma once
 // The C exports of vgprn.dll, with the C calling convention and undecorated names (listed in
-// vgprn.def). Callers in other processes bind them by name; these types are what they bind.
+// printer/vgprn.def). The monitor, the sibling programs, the tools and the tests load the
+// library and bind them by name; the pointer types below are what they bind, listed once.
 #include "common/win.h"
 
 extern "C" {
@@ -44,5 +45,8 @@ using PFN_PrStartView = int(__cdecl*)(int, const char*, const char*, const char*
                                       const char*, const char*);
 using PFN_PrSetRegDefaultValue = int(__cdecl*)(const char*, const char*, const char*,
                                                const char*, const char*);
-using PFN_PrStartPreference = int(__cdecl*)(const char*, const char*, const char*, const char*,
-                                            int, const char*);
+using PFN_PrSendPrinterData = decltype(&PrSendPrinterData);
+using PFN_PrGetPrinterData = decltype(&PrGetPrinterData);
+using PFN_PrReleasePrinterData = decltype(&PrReleasePrinterData);
+using PFN_PrReleaseRegistry = decltype(&PrReleaseRegistry);
+using PFN_PrStartPreference = decltype(&PrStartPreference);

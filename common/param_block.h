@@ -1,7 +1,8 @@
 #pragma once
 // ParamBlock: the byte block that hands a job to an open pop-up window (code 2) or to the
 // printer library at monitoring start (code 7). Little-endian; a 40-byte header, a directory
-// of 16 bytes per item, the extra bytes, then fixed item slots.
+// of 16 bytes per item, the extra bytes, then fixed item slots. The monitor builds it (hence
+// the namespace); the pop-up program and the printer library read it with the parser below.
 #include <cstddef>
 #include <cstdint>
 #include <optional>
@@ -58,17 +59,5 @@ struct ReceivedParamBlock {
 
 // The result points into bytes, which must outlive it.
 ReceivedParamBlock ParseParamBlock(const uint8_t* bytes, size_t size);
-
-// The arguments of the pop-up program: "/F "<file>" /S" when a parameter file was written,
-// else the length-prefixed /P, /O, /M options (and /J when a job id is given) and /S.
-// Nothing when they do not fit in 259 characters.
-std::optional<std::string> PopupArguments(std::string_view paramFile, std::string_view printer,
-                                          std::string_view port, std::string_view model,
-                                          std::string_view jobId);
-
-// The whole command line: the program path in quotes (so a path with blanks cannot start
-// another program), a blank, the arguments. Nothing when it exceeds 519 characters.
-std::optional<std::string> ProgramCommandLine(std::string_view program,
-                                              std::string_view arguments);
 
 }  // namespace vgmon
