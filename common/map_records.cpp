@@ -171,6 +171,22 @@ uint32_t MapRecordTable::Find(std::string_view name, int kind,
   return IsAlive(isWindow, window) ? window : 0;
 }
 
+std::vector<MapRecordEntry> MapRecordTable::TakenRecords() const {
+  std::vector<MapRecordEntry> records;
+  for (size_t i = 0; i < count_; ++i) {
+    const unsigned char first = Record(i)[0];
+    if (first == kEndMarker) break;
+    if (first == kFreeRecord) continue;
+    MapRecordEntry entry;
+    entry.name = std::string(NameOf(i));
+    entry.statusWindow = ReadSlot(i, nameSize_ + kStatusOffset);
+    entry.preferencesWindow = ReadSlot(i, nameSize_ + kPreferencesOffset);
+    entry.thirdWindow = ReadSlot(i, nameSize_ + kThirdOffset);
+    records.push_back(std::move(entry));
+  }
+  return records;
+}
+
 void MapRecordTable::Unregister(std::string_view name, int kind) {
   if (!IsStorableName(table_, name) || !IsValidKind(kind)) return;
   const size_t index = FindRecord(name);

@@ -8,6 +8,7 @@
 #include <functional>
 #include <string>
 #include <string_view>
+#include <vector>
 
 // The deliverable whose mapping names a caller uses. The two sets are separate tables: a
 // process sees only the records of its own set.
@@ -93,6 +94,14 @@ std::string_view MapKeyName(std::string_view printerName, std::string_view portN
 // beginning with the end marker's byte, and not longer than the name field.
 bool IsStorableName(MapTableKind table, std::string_view name);
 
+// A taken record as it stands: its name and its three slots.
+struct MapRecordEntry {
+  std::string name;
+  uint32_t statusWindow = 0;       // kinds 1 and 2
+  uint32_t preferencesWindow = 0;  // kind 0
+  uint32_t thirdWindow = 0;        // kind 3
+};
+
 // Whether a window handle read from a record still names a live window.
 using LiveWindowTest = std::function<bool(uint32_t window)>;
 
@@ -127,6 +136,9 @@ class MapRecordTable {
   void Unregister(std::string_view name, int kind);
 
   size_t RecordCount() const { return count_; }
+
+  // The taken records before the end marker, in table order.
+  std::vector<MapRecordEntry> TakenRecords() const;
 
  private:
   static constexpr size_t kNoRecord = static_cast<size_t>(-1);

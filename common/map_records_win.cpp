@@ -5,7 +5,7 @@
 #include <string_view>
 #include <utility>
 
-#include "common/debug_log_win.h"
+#include "common/named_lock_win.h"
 
 namespace {
 
@@ -13,40 +13,20 @@ using vgmap::MapRecordTable;
 using vgmap::MapTableKind;
 
 // Long enough for any real holder (a few bytes are read and written under the lock), short
-// enough that a hung holder does not keep a window from opening.
+// enough that a hung holder does not keep a window from opening. When it cannot be had the
+// operation goes on unlocked: the worst outcome is then the one of a table without a lock (two
+// records with one name, the first of which wins lookups), which is better than refusing to
+// show a window.
 constexpr DWORD kLockWaitMs = 3000;
 
-// Holds a table's named mutex, created by whichever process comes first. When it cannot be
-// had in time the operation goes on unlocked: the worst outcome is then the one of a table
-// without a lock (two records with one name, the first of which wins lookups), which is
-// better than refusing to show a window.
+// Holds the table's named mutex.
 class TableLock {
  public:
-  TableLock(MapNameSet set, MapTableKind table) {
-    const std::string name = vgmap::MapLockName(set, table);
-    mutex_.Reset(::CreateMutexA(nullptr, FALSE, name.c_str()));
-    if (!mutex_.IsValid()) {
-      // Created by a process whose default security grants us less than full access.
-      mutex_.Reset(::OpenMutexA(SYNCHRONIZE | MUTEX_MODIFY_STATE, FALSE, name.c_str()));
-    }
-    if (!mutex_.IsValid()) {
-      VgTrace("Window table lock unavailable: %s\n", name.c_str());
-      return;
-    }
-    const DWORD wait = ::WaitForSingleObject(mutex_.Get(), kLockWaitMs);
-    // An abandoned mutex is ours now; the records its holder left are checked like any others.
-    owned_ = wait == WAIT_OBJECT_0 || wait == WAIT_ABANDONED;
-    if (!owned_) VgTrace("Window table lock timed out: %s\n", name.c_str());
-  }
-  ~TableLock() {
-    if (owned_) ::ReleaseMutex(mutex_.Get());
-  }
-  TableLock(const TableLock&) = delete;
-  TableLock& operator=(const TableLock&) = delete;
+  TableLock(MapNameSet set, MapTableKind table)
+      : lock_(vgmap::MapLockName(set, table), kLockWaitMs) {}
 
  private:
-  ScopedHandle mutex_;
-  bool owned_ = false;
+  NamedLock lock_;
 };
 
 uint32_t ToRecordHandle(HWND window) {
@@ -69,6 +49,27 @@ ScopedMapView MapTable(HANDLE mapping, MapTableKind table) {
 
 unsigned char* Bytes(const ScopedMapView& view) { return static_cast<unsigned char*>(view.Get()); }
 
+// Creates or opens the table's mapping; the process that creates it makes the table empty.
+// The caller holds the table's lock. Null when the mapping or its view cannot be had; *noView
+// tells the two apart.
+ScopedHandle CreateTable(MapNameSet set, MapTableKind table, bool* noView) {
+  *noView = false;
+  const DWORD size = static_cast<DWORD>(vgmap::MapTableSize(table));
+  ScopedHandle section(::CreateFileMappingA(INVALID_HANDLE_VALUE, nullptr, PAGE_READWRITE, 0,
+                                            size, vgmap::MapFileName(set, table)));
+  if (!section.IsValid()) return section;
+  const bool created = ::GetLastError() != ERROR_ALREADY_EXISTS;
+  if (created) {
+    ScopedMapView view = MapTable(section.Get(), table);
+    if (!view.IsValid()) {
+      *noView = true;
+      return ScopedHandle();
+    }
+    MapRecordTable(table, Bytes(view), size).MarkEmpty();
+  }
+  return section;
+}
+
 }  // namespace
 
 int RegisterMapWindow(MapNameSet set, const char* printerName, const char* portName,
@@ -80,16 +81,13 @@ int RegisterMapWindow(MapNameSet set, const char* printerName, const char* portN
   if (!vgmap::IsStorableName(table, name)) return kMapBadName;
 
   TableLock lock(set, table);
-  const DWORD size = static_cast<DWORD>(vgmap::MapTableSize(table));
-  ScopedHandle section(::CreateFileMappingA(INVALID_HANDLE_VALUE, nullptr, PAGE_READWRITE, 0,
-                                            size, vgmap::MapFileName(set, table)));
-  if (!section.IsValid()) return kMapNoMapping;
-  const bool created = ::GetLastError() != ERROR_ALREADY_EXISTS;
+  bool noView = false;
+  ScopedHandle section = CreateTable(set, table, &noView);
+  if (!section.IsValid()) return noView ? kMapNoView : kMapNoMapping;
   ScopedMapView view = MapTable(section.Get(), table);
   if (!view.IsValid()) return kMapNoView;
 
-  MapRecordTable records(table, Bytes(view), size);
-  if (created) records.MarkEmpty();
+  MapRecordTable records(table, Bytes(view), vgmap::MapTableSize(table));
   uint32_t existing = 0;
   const vgmap::MapRegisterResult result =
       records.Register(name, windowKind, ToRecordHandle(window), &existing, IsLiveWindow);
@@ -135,4 +133,19 @@ HWND FindMapWindow(MapNameSet set, const char* printerName, const char* portName
   if (!view.IsValid()) return nullptr;
   const MapRecordTable records(table, Bytes(view), vgmap::MapTableSize(table));
   return FromRecordHandle(records.Find(name, windowKind, IsLiveWindow));
+}
+
+ScopedHandle HoldMapTable(MapNameSet set, MapTableKind table) {
+  TableLock lock(set, table);
+  bool noView = false;
+  return CreateTable(set, table, &noView);
+}
+
+std::vector<vgmap::MapRecordEntry> ReadMapRecords(MapNameSet set, MapTableKind table) {
+  TableLock lock(set, table);
+  ScopedHandle section(::OpenFileMappingA(FILE_MAP_ALL_ACCESS, FALSE, vgmap::MapFileName(set, table)));
+  if (!section.IsValid()) return {};
+  ScopedMapView view = MapTable(section.Get(), table);
+  if (!view.IsValid()) return {};
+  return MapRecordTable(table, Bytes(view), vgmap::MapTableSize(table)).TakenRecords();
 }

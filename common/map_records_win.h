@@ -3,6 +3,8 @@
 // (named mappings on the paging file). Each call maps the table only for its own duration
 // and holds the table's named mutex meanwhile, so that two processes registering the same
 // new name at once cannot both take a record.
+#include <vector>
+
 #include "common/map_records.h"
 #include "common/unique_handle.h"
 #include "common/win.h"
@@ -35,3 +37,11 @@ void UnregisterMapWindow(MapNameSet set, HANDLE mapping, const char* printerName
 // empty) and kind, or null; null too when no process holds the table.
 HWND FindMapWindow(MapNameSet set, const char* printerName, const char* portName,
                    int windowKind);
+
+// The mapping of a table, created empty when no process holds it yet: holding it keeps the
+// table alive, so that its records can be read after every window's process has gone. Null
+// when it cannot be created.
+ScopedHandle HoldMapTable(MapNameSet set, vgmap::MapTableKind table);
+
+// The taken records of a table, read under its lock; empty when no process holds the table.
+std::vector<vgmap::MapRecordEntry> ReadMapRecords(MapNameSet set, vgmap::MapTableKind table);

@@ -9,6 +9,7 @@
 #include "common/debug_log_win.h"
 #include "common/install_profile_win.h"
 #include "common/logon_user_win.h"
+#include "common/named_lock_win.h"
 #include "common/registry_keys.h"
 #include "common/registry_win.h"
 #include "common/spooler_printer_win.h"
@@ -24,6 +25,17 @@ using vgreg::kProfileListKey;
 constexpr DWORD kNameValueSize = MAX_PATH;
 constexpr DWORD kSettingUnused = 255;
 constexpr DWORD kFirstTimerValue = 10;
+
+// Making a target key, and removing one for want of a name, is done by one process of the
+// session at a time: two processes that find no key for a printer at once (a monitor starting
+// while a user opens the printer's status window) would otherwise both make one and each go
+// on with its own; and a clean-up would take a key that another process has made but not yet
+// named for a stale one. The lock is held only for the look-up, the making and the naming,
+// never while the spooler is asked or a library is loaded.
+const char kTargetKeyLockName[] = "VglV3TargetKeyLock";
+// A holder that takes longer than this is taken to hang, and the waiter goes on without the
+// lock (no worse than having none).
+constexpr DWORD kTargetKeyLockWaitMs = 10000;
 
 const char* Safe(const char* text) { return text ? text : ""; }
 
@@ -333,6 +345,17 @@ int DeleteUnusedKey(HKEY root, const char* keyPath) {
   return 0;
 }
 
+namespace {
+
+// Whether the key, read again under the target-key lock, still has no name: a key that another
+// process has just made is named before that process lets the lock go.
+bool StillNameless(HKEY root, const std::string& keyPath) {
+  Registry key(root, keyPath.c_str());
+  return key.IsOpen() && key.GetString(vgreg::kTargetName, "", kNameValueSize).empty();
+}
+
+}  // namespace
+
 int DeleteNoneReg(HKEY root, const char* basePath) {
   if (basePath == nullptr) return -1;
   VgTrace("0x%08x subkey = %s\n", LogRoot(root), basePath);
@@ -362,18 +385,18 @@ int DeleteNoneReg(HKEY root, const char* basePath) {
         name = key.GetString(vgreg::kTargetName, "", kNameValueSize);
       }
       VgTrace("RegQueryValueEx %s\n", name.c_str());
-      bool stale = false;
       if (name.empty()) {
+        NamedLock lock(kTargetKeyLockName, kTargetKeyLockWaitMs);
+        if (!StillNameless(root, keyPath)) continue;
         VgTrace("This key is delete. #1 (%s)\n", subkey.c_str());
-        stale = true;
-      } else {
-        const PrinterCheck check = CheckPrinter(name.c_str());
-        if (check == PrinterCheck::kCannotOpen) {
-          VgTrace("This key is delete. #2 (%s)\n", name.c_str());
-        }
-        stale = check != PrinterCheck::kUsable;
+        DeleteUnusedKey(root, keyPath.c_str());
+        continue;
       }
-      if (stale) DeleteUnusedKey(root, keyPath.c_str());
+      const PrinterCheck check = CheckPrinter(name.c_str());
+      if (check == PrinterCheck::kCannotOpen) {
+        VgTrace("This key is delete. #2 (%s)\n", name.c_str());
+      }
+      if (check != PrinterCheck::kUsable) DeleteUnusedKey(root, keyPath.c_str());
     }
   }
 
@@ -386,12 +409,9 @@ int DeleteNoneReg(HKEY root, const char* basePath) {
   }
   for (const std::string& subkey : portKeys) {
     const std::string keyPath = portBase + "\\" + subkey;
-    bool named = false;
-    {
-      Registry key(root, keyPath.c_str());
-      named = !key.GetString(vgreg::kTargetName, "", kNameValueSize).empty();
-    }
-    if (!named) DeleteTargetKey(root, keyPath.c_str());
+    if (!StillNameless(root, keyPath)) continue;
+    NamedLock lock(kTargetKeyLockName, kTargetKeyLockWaitMs);
+    if (StillNameless(root, keyPath)) DeleteTargetKey(root, keyPath.c_str());
   }
   return 0;
 }
@@ -403,7 +423,17 @@ int RebuildTargetKey(HKEY root, const char* printerName, const char* portName,
   DeleteNoneReg(root, basePath);
 
   const char* name = kind == vgtarget::kKindPort ? portName : printerName;
-  if (CreateTargetPrnKey(root, Safe(name), basePath) != 0) return kRebuildCreateFailed;
+  {
+    NamedLock lock(kTargetKeyLockName, kTargetKeyLockWaitMs);
+    // Another process may have made the printer's key since it was looked for: it is taken.
+    char found[kTargetKeyPathSize];
+    vgtext::CopyBounded(found, sizeof found, basePath);
+    if (SearchBase(root, found, Safe(name)) == kTargetFound) {
+      vgtext::CopyBounded(basePath, kTargetKeyPathSize, found);
+      return 0;
+    }
+    if (CreateTargetPrnKey(root, Safe(name), basePath) != 0) return kRebuildCreateFailed;
+  }
 
   char driverName[kInstallPathSize] = {};
   char libraryPath[kInstallPathSize] = {};

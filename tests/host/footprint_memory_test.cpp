@@ -71,6 +71,44 @@ TEST(ProcText, SchedstatGivesTheFirstNumber) {
   EXPECT_FALSE(vgfoot::ParseSchedstat("1 2 3", nullptr));
 }
 
+TEST(ProcText, StatusKilobyteFieldsByTheirWholeName) {
+  const char status[] =
+      "Name:\tvgmon.exe\n"
+      "VmRSS:\t   20964 kB\n"
+      "RssAnon:\t    2304 kB\n"
+      "RssFile:\t   18660 kB\n"
+      "VmSwap:\t       8 kB\n";
+  uint64_t kb = 99;
+  EXPECT_TRUE(vgfoot::ParseStatusKb(status, "RssAnon", &kb));
+  EXPECT_EQ(kb, 2304u);
+  EXPECT_TRUE(vgfoot::ParseStatusKb(status, "VmSwap", &kb));
+  EXPECT_EQ(kb, 8u) << "the last line";
+  kb = 99;
+  EXPECT_FALSE(vgfoot::ParseStatusKb(status, "Rss", &kb)) << "a field's name is whole";
+  EXPECT_FALSE(vgfoot::ParseStatusKb(status, "VmHWM", &kb));
+  EXPECT_FALSE(vgfoot::ParseStatusKb("RssAnon:\t kB\n", "RssAnon", &kb)) << "no number";
+  EXPECT_EQ(kb, 99u) << "a failed read leaves the output alone";
+  EXPECT_FALSE(vgfoot::ParseStatusKb(status, "", &kb));
+  EXPECT_FALSE(vgfoot::ParseStatusKb(status, "RssAnon", nullptr));
+}
+
+TEST(ProcText, StatGivesUserAndSystemTicksWhateverTheProgramIsCalled) {
+  // Fields 14 and 15 (utime, stime) after a name with blanks and parentheses.
+  const char stat[] =
+      "4242 (vgmon (1).exe) S 1 4242 4242 0 -1 4194560 1234 0 0 0 150 37 0 0 20 0 3 0 99 0 0";
+  uint64_t ticks = 0;
+  ASSERT_TRUE(vgfoot::ParseStatCpuTicks(stat, &ticks));
+  EXPECT_EQ(ticks, 187u);
+  EXPECT_TRUE(vgfoot::ParseStatCpuTicks("1 (a) R 0 0 0 0 0 0 0 0 0 0 5 6\n", &ticks));
+  EXPECT_EQ(ticks, 11u);
+  ticks = 7;
+  EXPECT_FALSE(vgfoot::ParseStatCpuTicks("1 (a) R 0 0 0 0 0 0 0 0 0 0 5", &ticks)) << "cut short";
+  EXPECT_FALSE(vgfoot::ParseStatCpuTicks("1 a R 0 0 0 0 0 0 0 0 0 0 5 6", &ticks)) << "no name";
+  EXPECT_FALSE(vgfoot::ParseStatCpuTicks("", &ticks));
+  EXPECT_EQ(ticks, 7u);
+  EXPECT_FALSE(vgfoot::ParseStatCpuTicks(stat, nullptr));
+}
+
 TEST(ProcText, PagemapFlagsOfPrivatePages) {
   constexpr uint64_t kPresent = uint64_t{1} << 63;
   constexpr uint64_t kSwapped = uint64_t{1} << 62;

@@ -414,4 +414,43 @@ TEST(MapDamagedTables, WithoutALivenessTestEveryHandleCountsAsDead) {
   EXPECT_EQ(table.SlotAt(0, 2), 6u);
 }
 
+TEST(MapTakenRecords, TakenRecordsInTableOrderWithTheirSlots) {
+  for (const MapTableKind kind : {MapTableKind::kShortNames, MapTableKind::kLongNames}) {
+    Table table(kind);
+    table.Records().MarkEmpty();
+    EXPECT_TRUE(table.Records().TakenRecords().empty()) << "a new table";
+    const std::string full(kind == MapTableKind::kShortNames ? 260 : 520, 'F');
+    table.Register("Printer A", 1, 0x10);
+    table.Register("Printer A", 0, 0x20);
+    table.Register("Printer B", 3, 0x30);
+    table.Register(full, 2, 0x40);
+    table.Unregister("Printer B", 3);  // freed: skipped, and its place stays in the order
+    const auto records = table.Records().TakenRecords();
+    ASSERT_EQ(records.size(), 2u);
+    EXPECT_EQ(records[0].name, "Printer A");
+    EXPECT_EQ(records[0].statusWindow, 0x10u);
+    EXPECT_EQ(records[0].preferencesWindow, 0x20u);
+    EXPECT_EQ(records[0].thirdWindow, 0u);
+    EXPECT_EQ(records[1].name, full) << "a name that fills its field";
+    EXPECT_EQ(records[1].statusWindow, 0x40u);
+  }
+}
+
+TEST(MapTakenRecords, ReadingStopsAtTheEndMarkerAndAtTheLastRecord) {
+  Table table(MapTableKind::kShortNames);
+  table.Records().MarkEmpty();
+  table.Register("Kept", 1, 1);
+  table.Register("Behind", 1, 2);
+  table.Record(1)[0] = kEndMarker;  // "Behind" now lies past the end
+  const auto records = table.Records().TakenRecords();
+  ASSERT_EQ(records.size(), 1u);
+  EXPECT_EQ(records[0].name, "Kept");
+
+  // A table whose writer left no end marker: every record is read, and nothing beyond.
+  Table full(MapTableKind::kShortNames, 3 * sizeof(vgmap::MapRecord) + 100);
+  for (size_t i = 0; i < 3; ++i) std::memset(full.Record(i), 'x', sizeof(vgmap::MapRecord));
+  EXPECT_EQ(full.Records().TakenRecords().size(), 3u);
+  EXPECT_TRUE(full.GuardsIntact());
+}
+
 }  // namespace

@@ -389,6 +389,32 @@ TEST(QvSimScenario, MalformedLinesAreRefused) {
   }
 }
 
+TEST(QvSimScenario, WaitNamesAnEventAndAtMostHowLong) {
+  ScenarioStep step;
+  std::string error;
+  ASSERT_TRUE(ParseScenarioLine("wait load-go", &step, &error)) << error;
+  EXPECT_EQ(step.action, ScenarioStep::Action::kWait);
+  EXPECT_EQ(step.waitEvent, "load-go");
+  EXPECT_EQ(step.waitLimitMs, kDefaultWaitLimitMs);
+  EXPECT_FALSE(step.hasAt);
+
+  ASSERT_TRUE(ParseScenarioLine("  WAIT \"start gate\" 2.5\r", &step, &error)) << error;
+  EXPECT_EQ(step.waitEvent, "start gate");
+  EXPECT_EQ(step.waitLimitMs, 2500u);
+
+  const std::string longest(kMaxEventNameBytes, 'e');
+  ASSERT_TRUE(ParseScenarioLine("wait " + longest, &step, &error));
+  EXPECT_EQ(step.waitEvent, longest);
+
+  for (const std::string& bad :
+       {std::string("wait"), std::string("wait \"\""), std::string("wait go soon"),
+        std::string("wait go 1 2"), std::string("wait Global\\go"), std::string("at 1 wait go"),
+        std::string("wait go -1"), "wait " + longest + "e"}) {
+    EXPECT_FALSE(ParseScenarioLine(bad, &step, &error)) << bad;
+    EXPECT_FALSE(error.empty()) << bad;
+  }
+}
+
 TEST(QvSimScenario, SecondsWithUpToThreeFractionDigits) {
   uint32_t ms = 0;
   EXPECT_TRUE(ParseSeconds("0", &ms));

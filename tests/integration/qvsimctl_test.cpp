@@ -11,6 +11,7 @@
 #include <thread>
 #include <vector>
 
+#include "common/unique_handle.h"
 #include "support/process_output.h"
 #include "support/qvsim_library.h"
 #include "support/win_test_support.h"
@@ -212,6 +213,32 @@ TEST_F(QvSimCtlTest, RunPlaysATimedScenario) {
   EXPECT_EQ(lib_.ReadStatus(handle).data, kPaperOut);
   EXPECT_EQ(lib_.ReadStatus(handle).first, qvapi::kChannelBusy);
   EXPECT_EQ(lib_.ReadStatus(handle).data, kReady);
+}
+
+TEST_F(QvSimCtlTest, RunWaitsForItsEventAndCountsTimesFromThere) {
+  const std::string event = vgtest::UniqueName("qvsimctl-gate");
+  const std::string path = WriteScenario("say set\n"
+                                         "wait \"" + event + "\" 30\n"
+                                         "say started\n"
+                                         "at 0.5 say half a second later\n");
+  vgtest::ChildProcess player;
+  ASSERT_TRUE(player.Start("qvsimctl.exe", "run " + vgtest::QuoteArgument(path)));
+  // Held up at the wait until the event is set, however long that takes.
+  EXPECT_EQ(player.Wait(1500), static_cast<DWORD>(STILL_ACTIVE));
+  ScopedHandle gate(::CreateEventA(nullptr, TRUE, FALSE, event.c_str()));
+  ASSERT_TRUE(gate.IsValid());
+  const DWORD set = ::GetTickCount();
+  ::SetEvent(gate.Get());
+  EXPECT_EQ(player.Wait(30000), 0u);
+  // The clock of "at" began at the wait, not at the start 1.5 s before.
+  EXPECT_GE(::GetTickCount() - set, 500u);
+
+  // An event that is never set ends the run with the line's reason.
+  const std::string lonely = WriteScenario("wait \"" + event + "-never\" 0.2\nsay never\n");
+  const vgtest::CapturedRun run = Ctl({"run", lonely});
+  EXPECT_EQ(run.exitCode, 1u);
+  EXPECT_THAT(run.output, HasSubstr(lonely + ":1: the event " + event + "-never was not set"));
+  EXPECT_THAT(Lines(run.output), ::testing::Not(::testing::Contains("never")));
 }
 
 TEST_F(QvSimCtlTest, RunChecksTheWholeScenarioBeforeDoingAnything) {

@@ -106,6 +106,44 @@ bool ParseSchedstat(std::string_view text, uint64_t* nanoseconds) {
   return true;
 }
 
+bool ParseStatusKb(std::string_view text, std::string_view field, uint64_t* kb) {
+  if (kb == nullptr || field.empty()) return false;
+  while (!text.empty()) {
+    std::string_view line = NextLine(&text);
+    // "RssAnon:\t    2304 kB"
+    if (line.size() <= field.size() || line.substr(0, field.size()) != field ||
+        line[field.size()] != ':') {
+      continue;
+    }
+    line.remove_prefix(field.size() + 1);
+    uint64_t value = 0;
+    if (!TakeDecimal(&line, &value)) return false;
+    *kb = value;
+    return true;
+  }
+  return false;
+}
+
+bool ParseStatCpuTicks(std::string_view text, uint64_t* ticks) {
+  // "PID (COMM) STATE PPID ...": the name may hold blanks and parentheses, so the fields are
+  // counted from its last ')'. utime and stime are the 14th and 15th fields.
+  const size_t close = text.rfind(')');
+  if (ticks == nullptr || close == std::string_view::npos) return false;
+  text.remove_prefix(close + 1);
+  constexpr int kFieldsBeforeUtime = 11;  // from STATE (field 3) to field 13
+  for (int field = 0; field < kFieldsBeforeUtime; ++field) {
+    while (!text.empty() && text.front() == ' ') text.remove_prefix(1);
+    const size_t blank = text.find(' ');
+    if (text.empty() || blank == std::string_view::npos) return false;
+    text.remove_prefix(blank);
+  }
+  uint64_t user = 0;
+  uint64_t system = 0;
+  if (!TakeDecimal(&text, &user) || !TakeDecimal(&text, &system)) return false;
+  *ticks = user + system;
+  return true;
+}
+
 bool IsPrivateAnonymousPage(uint64_t entry) {
   constexpr uint64_t kPresent = uint64_t{1} << 63;
   constexpr uint64_t kSwapped = uint64_t{1} << 62;

@@ -26,6 +26,15 @@ std::vector<Mapping> ParseSmaps(std::string_view text);
 // The first number of a /proc/.../schedstat line: nanoseconds on a CPU. False when none.
 bool ParseSchedstat(std::string_view text, uint64_t* nanoseconds);
 
+// A kilobyte field of /proc/PID/status ("RssAnon", "VmSwap", "VmRSS"): false when the text
+// has no such line.
+bool ParseStatusKb(std::string_view text, std::string_view field, uint64_t* kb);
+
+// The user and system time of all a process's threads from its /proc/PID/stat line, in the
+// kernel's clock ticks (kProcTicksPerSecond); false for a malformed line.
+bool ParseStatCpuTicks(std::string_view text, uint64_t* ticks);
+constexpr uint64_t kProcTicksPerSecond = 100;
+
 // A /proc/PID/pagemap entry names a private anonymous page when the page is in memory or in
 // swap and is neither a file page nor shared anonymous memory.
 bool IsPrivateAnonymousPage(uint64_t entry);

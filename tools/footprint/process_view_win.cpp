@@ -231,6 +231,23 @@ unsigned long FindLinuxProcess(const std::string& program, const std::string& ta
   return 0;
 }
 
+std::vector<unsigned long> ListLinuxProcesses() {
+  std::vector<unsigned long> pids;
+  WIN32_FIND_DATAA data;
+  ScopedFindHandle find(::FindFirstFileA("Z:\\proc\\*", &data));
+  if (!find.IsValid()) return pids;
+  do {
+    if ((data.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) && IsNumber(data.cFileName)) {
+      pids.push_back(std::strtoul(data.cFileName, nullptr, 10));
+    }
+  } while (::FindNextFileA(find.Get(), &data));
+  return pids;
+}
+
+bool ReadProcText(unsigned long linuxPid, const char* file, std::string* text) {
+  return text != nullptr && ReadProcFile(ProcPath(linuxPid, file), text);
+}
+
 bool ReadCpuNanoseconds(unsigned long linuxPid, uint64_t* nanoseconds) {
   const std::string tasks = "Z:\\proc\\" + std::to_string(linuxPid) + "\\task\\";
   WIN32_FIND_DATAA data;

@@ -6,6 +6,7 @@
 #include <cstdint>
 #include <functional>
 #include <string>
+#include <vector>
 
 #include "common/win.h"
 #include "tools/footprint/memory_breakdown.h"
@@ -23,6 +24,13 @@ unsigned long FindLinuxProcess(const std::string& program, const std::string& ta
 // Nanoseconds that the threads of the Linux process have spent on a CPU (the kernel's own
 // count, unlike Wine's process times, which step by 10 ms); false when it cannot be read.
 bool ReadCpuNanoseconds(unsigned long linuxPid, uint64_t* nanoseconds);
+
+// The Linux processes there are now (through drive Z:); empty when /proc cannot be read.
+std::vector<unsigned long> ListLinuxProcesses();
+
+// A whole file of a Linux process's /proc folder ("cmdline", "environ", "status"); false when
+// it cannot be read (the process has gone, or belongs to another user).
+bool ReadProcText(unsigned long linuxPid, const char* file, std::string* text);
 
 // Calls page(address) for every private page of the Linux process (in memory or in swap);
 // false when its files cannot be read.

@@ -3,6 +3,7 @@
 #include <fstream>
 #include <sstream>
 
+#include "common/unique_handle.h"
 #include "common/win.h"
 #include "tools/qvsim/qvsim_state_win.h"
 #include "tools/qvsim/standin_store_win.h"
@@ -170,12 +171,27 @@ int RunScenario(const std::string& path, const LineSink& out, std::string* error
     }
   }
 
-  const DWORD start = ::GetTickCount();
+  DWORD start = ::GetTickCount();
   for (const auto& [number, step] : steps) {
     if (step.hasAt) WaitUntil(start, step.atMs);
     switch (step.action) {
       case ScenarioStep::Action::kNothing:
         break;
+      case ScenarioStep::Action::kWait: {
+        // Whoever comes first makes the event: the player and the one who sets it may start
+        // in either order.
+        ScopedHandle event(::CreateEventA(nullptr, TRUE, FALSE, step.waitEvent.c_str()));
+        if (!event.IsValid()) {
+          return Failed(error, path + ":" + std::to_string(number) + ": cannot open the event " +
+                                   step.waitEvent);
+        }
+        if (::WaitForSingleObject(event.Get(), step.waitLimitMs) != WAIT_OBJECT_0) {
+          return Failed(error, path + ":" + std::to_string(number) + ": the event " +
+                                   step.waitEvent + " was not set in time");
+        }
+        start = ::GetTickCount();
+        break;
+      }
       case ScenarioStep::Action::kSleep:
         ::Sleep(step.sleepMs);
         break;

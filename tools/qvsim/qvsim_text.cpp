@@ -532,6 +532,20 @@ bool ParseScenarioLine(std::string_view line, ScenarioStep* out, std::string* er
     *out = std::move(step);
     return true;
   }
+  if (vgtext::EqualsNoCase(word, "wait")) {
+    std::vector<std::string> words;
+    if (!SplitWords(rest, &words, error)) return false;
+    step.waitLimitMs = kDefaultWaitLimitMs;
+    if (words.size() < 2 || words.size() > 3 || words[1].empty() ||
+        words[1].size() > kMaxEventNameBytes || words[1].find('\\') != std::string::npos ||
+        (words.size() == 3 && !ParseSeconds(words[2], &step.waitLimitMs))) {
+      return Fail(error, "wait takes an event name (no backslash) and then seconds at most");
+    }
+    step.action = ScenarioStep::Action::kWait;
+    step.waitEvent = words[1];
+    *out = std::move(step);
+    return true;
+  }
   if (vgtext::EqualsNoCase(word, "at")) {
     rest = afterWord(rest);
     if (!ParseSeconds(firstWord(rest), &step.atMs)) {
@@ -552,6 +566,7 @@ bool ParseScenarioLine(std::string_view line, ScenarioStep* out, std::string* er
     return true;
   }
   if (vgtext::EqualsNoCase(word, "sleep")) return Fail(error, "sleep cannot follow at");
+  if (vgtext::EqualsNoCase(word, "wait")) return Fail(error, "wait cannot follow at");
 
   std::vector<std::string> words;
   if (!SplitWords(rest, &words, error)) return false;

@@ -136,17 +136,26 @@ bool SplitWords(std::string_view line, std::vector<std::string>* words, std::str
 
 // One line of a scenario file.
 struct ScenarioStep {
-  enum class Action { kNothing, kSleep, kSay, kCommand };
+  enum class Action { kNothing, kSleep, kSay, kCommand, kWait };
   Action action = Action::kNothing;
   bool hasAt = false;
   uint32_t atMs = 0;     // "at SECONDS": the step waits until this time since the start
   uint32_t sleepMs = 0;  // "sleep MS"
   std::string say;       // "say TEXT": the rest of the line, printed as it is
   Command command;
+  std::string waitEvent;  // "wait EVENT [SECONDS]": the named event to wait for
+  uint32_t waitLimitMs = 0;
 };
+// How long a "wait" step waits at most when it names no time.
+constexpr uint32_t kDefaultWaitLimitMs = 600000;
+// The longest event name "wait" takes (the system's limit for object names).
+constexpr size_t kMaxEventNameBytes = 259;
 // Blank lines and lines starting with '#' are nothing. "sleep MS" pauses. "[at SECONDS]
 // say TEXT" and "[at SECONDS] COMMAND ARGS..." (any qvsimctl command but run and help) act,
 // after waiting for SECONDS (decimal, up to three fraction digits) when "at" leads.
+// "wait EVENT [SECONDS]" waits until the named event is set (at most SECONDS, ten minutes
+// unless given); the "at" times after it count from there, so that scenarios of several
+// players can start their clocks together.
 bool ParseScenarioLine(std::string_view line, ScenarioStep* out, std::string* error);
 
 // "SECONDS" with up to three fraction digits, into milliseconds.

@@ -391,4 +391,44 @@ TEST(MapWindowsAcrossProcesses, AProcessThatDiedLeavesNoLiveWindowBehind) {
   EXPECT_EQ(ReadRaw(kLibrary, port).count, 0);
 }
 
+TEST(MapWindowsAcrossProcesses, AHeldTableShowsTheRecordsThatOutliveTheirWindows) {
+  // A watcher holds the table, so that what the others leave can still be read once they
+  // have all gone: a record that a process took away with its window is gone, and one of a
+  // process that died stays, naming a window that no longer exists.
+  ScopedHandle held = HoldMapTable(kLibrary, vgmap::MapTableKind::kShortNames);
+  ASSERT_TRUE(held.IsValid());
+  const std::string tidy = vgtest::UniqueName("MapHeldTidy");
+  const std::string died = vgtest::UniqueName("MapHeldDied");
+  const auto recordsOf = [](const std::string& name) {
+    std::vector<vgmap::MapRecordEntry> found;
+    for (const auto& record : ReadMapRecords(kLibrary, vgmap::MapTableKind::kShortNames)) {
+      if (record.name == name) found.push_back(record);
+    }
+    return found;
+  };
+  {
+    MapClient client(tidy, "", 1, 0);
+    ASSERT_TRUE(client.WaitRegistered());
+    const auto records = recordsOf(tidy);
+    ASSERT_EQ(records.size(), 1u);
+    EXPECT_EQ(records[0].statusWindow, static_cast<uint32_t>(reinterpret_cast<uintptr_t>(client.window)));
+    EXPECT_EQ(client.Finish(), 0u);
+  }
+  EXPECT_TRUE(recordsOf(tidy).empty());
+
+  HWND gone = nullptr;
+  {
+    MapClient client(died, "", 1, 0);
+    ASSERT_TRUE(client.WaitRegistered());
+    gone = client.window;
+    client.Kill();
+  }
+  const auto left = recordsOf(died);
+  ASSERT_EQ(left.size(), 1u);
+  EXPECT_EQ(left[0].statusWindow, static_cast<uint32_t>(reinterpret_cast<uintptr_t>(gone)));
+  EXPECT_FALSE(::IsWindow(gone));
+  EXPECT_EQ(left[0].preferencesWindow, 0u);
+  EXPECT_EQ(FindMapWindow(kLibrary, died.c_str(), "", 1), nullptr) << "it blocks nobody";
+}
+
 }  // namespace

@@ -11,6 +11,7 @@
 
 #include "common/debug_log_win.h"
 #include "common/target_keys_win.h"
+#include "common/unique_handle.h"
 #include "common/win.h"
 
 #include <sddl.h>
@@ -61,6 +62,24 @@ DWORD WINAPI LookUpRepeatedly(void* context) {
       ++work->wrong;
     }
   }
+  return 0;
+}
+
+// One of several programs that find no key for the same port at the same moment.
+struct CheckWork {
+  HANDLE go = nullptr;
+  std::string port;
+  int result = -1;
+  std::string path;
+};
+
+DWORD WINAPI CheckWhenGo(void* context) {
+  auto* work = static_cast<CheckWork*>(context);
+  ::WaitForSingleObject(work->go, 60000);
+  char path[kTargetKeyPathSize] = {};
+  int kind = -1;
+  work->result = CheckTargetRegKey("", work->port.c_str(), "", &kind, path);
+  work->path = path;
   return 0;
 }
 
@@ -402,6 +421,40 @@ TEST_F(TargetKeysTest, CheckFindsOrRebuildsByPrinterOrPort) {
   const std::string first = path;
   EXPECT_EQ(CheckTargetRegKey(nullptr, port.c_str(), nullptr, &kind, path), 0);
   EXPECT_EQ(std::string(path), first) << "found the second time";
+}
+
+TEST_F(TargetKeysTest, ProgramsThatFindNoKeyAtOnceMakeOneAndAllTakeIt) {
+  // A monitor starting while a user opens the status window: both look, find nothing and make
+  // the key. Each must end with the one key, whole (named), and no second one.
+  constexpr int kPrograms = 6;
+  for (int round = 0; round < 6; ++round) {
+    const std::string port = vgtest::UniqueName("VGRACE") + ":";
+    ScopedHandle go(::CreateEventA(nullptr, TRUE, FALSE, nullptr));
+    CheckWork works[kPrograms];
+    HANDLE threads[kPrograms] = {};
+    for (int i = 0; i < kPrograms; ++i) {
+      works[i].go = go.Get();
+      works[i].port = port;
+      threads[i] = ::CreateThread(nullptr, 0, CheckWhenGo, &works[i], 0, nullptr);
+      ASSERT_NE(threads[i], nullptr);
+    }
+    ::SetEvent(go.Get());
+    EXPECT_EQ(::WaitForMultipleObjects(kPrograms, threads, TRUE, 60000), WAIT_OBJECT_0);
+    for (HANDLE thread : threads) ::CloseHandle(thread);
+
+    std::vector<std::string> named;
+    for (int number = 0; number < 200; ++number) {
+      const std::string path = Numbered(kPortBase, number);
+      if (NameOf(HKEY_CURRENT_USER, path) == port) named.push_back(path);
+    }
+    for (const std::string& path : named) made_.push_back(path);
+    ASSERT_EQ(named.size(), 1u) << "round " << round;
+    for (const CheckWork& work : works) {
+      EXPECT_TRUE(work.result == kTargetFound || work.result == kRebuildNoLibrary)
+          << "round " << round << ": " << work.result;
+      EXPECT_EQ(work.path, named[0]) << "round " << round;
+    }
+  }
 }
 
 TEST_F(TargetKeysTest, ARemovedPrinterLosesItsKeyAtTheNextRebuild) {
