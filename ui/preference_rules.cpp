@@ -51,13 +51,13 @@ int NotifyItemCount(std::string_view text) {
   return count < kMaxNotifyItems ? count : kMaxNotifyItems;
 }
 
-NotifyItemSpec NotifyItemAt(int index) {
+NotifyItemRow NotifyItemAt(int index) {
   // Row 0: the printer needs attention (12); row 1: the printer cannot be reached (11).
-  static constexpr NotifyItemSpec kRows[] = {{12, 1001}, {11, 1002}};
+  static constexpr NotifyItemRow kRows[] = {{12, 1001}, {11, 1002}};
   if (index >= 0 && index < 2) return kRows[index];
-  NotifyItemSpec spec;
-  spec.labelId = 1001u + static_cast<unsigned>(index < 0 ? 0 : index);
-  return spec;
+  NotifyItemRow item;
+  item.labelId = 1001u + static_cast<unsigned>(index < 0 ? 0 : index);
+  return item;
 }
 
 int PreviewBitmapFor(bool trayEnabled, int32_t selected) {

@@ -73,11 +73,11 @@ constexpr int32_t NormaliseSwitch(int32_t value) { return value == 1 ? 1 : 0; }
 constexpr size_t kItemCountDigits = 7;
 constexpr int kMaxNotifyItems = 1000;
 int NotifyItemCount(std::string_view text);
-struct NotifyItemSpec {
+struct NotifyItemRow {
   int number = 0;
   unsigned labelId = 0;
 };
-NotifyItemSpec NotifyItemAt(int index);
+NotifyItemRow NotifyItemAt(int index);
 
 // The tray icon preview: bitmaps 501 to 503 for tray icons 0 to 2, 500 with no tray icon.
 // An index that names no tray icon shows 500 too, as no icon can be shown for it.

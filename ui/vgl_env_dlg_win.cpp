@@ -336,17 +336,17 @@ int CVglEnvDlg::LoadNotifyItems() {
   m_aEntries.clear();
   m_aEntries.reserve(static_cast<size_t>(count) + 1);
   for (int i = 0; i < count; ++i) {
-    const vgpref::NotifyItemSpec spec = vgpref::NotifyItemAt(i);
-    const std::string label = LoadText(m_hResDll.Get(), spec.labelId);
-    const std::string name = vgnotify::NotifyValueName(spec.number);
+    const vgpref::NotifyItemRow item = vgpref::NotifyItemAt(i);
+    const std::string label = LoadText(m_hResDll.Get(), item.labelId);
+    const std::string name = vgnotify::NotifyValueName(item.number);
     DWORD stored = 0;
     if (!notify.QueryDWord(name.c_str(), 0, &stored)) {
       stored = ::GetPrivateProfileIntA(m_szModelId, ("ITEM" + name).c_str(), 0, m_szProfilePath);
       notify.SetDWord(name.c_str(), stored);
     }
     const int value = vgpref::NormaliseSwitch(static_cast<int32_t>(stored));
-    m_aEntries.emplace_back(spec.number, value);
-    m_cNtfyList.Add(label.c_str(), value, spec.number);
+    m_aEntries.emplace_back(item.number, value);
+    m_cNtfyList.Add(label.c_str(), value, item.number);
   }
   if (m_cNtfyList.GetSafeHwnd() != nullptr) {
     ::SendMessageA(m_cNtfyList.GetSafeHwnd(), LVM_SORTITEMS, 0,
