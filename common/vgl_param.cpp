@@ -124,6 +124,30 @@ bool IsInsideFolder(std::string_view fullPath, std::string_view folder) {
   return rest.find("..") == std::string_view::npos && rest.find(":") == std::string_view::npos;
 }
 
+std::string RunValueParamFile(std::string_view runValue) {
+  // The grammar reads 259 characters; a longer value is searched by its quotes alone.
+  if (runValue.size() < kParamTextSize) {
+    CCmdLine line;
+    line.SetText(runValue);
+    char name[kParamTextSize];
+    char value[kParamTextSize];
+    for (int index = 0; line.GetArg(index, name, value) != -1; ++index) {
+      if (vgtext::EqualsNoCase(name, "A")) return value;
+    }
+  }
+  const size_t first = runValue.find('"');
+  const size_t last = runValue.rfind('"');
+  if (first == std::string_view::npos || last <= first) return std::string();
+  return std::string(runValue.substr(first + 1, last - first - 1));
+}
+
+bool IsOwnParamFileName(std::string_view path) {
+  const size_t slash = path.find_last_of('\\');
+  const std::string_view name = slash == std::string_view::npos ? path : path.substr(slash + 1);
+  return vgtext::StartsWithNoCase(name, "VG_") &&
+         vgtext::FindNoCase(path, ".tmp") != std::string_view::npos;
+}
+
 int IsHtmlHelpFile(const char* path) {
   if (path == nullptr || path[0] == '\0') return 0;
   const char* dot = std::strrchr(path, '.');

@@ -73,6 +73,14 @@ class CVglParam : public CCmdLine {
 // consumed, so that a /F option cannot make a program delete a file anywhere else.
 bool IsInsideFolder(std::string_view fullPath, std::string_view folder);
 
+// The auto-start parameter file that a log-on registration (a "Run" value) names: the value
+// of its /A option; for a value of another form, the text between its first and its last
+// double quote. Empty when there is neither.
+std::string RunValueParamFile(std::string_view runValue);
+// Whether a path may be removed as a parameter file of this system on the word of a stored
+// value: its file name begins with "VG_" and the path holds ".tmp", in any letter case.
+bool IsOwnParamFileName(std::string_view path);
+
 // 1 when the path is non-empty, contains a "." and the text from its last "." begins with
 // ".chm" (compared without regard to case).
 int IsHtmlHelpFile(const char* path);

@@ -15,6 +15,7 @@
 namespace {
 
 constexpr size_t kLineBufferSize = 1300;
+constexpr DWORD kRunValueSize = 520;
 
 // The system temporary folder with its trailing backslash, or ".\" when it cannot be had.
 void SetSystemTempFolder(char (&folder)[kParamTextSize]) {
@@ -148,25 +149,15 @@ int CVglParam::CreateRunParamFile(const char* printer, const char* port, const c
   ScopedRegKey run;
   if (::RegOpenKeyExA(HKEY_CURRENT_USER, vgreg::kRunKey, 0, KEY_READ, run.Receive()) ==
       ERROR_SUCCESS) {
-    char value[MAX_PATH + 1] = {};
-    DWORD size = MAX_PATH;
+    // A registration's command line takes up to 520 bytes, its program path quoted.
+    char value[kRunValueSize + 1] = {};
+    DWORD size = kRunValueSize;
     if (::RegQueryValueExA(run.Get(), valueName, nullptr, nullptr, reinterpret_cast<BYTE*>(value),
                            &size) == ERROR_SUCCESS) {
-      std::string_view text(value, strnlen(value, MAX_PATH));
-      const size_t first = text.find('"');
-      const size_t last = text.rfind('"');
-      if (first != std::string_view::npos && last > first) {
-        std::string earlier(text.substr(first + 1, last - first - 1));
-        for (char& c : earlier) c = vgtext::ToLower(c);
-        // Only a parameter file of an earlier registration is removed, never another file.
-        const size_t slash = earlier.find_last_of('\\');
-        const std::string_view fileName =
-            std::string_view(earlier).substr(slash == std::string::npos ? 0 : slash + 1);
-        if (earlier.find(".tmp") != std::string::npos &&
-            vgtext::StartsWithNoCase(fileName, "vg_")) {
-          ::DeleteFileA(earlier.c_str());
-        }
-      }
+      // Only a parameter file of an earlier registration is removed, never another file.
+      const std::string earlier =
+          RunValueParamFile(std::string_view(value, strnlen(value, kRunValueSize)));
+      if (IsOwnParamFileName(earlier)) ::DeleteFileA(earlier.c_str());
     }
   }
 

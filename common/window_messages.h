@@ -17,6 +17,10 @@ constexpr UINT WM_RESULT_QVSTATUS = WM_USER + 0x2A;        // a status fetch fin
 // Sent by nothing in the system; the window only logs it.
 constexpr UINT WM_STATUS_READ = WM_USER + 50;
 
+// The preferences dialog: another part of the library reports a file that did not open; the
+// dialog shows its message unless bit 0 of lParam is set.
+constexpr UINT WM_PREFERENCES_FILE_OPEN_FAILED = WM_USER + 10;
+
 // The monitor's main window. A second monitor started for the same printer posts the first
 // one this (both parameters 0): the job goes on, so its quit timer starts over.
 constexpr UINT WM_RESTART_QUIT_TIMER = WM_USER + 7;

@@ -61,6 +61,10 @@
 #define IDS_NOTIFY_COLUMN_STATE 1121
 #define IDS_NOTIFY_STATE_ON 1122
 #define IDS_NOTIFY_STATE_OFF 1123
+/* The tray icon's menu: the status window, the preferences, and closing the icon. */
+#define IDS_ICON_MENU_STATUS 1140
+#define IDS_ICON_MENU_PREFERENCES 1141
+#define IDS_ICON_MENU_CLOSE 1142
 /* The status window's system menu item that opens the about box. */
 #define IDS_MENU_ABOUT 1131
 #define IDS_STATUS_WINDOW_NOT_OPENED 1202

@@ -37,6 +37,8 @@ class CDialogBox : public CWndBase {
   // A dialog whose template lies in a library of its own (not the application's resource
   // library) names it before DoModal.
   void SetResourceModule(HINSTANCE module) { m_hResource = module; }
+  // A dialog whose template is chosen only once it knows what to show names it before DoModal.
+  void SetTemplateId(WORD templateId) { m_wTemplateId = templateId; }
 
  private:
   static INT_PTR CALLBACK DialogProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam);

@@ -76,6 +76,8 @@ SHOT_DIR="$BUILD/demo"
 SHOT="$SHOT_DIR/status-window-paper-out.png"
 mkdir -p "$SHOT_DIR"
 rm -f "$SHOT" "$DEMO/window.txt" "$DEMO/window.txt.stop"
+# The preferences' help file, the tray icon program and the library's set-up program.
+for file in vghelp.chm vgicon.exe qvapiset.exe; do cp "$BIN/$file" "$KIT/"; done
 # The model's own profile, with shorter times so that the story fits in half a minute.
 sed -e 's/^MonitorInitTime=.*/MonitorInitTime=500/' -e 's/^TIMEOUT=.*/TIMEOUT=8/' \
     -e 's/^LocalMonitoringTimer=.*/LocalMonitoringTimer=2/' \
@@ -301,6 +303,37 @@ if [ -f "$SHOT" ]; then
   say "The status window at paper out: $SHOT"
 elif [ $VIRTUAL -eq 1 ]; then
   say "No picture of the status window was taken (the window never showed paper out)."
+fi
+
+step "The printer's monitoring preferences"
+say "The tray icon program opens them as its menu does (vgicon.exe /E, through PrStartPreference);"
+say "they stay for a few seconds and close again without a change."
+printf '@"%s\\vgicon.exe" /P%d "%s" /O%d "%s" /M "%s" /E\r\n' "$INSTALL_DIR" "${#PRINTER}" \
+  "$PRINTER" "${#PORT}" "$PORT" "$MODEL" >"$DEMO/prefs.bat"
+PREFS_SHOT="$SHOT_DIR/preferences.png"
+rm -f "$PREFS_SHOT"
+run_program cmd /c 'C:\vgdemo\prefs.bat' >/dev/null 2>&1 &
+PREFS=$!
+sleep 5
+if [ $VIRTUAL -eq 1 ] && [ -x /usr/bin/import ]; then
+  # The dialog alone: the desktop's plain background around it is cut away.
+  if /usr/bin/import -display "$DISPLAY" -window root -crop 1024x720+0+0 +repage \
+      "$SHOT_DIR/screen.png" 2>/dev/null; then
+    /usr/bin/convert "$SHOT_DIR/screen.png" -fuzz 2% -trim +repage \
+      -define png:exclude-chunks=date,time "$PREFS_SHOT" 2>/dev/null || true
+  fi
+  rm -f "$SHOT_DIR/screen.png"
+fi
+# Closed as a user closes it; taskkill reaches only the windows of its own desktop, so it runs
+# where the dialog is. Forced only when the dialog does not close.
+run_program taskkill /im vgicon.exe >/dev/null 2>&1 || true
+for _ in $(seq 100); do kill -0 $PREFS 2>/dev/null || break; sleep 0.1; done
+if kill -0 $PREFS 2>/dev/null; then
+  "$RUN" taskkill /f /im vgicon.exe >/dev/null 2>&1 || true
+fi
+wait $PREFS 2>/dev/null || true
+if [ -f "$PREFS_SHOT" ]; then
+  say "No display here: the preferences were drawn on a virtual screen; picture: $PREFS_SHOT"
 fi
 
 step "Done"

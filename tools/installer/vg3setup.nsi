@@ -283,12 +283,16 @@ Section "Install"
   InitPluginsDir
   SetOutPath "$PLUGINSDIR\kit"
   File "${BIN_DIR}\profiles\${MODEL}.ini"
-  ; The printer status library, the resource libraries of the profile's languages, the
-  ; monitor, the pop-up and agent settings programs, the simulated printer's library and
-  ; its control program, and the model's pictures.
+  ; The printer status library, the resource libraries and help files of the profile's
+  ; languages, the monitor, the pop-up, tray icon, agent settings and library set-up programs,
+  ; the simulated printer's library and its control program, and the model's pictures.
   File "${BIN_DIR}\vgprn.dll"
   File "${BIN_DIR}\vgres.dll"
   File "${BIN_DIR}\vgres_de.dll"
+  File "${BIN_DIR}\vghelp.chm"
+  File "${BIN_DIR}\vghelp_de.chm"
+  File "${BIN_DIR}\vgicon.exe"
+  File "${BIN_DIR}\qvapiset.exe"
   File "${BIN_DIR}\vgmon.exe"
   File "${BIN_DIR}\vgpop.exe"
   File "${BIN_DIR}\vgagent.exe"

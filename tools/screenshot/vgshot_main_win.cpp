@@ -18,7 +18,9 @@
 
 #include "common/exception_guard_win.h"
 #include "common/install_profile_win.h"
+#include "common/registry_keys.h"
 #include "common/registry_win.h"
+#include "common/spooler_printer_win.h"
 #include "common/unique_handle.h"
 #include "common/vgprn_exports.h"
 #include "common/win.h"
@@ -36,6 +38,9 @@
 #include "ui/trouble_resource.h"
 #include "ui/trouble_win.h"
 #include "ui/wait_dlg_win.h"
+#include "ui/start_preference_win.h"
+#include "common/target_keys_win.h"
+#include "common/unique_handle.h"
 
 CVG_PxxxxApp& TheApp() {
   static CVG_PxxxxApp app;
@@ -84,16 +89,34 @@ BOOL CALLBACK FindVisible(HWND window, LPARAM found) {
   return FALSE;
 }
 
+// Tells the script where the picture stands: "left top width height" in ready.txt.
+bool WriteReady(const std::string& folder, const RECT& rect) {
+  const std::string ready = folder + "\\ready.txt";
+  const std::string partial = ready + ".part";
+  FILE* file = std::fopen(partial.c_str(), "w");
+  if (file == nullptr) return false;
+  std::fprintf(file, "%ld %ld %ld %ld\n", rect.left, rect.top, rect.right - rect.left,
+               rect.bottom - rect.top);
+  std::fclose(file);
+  return ::MoveFileA(partial.c_str(), ready.c_str()) != FALSE;
+}
+
 // Watches the window that the main thread opens: once it shows, `prepare` puts it into its
 // state, the ready file says where it is, and the done file closes it. When `prepare` opens
 // another window from it for the picture, it names that one in *pictured, which is then
 // pictured and closed first.
 class Watcher {
  public:
-  Watcher(std::string signalFolder, std::function<bool(HWND)> prepare, HWND* pictured = nullptr)
+  // pictured names a window that prepare opens from the window for the picture; area gives
+  // the screen rectangle of the picture instead (the pictured window's own when not given);
+  // finish undoes what prepare opened over the window before it closes.
+  Watcher(std::string signalFolder, std::function<bool(HWND)> prepare, HWND* pictured = nullptr,
+          std::function<RECT(HWND)> area = nullptr, std::function<void(HWND)> finish = nullptr)
       : folder_(std::move(signalFolder)),
         prepare_(std::move(prepare)),
         pictured_(pictured),
+        area_(std::move(area)),
+        finish_(std::move(finish)),
         uiThread_(::GetCurrentThreadId()),
         thread_([this] { vg::Guarded("vgshot watcher", [this] { Run(); }); }) {}
   ~Watcher() { thread_.join(); }
@@ -113,18 +136,12 @@ class Watcher {
     if (prepared && WaitFor([&] { return Painted(shot); })) {
       RECT rect = {};
       ::GetWindowRect(shot, &rect);
-      const std::string ready = folder_ + "\\ready.txt";
-      const std::string partial = ready + ".part";
-      if (FILE* file = std::fopen(partial.c_str(), "w")) {
-        std::fprintf(file, "%ld %ld %ld %ld\n", rect.left, rect.top, rect.right - rect.left,
-                     rect.bottom - rect.top);
-        std::fclose(file);
-        ::MoveFileA(partial.c_str(), ready.c_str());
-        ok_ = true;
-      }
+      if (area_) rect = area_(window);
+      ok_ = WriteReady(folder_, rect);
       const std::string done = folder_ + "\\done.txt";
       WaitFor([&] { return ::GetFileAttributesA(done.c_str()) != INVALID_FILE_ATTRIBUTES; });
     }
+    if (finish_) finish_(window);
     if (shot != window) ::PostMessageA(shot, WM_CLOSE, 0, 0);
     ::PostMessageA(window, WM_CLOSE, 0, 0);
   }
@@ -132,6 +149,8 @@ class Watcher {
   std::string folder_;
   std::function<bool(HWND)> prepare_;
   HWND* pictured_;
+  std::function<RECT(HWND)> area_;
+  std::function<void(HWND)> finish_;
   DWORD uiThread_;
   bool ok_ = false;
   std::thread thread_;
@@ -442,6 +461,232 @@ int ShowLists(const Model&, const std::string& state, const std::string& folder)
   return watcher.Succeeded() ? 0 : 3;
 }
 
+// The visible top-level window of a class in this process (any process when `own` is false),
+// or null.
+HWND VisibleWindowOf(const char* className, bool own = true) {
+  for (HWND w = ::FindWindowExA(nullptr, nullptr, className, nullptr); w != nullptr;
+       w = ::FindWindowExA(nullptr, w, className, nullptr)) {
+    DWORD process = 0;
+    ::GetWindowThreadProcessId(w, &process);
+    RECT rect = {};
+    ::GetWindowRect(w, &rect);
+    if ((!own || process == ::GetCurrentProcessId()) && ::IsWindowVisible(w) &&
+        rect.right > rect.left) {
+      return w;
+    }
+  }
+  return nullptr;
+}
+
+RECT Union(HWND first, HWND second) {
+  RECT a = {};
+  RECT b = {};
+  ::GetWindowRect(first, &a);
+  if (second == nullptr || !::GetWindowRect(second, &b)) return a;
+  RECT both = {};
+  ::UnionRect(&both, &a, &b);
+  return both;
+}
+
+struct PrinterOfModel {
+  std::string name;
+  std::string port;
+};
+
+// The spooler's printer that uses the driver.
+PrinterOfModel FindPrinterOf(const std::string& driver) {
+  PrinterOfModel found;
+  found.name = PrinterOfDriver(driver);
+  if (found.name.empty()) return found;
+  const SpoolerPrinter printer(found.name.c_str());
+  found.port = printer.PortName();
+  return found;
+}
+
+// The agent check box, whose help the help window shows.
+HELPINFO HelpOfAgentBox(HWND dialog) {
+  HWND item = ::GetDlgItem(dialog, IDC_AGENT_ALLOW);
+  RECT rect = {};
+  ::GetWindowRect(item, &rect);
+  HELPINFO info = {};
+  info.cbSize = sizeof info;
+  info.iContextType = HELPINFO_WINDOW;
+  info.iCtrlId = IDC_AGENT_ALLOW;
+  info.hItemHandle = item;
+  // A little into the box's text, where a user points at it.
+  info.MousePos = POINT{rect.left + 60, (rect.top + rect.bottom) / 2};
+  return info;
+}
+
+// A window as it draws itself (WM_PRINT) to overlay.bmp in the signal folder, with its screen
+// place in overlay.txt ("left top"): the script lays it over the picture. Wine's virtual
+// desktop, without a window manager, may stack a pop-up menu under its dialog or not show it.
+bool WriteOverlay(const std::string& folder, HWND window) {
+  RECT rect = {};
+  if (!::GetWindowRect(window, &rect)) return false;
+  const int width = rect.right - rect.left;
+  const int height = rect.bottom - rect.top;
+  if (width <= 0 || height <= 0) return false;
+  HDC screen = ::GetDC(nullptr);
+  ScopedCreatedDC memory(::CreateCompatibleDC(screen));
+  ScopedBitmap bitmap(::CreateCompatibleBitmap(screen, width, height));
+  ::ReleaseDC(nullptr, screen);
+  if (!memory.IsValid() || !bitmap.IsValid()) return false;
+  HGDIOBJ old = ::SelectObject(memory.Get(), bitmap.Get());
+  const bool printed = ::PrintWindow(window, memory.Get(), 0) != FALSE;
+  ::SelectObject(memory.Get(), old);
+  if (!printed) return false;
+
+  BITMAPINFOHEADER info = {};
+  info.biSize = sizeof info;
+  info.biWidth = width;
+  info.biHeight = height;
+  info.biPlanes = 1;
+  info.biBitCount = 24;
+  info.biCompression = BI_RGB;
+  const DWORD stride = (static_cast<DWORD>(width) * 3 + 3) & ~3u;
+  std::vector<BYTE> bits(static_cast<size_t>(stride) * height);
+  if (::GetDIBits(memory.Get(), bitmap.Get(), 0, height, bits.data(),
+                  reinterpret_cast<BITMAPINFO*>(&info), DIB_RGB_COLORS) != height) {
+    return false;
+  }
+  BITMAPFILEHEADER file = {};
+  file.bfType = 0x4D42;  // "BM"
+  file.bfOffBits = sizeof file + sizeof info;
+  file.bfSize = file.bfOffBits + static_cast<DWORD>(bits.size());
+  FILE* out = std::fopen((folder + "\\overlay.bmp").c_str(), "wb");
+  if (out == nullptr) return false;
+  std::fwrite(&file, sizeof file, 1, out);
+  std::fwrite(&info, sizeof info, 1, out);
+  std::fwrite(bits.data(), 1, bits.size(), out);
+  std::fclose(out);
+  FILE* place = std::fopen((folder + "\\overlay.txt").c_str(), "w");
+  if (place == nullptr) return false;
+  std::fprintf(place, "%ld %ld\n", rect.left, rect.top);
+  std::fclose(place);
+  return true;
+}
+
+// The printer's preferences through the library's entry: "buzzer" with the model's resource
+// library, "no-buzzer" with the same library without its buzzer sound (vgresnobuzzer.dll beside
+// vgshot), "menu" with the context menu of the agent box open, "help" with the agent box's
+// topic shown.
+int ShowPreferences(const Model& model, const std::string& state, const std::string& folder) {
+  if (state != "buzzer" && state != "no-buzzer" && state != "menu" && state != "help") return 2;
+  const PrinterOfModel printer = FindPrinterOf(model.driver);
+  if (printer.name.empty()) return 3;
+  std::string resources = model.resourceLibrary;
+  if (state == "no-buzzer") {
+    char self[MAX_PATH] = {};
+    ::GetModuleFileNameA(nullptr, self, sizeof self);
+    resources = std::string(self);
+    resources = resources.substr(0, resources.find_last_of('\\') + 1) + "vgresnobuzzer.dll";
+  }
+  std::function<bool(HWND)> prepare = [](HWND) { return true; };
+  std::function<RECT(HWND)> area;
+  std::function<void(HWND)> finish;
+  if (state == "menu") {
+    prepare = [folder](HWND dialog) {
+      const HELPINFO info = HelpOfAgentBox(dialog);
+      // The menu opens where the system's pointer is, which follows a move a moment later:
+      // a menu that opened elsewhere is dismissed and opened again.
+      for (int attempt = 0; attempt < 10; ++attempt) {
+        ::SetCursorPos(info.MousePos.x, info.MousePos.y);
+        // Posted: the menu runs its own loop on the dialog's thread until it is dismissed.
+        ::PostMessageA(dialog, WM_CONTEXTMENU, reinterpret_cast<WPARAM>(info.hItemHandle),
+                       MAKELPARAM(info.MousePos.x, info.MousePos.y));
+        HWND menu = nullptr;
+        if (!WaitFor([&] { return (menu = VisibleWindowOf("#32768")) != nullptr; })) return false;
+        RECT rect = {};
+        ::GetWindowRect(menu, &rect);
+        if (rect.left == info.MousePos.x && rect.top == info.MousePos.y) {
+          return WaitFor([&] { return Painted(menu); }) && WriteOverlay(folder, menu);
+        }
+        ::PostMessageA(menu, WM_KEYDOWN, VK_ESCAPE, 0);
+        if (!WaitFor([] { return VisibleWindowOf("#32768") == nullptr; })) return false;
+      }
+      return false;
+    };
+    area = [](HWND dialog) { return Union(dialog, VisibleWindowOf("#32768")); };
+    finish = [](HWND) {
+      if (HWND menu = VisibleWindowOf("#32768")) ::PostMessageA(menu, WM_KEYDOWN, VK_ESCAPE, 0);
+      WaitFor([] { return VisibleWindowOf("#32768") == nullptr; });
+    };
+  }
+  if (state == "help") {
+    prepare = [](HWND dialog) {
+      HELPINFO info = HelpOfAgentBox(dialog);
+      ::SetCursorPos(info.MousePos.x, info.MousePos.y);
+      DWORD_PTR answer = 0;
+      ::SendMessageTimeoutA(dialog, WM_HELP, 0, reinterpret_cast<LPARAM>(&info), SMTO_NORMAL,
+                            kWaitMs, &answer);
+      return WaitFor([] { return VisibleWindowOf("HH Parent") != nullptr; });
+    };
+    area = [](HWND dialog) { return Union(dialog, VisibleWindowOf("HH Parent")); };
+    finish = [](HWND) {
+      if (HWND help = VisibleWindowOf("HH Parent")) ::PostMessageA(help, WM_CLOSE, 0, 0);
+    };
+  }
+  Watcher watcher(folder, prepare, nullptr, area, finish);
+  RunPreferenceDialog(printer.name.c_str(), model.driver.c_str(), printer.port.c_str(),
+                      model.model.c_str(), resources.c_str());
+  return watcher.Succeeded() ? 0 : 3;
+}
+
+// The printer's tray icon at the end of the taskbar, pointed at (the taskbar shows its tip to a
+// real pointer, which the virtual screen may not have): the installed icon program, started as
+// the preferences start it, with the printer out of paper.
+int ShowTray(const Model& model, const std::string& state, const std::string& folder) {
+  if (state != "-") return 2;
+  const PrinterOfModel printer = FindPrinterOf(model.driver);
+  if (printer.name.empty()) return 3;
+  CheckTargetRegKey(printer.name.c_str(), printer.port.c_str(), model.model.c_str(), nullptr,
+                    nullptr);
+  const char reply[] = "@BDC ST\r\nST:00;ER:06;\f";
+  SetTargetStatus(printer.name.c_str(), printer.port.c_str(), reinterpret_cast<const BYTE*>(reply),
+                  sizeof reply - 1, 0x10000005);
+  SetComStatus(printer.name.c_str(), printer.port.c_str(), 2);
+  if (!RunIconProgram(1, printer.name.c_str(), model.driver.c_str(), printer.port.c_str(),
+                      model.model.c_str())) {
+    return 3;
+  }
+  HWND tray = nullptr;
+  HWND tip = nullptr;
+  const bool shown =
+      WaitFor([&] { return ::FindWindowA("VgIconTrayWindow", nullptr) != nullptr; }) &&
+      WaitFor([&] { return (tray = VisibleWindowOf("Shell_TrayWnd", false)) != nullptr; });
+  int result = 3;
+  if (shown) {
+    RECT bar = {};
+    ::GetWindowRect(tray, &bar);
+    // The newest icon stands at the right end of the bar. The pointer rests on it a moment,
+    // so that the taskbar shows the icon's tip when it can.
+    const POINT icon{bar.right - 10, (bar.top + bar.bottom) / 2};
+    ::SetCursorPos(icon.x, icon.y);
+    for (int i = 0; i < 30 && tip == nullptr; ++i) {
+      ::PostMessageA(tray, WM_MOUSEMOVE, 0, MAKELPARAM(icon.x - bar.left, icon.y - bar.top));
+      ::Sleep(100);
+      tip = VisibleWindowOf("tooltips_class32", false);
+    }
+    WaitFor([&] { return !::GetUpdateRect(tray, nullptr, FALSE); });
+    RECT picture = bar;
+    picture.left = bar.right - 240;
+    picture.top = bar.top - 30;
+    if (tip != nullptr) {
+      RECT tipRect = {};
+      ::GetWindowRect(tip, &tipRect);
+      ::UnionRect(&picture, &picture, &tipRect);
+    }
+    if (WriteReady(folder, picture)) result = 0;
+    const std::string done = folder + "\\done.txt";
+    WaitFor([&] { return ::GetFileAttributesA(done.c_str()) != INVALID_FILE_ATTRIBUTES; });
+  }
+  RunIconProgram(0, printer.name.c_str(), model.driver.c_str(), printer.port.c_str(),
+                 model.model.c_str());
+  WaitFor([] { return ::FindWindowA("VgIconTrayWindow", nullptr) == nullptr; });
+  return result;
+}
+
 struct ShotWindow {
   const char* name;
   int (*show)(const Model&, const std::string& state, const std::string& folder);
@@ -449,7 +694,8 @@ struct ShotWindow {
 
 const ShotWindow kWindows[] = {
     {"about", &ShowAbout}, {"trouble", &ShowTrouble}, {"status", &ShowStatus},
-    {"wait", &ShowWait},   {"lists", &ShowLists},
+    {"wait", &ShowWait},   {"lists", &ShowLists},     {"prefs", &ShowPreferences},
+    {"tray", &ShowTray},
 };
 
 }  // namespace
@@ -465,7 +711,7 @@ int main(int argc, char** argv) {
   model.driver = argv[4];
   const std::string keyPath = vgui::MakeDriverKeyPath(model.driver);
   vgui::SetDriverKeyPath(keyPath);
-  model.model = Registry(HKEY_LOCAL_MACHINE, keyPath.c_str()).GetString("ModelID");
+  model.model = Registry(HKEY_LOCAL_MACHINE, keyPath.c_str()).GetString(vgreg::kDriverModelId);
   char path[kInstallPathSize] = {};
   if (GetProfilePath(path, model.driver.c_str(), model.model.c_str()) != 1) return 3;
   model.profile = path;

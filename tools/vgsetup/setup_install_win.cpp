@@ -242,6 +242,11 @@ int WriteKeys(const InstallJob& job,
   Ok("Driver key HKLM\\" + driverKey + " written");
   if (!WriteStrings(kProfileKey, {{job.options.model, profilePath}}, &error)) return Fail(error);
   Ok("Profile key value " + job.options.model + " = " + profilePath);
+  // The library's set-up program, when the model brings one, is found through this value.
+  if (IsFile(JoinPath(s.installDir, kSetupProgramName))) {
+    if (!WriteStrings(kQvapiInfoKey, {{"InstallDir", s.installDir}}, &error)) return Fail(error);
+    Ok(std::string("HKLM\\") + kQvapiInfoKey + " InstallDir = " + s.installDir);
+  }
   return 0;
 }
 
@@ -479,6 +484,11 @@ int RunUninstall(const SetupOptions& options) {
     if (!DeleteValueIfPresent(kProfileKey, record.model, &error)) return Fail(error);
     Ok("Profile key value " + record.model + " removed");
     const std::string& dir = record.installDir;
+    if (!dir.empty() && vgtext::EqualsNoCase(ReadString(kQvapiInfoKey, "InstallDir"), dir)) {
+      if (!DeleteValueIfPresent(kQvapiInfoKey, "InstallDir", &error)) return Fail(error);
+      DeleteKeyIfEmpty(kQvapiInfoKey);
+      Ok(std::string("HKLM\\") + kQvapiInfoKey + " InstallDir removed");
+    }
     if (!dir.empty() && IsFolder(dir)) {
       const std::string manifest = JoinPath(dir, kManifestName);
       for (const std::string& file : DecodeManifest(ReadWholeFile(manifest))) {

@@ -18,6 +18,11 @@ constexpr char kSetupKey[] = "software\\KORVA\\VGL3\\Setup";
 // The machine-wide switches of common errors (kCommonSwitches).
 using vgreg::kCommonKey;
 
+// The bidirectional library's installation: "InstallDir" names the folder of its set-up
+// program, which the preferences start to switch the network agent.
+constexpr char kQvapiInfoKey[] = "Software\\KORVA\\QVAPIInfo";
+constexpr char kSetupProgramName[] = "qvapiset.exe";
+
 std::string DriverKeyPath(const std::string& driver);
 
 bool KeyExists(const std::string& path);

@@ -55,6 +55,11 @@ InstalledPrinter::InstalledPrinter(const std::string& hint,
       return;
     }
   }
+  // The preferences' help file and the tray icon program, which the profile names.
+  for (const char* file : {"vghelp.chm", "vgicon.exe"}) {
+    Copy(bin + "\\" + file, fromDir_ + "\\" + file);
+  }
+
   // A printer library without one export, for tests that name it as the model's PrnDll.
   Copy(bin + "\\vgprnpart.dll", fromDir_ + "\\vgprnpart.dll");
   // The recorder stands in for the pop-up program, unless the test wants the real one.

@@ -1,8 +1,14 @@
 #include "support/win_test_support.h"
 
+// After the project's Windows header, which it needs.
+#include <tlhelp32.h>
+
 #include <cstdio>
 #include <fstream>
 #include <sstream>
+
+#include "common/text_util.h"
+#include "common/unique_handle.h"
 
 namespace vgtest {
 
@@ -215,6 +221,22 @@ BOOL CALLBACK MatchWindow(HWND window, LPARAM context) {
 }
 
 }  // namespace
+
+std::vector<DWORD> ChildProcessesNamed(const std::string& exeName) {
+  std::vector<DWORD> found;
+  ScopedHandle snapshot(::CreateToolhelp32Snapshot(TH32CS_SNAPPROCESS, 0));
+  if (!snapshot.IsValid()) return found;
+  PROCESSENTRY32 entry = {};
+  entry.dwSize = sizeof entry;
+  for (BOOL more = ::Process32First(snapshot.Get(), &entry); more;
+       more = ::Process32Next(snapshot.Get(), &entry)) {
+    if (entry.th32ParentProcessID == ::GetCurrentProcessId() &&
+        vgtext::EqualsNoCase(entry.szExeFile, exeName.c_str())) {
+      found.push_back(entry.th32ProcessID);
+    }
+  }
+  return found;
+}
 
 HWND FindProcessWindow(DWORD processId, const std::string& classOrEmpty, DWORD timeoutMs) {
   const DWORD start = ::GetTickCount();

@@ -69,6 +69,10 @@ class ChildProcess {
   StartedProcess process_;
 };
 
+// The ids of the running processes that this process started whose program file is named
+// exeName (compared without regard to case).
+std::vector<DWORD> ChildProcessesNamed(const std::string& exeName);
+
 // A top-level window of the given process whose class is classOrEmpty (any when empty).
 HWND FindProcessWindow(DWORD processId, const std::string& classOrEmpty, DWORD timeoutMs);
 
