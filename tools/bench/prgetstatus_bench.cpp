@@ -26,6 +26,7 @@
 #include "common/unique_handle.h"
 #include "common/vgprn_exports.h"
 #include "common/win.h"
+#include "tools/bench/bench_programs_win.h"
 #include "tools/qvsim/qvsim_control_win.h"
 
 namespace {
@@ -36,30 +37,6 @@ constexpr DWORD kStatusChannel = 0x10000005;
 constexpr int kWarmUp = 20;
 // The goal for the library's own share of one call, in registry round trips.
 constexpr int kShareTarget = 15;
-
-std::string ProgramFolder() {
-  char path[MAX_PATH] = {};
-  const DWORD length = ::GetModuleFileNameA(nullptr, path, MAX_PATH);
-  if (length == 0 || length >= MAX_PATH) return std::string();
-  char* slash = std::strrchr(path, '\\');
-  if (slash) *slash = '\0';
-  return path;
-}
-
-// Runs a program of our folder without a window, its output dropped; its exit code, or -1.
-long RunQuietly(const std::string& folder, const std::string& exe, const std::string& args) {
-  SECURITY_ATTRIBUTES inherit = {sizeof inherit, nullptr, TRUE};
-  ScopedHandle nul(::CreateFileA("NUL", GENERIC_WRITE, FILE_SHARE_WRITE, &inherit, OPEN_EXISTING,
-                                 0, nullptr));
-  ProcessStart start;
-  start.commandLine = "\"" + folder + "\\" + exe + "\" " + args;
-  start.output = nul.Get();
-  start.error = nul.Get();
-  start.noWindow = true;
-  StartedProcess process;
-  if (!process.Start(start) || !process.Wait(120000)) return -1;
-  return static_cast<long>(process.ExitCode());
-}
 
 bool Simulate(const std::vector<std::string>& args) {
   const auto drop = [](const std::string&) {};
@@ -114,7 +91,7 @@ struct Installation {
       DeleteTargetKey(root, keyPath);
     }
     Simulate({"reset", printer});
-    if (RunQuietly(bin, "vgsetup.exe", "uninstall --printer \"" + printer + "\"") != 0) {
+    if (RunQuietly(bin + "\\vgsetup.exe", "uninstall --printer \"" + printer + "\"") != 0) {
       std::fprintf(stderr, "prgetstatus_bench: uninstall of \"%s\" failed; run vgsetup uninstall\n",
                    printer.c_str());
     }
@@ -149,7 +126,8 @@ class SimulatorReads {
     ::QueryPerformanceCounter(&before);
     int32_t size = 0;
     int32_t result = getStatus_(handle_, nullptr, &size);
-    if (result == qvapi::kBufferTooSmall && size > 0 && size <= static_cast<int32_t>(sizeof buffer)) {
+    if (result == qvapi::kBufferTooSmall && size > 0 &&
+        size <= static_cast<int32_t>(sizeof buffer)) {
       result = getStatus_(handle_, buffer, &size);
     }
     ::QueryPerformanceCounter(&after);
@@ -229,17 +207,17 @@ int main(int argc, char** argv) {
   setup.bin = ProgramFolder();
   char temp[MAX_PATH] = {};
   ::GetTempPathA(MAX_PATH, temp);
-  const std::string unique = std::to_string(::GetCurrentProcessId()) + "-" +
-                             std::to_string(::GetTickCount());
+  const std::string unique =
+      std::to_string(::GetCurrentProcessId()) + "-" + std::to_string(::GetTickCount());
   setup.printer = "VG Bench " + unique;
   const std::string driver = "VG Bench Driver " + unique;
   const std::string port = "LPT1:";
   setup.installDir = std::string(temp) + "vgbench-" + unique;
   setup.installed = true;  // from here on an uninstall cleans up, also after a half-done install
-  if (RunQuietly(setup.bin, "vgsetup.exe",
-                 "install --printer \"" + setup.printer + "\" --port " + port + " --model " +
-                     kModel + " --driver \"" + driver + "\" --install-dir \"" + setup.installDir +
-                     "\"") != 0) {
+  if (RunQuietly(setup.bin + "\\vgsetup.exe", "install --printer \"" + setup.printer +
+                                                  "\" --port " + port + " --model " + kModel +
+                                                  " --driver \"" + driver + "\" --install-dir \"" +
+                                                  setup.installDir + "\"") != 0) {
     std::fprintf(stderr, "prgetstatus_bench: vgsetup install failed (is vgsetup.exe beside me?)\n");
     return 1;
   }
@@ -324,9 +302,10 @@ int main(int argc, char** argv) {
     const Figures trip = Summarise(roundTrips);
     const double best = Summarise(samples).min - Summarise(reads).min;
     Print("the library's own share (call - the two reads)", share);
-    std::printf("the library's own share of one call in registry round trips: %.1f (medians; "
-                "%.1f at best, from the minimums)   (target <= %d)\n",
-                share.median / trip.median, best / trip.min, kShareTarget);
+    std::printf(
+        "the library's own share of one call in registry round trips: %.1f (medians; "
+        "%.1f at best, from the minimums)   (target <= %d)\n",
+        share.median / trip.median, best / trip.min, kShareTarget);
   }
   if (wrong != 0) {
     std::fprintf(stderr, "prgetstatus_bench: %d calls did not report status 1\n", wrong);

@@ -30,6 +30,7 @@
 #include "common/unique_handle.h"
 #include "common/win.h"
 #include "resources/vgres_ids.h"
+#include "tools/bench/bench_programs_win.h"
 #include "tools/footprint/process_view_win.h"
 #include "tools/qvsim/qvsim_control_win.h"
 
@@ -40,36 +41,12 @@ const char kPrinting[] = "@BDC ST\\r\\nST:03;\\f";
 constexpr DWORD kPollMs = 1000;
 constexpr DWORD kWaitMs = 30000;
 
-std::string ProgramFolder() {
-  char path[MAX_PATH] = {};
-  const DWORD length = ::GetModuleFileNameA(nullptr, path, MAX_PATH);
-  if (length == 0 || length >= MAX_PATH) return std::string();
-  char* slash = std::strrchr(path, '\\');
-  if (slash) *slash = '\0';
-  return path;
-}
-
 std::string TempDir(const char* name) {
   char temp[MAX_PATH] = {};
   ::GetTempPathA(MAX_PATH, temp);
   std::string dir = std::string(temp) + name + std::to_string(::GetCurrentProcessId());
   ::CreateDirectoryA(dir.c_str(), nullptr);
   return dir;
-}
-
-// Runs a program, its output dropped; its exit code, or -1.
-long RunQuietly(const std::string& path, const std::string& args) {
-  SECURITY_ATTRIBUTES inherit = {sizeof inherit, nullptr, TRUE};
-  ScopedHandle nul(
-      ::CreateFileA("NUL", GENERIC_WRITE, FILE_SHARE_WRITE, &inherit, OPEN_EXISTING, 0, nullptr));
-  ProcessStart start;
-  start.commandLine = "\"" + path + "\" " + args;
-  start.output = nul.Get();
-  start.error = nul.Get();
-  start.noWindow = true;
-  StartedProcess process;
-  if (!process.Start(start) || !process.Wait(120000)) return -1;
-  return static_cast<long>(process.ExitCode());
 }
 
 bool Simulate(const std::vector<std::string>& args) {
@@ -162,7 +139,8 @@ int main(int argc, char** argv) {
   const std::string kit = TempDir("vgwkit");
   const std::string install = TempDir("vgwinst");
   ::RemoveDirectoryA(install.c_str());
-  for (const char* file : {"vgprn.dll", "vgres.dll", "vgres_de.dll", "qvsim.dll", "vgmon.exe", "vgpop.exe"}) {
+  for (const char* file :
+       {"vgprn.dll", "vgres.dll", "vgres_de.dll", "qvsim.dll", "vgmon.exe", "vgpop.exe"}) {
     ::CopyFileA((bin + "\\" + file).c_str(), (kit + "\\" + file).c_str(), FALSE);
   }
   const std::string profile = kit + "\\VP-100.ini";
@@ -287,9 +265,8 @@ int main(int argc, char** argv) {
   ::RegDeleteValueA(debug.Get(), vgreg::kMonitorLogSwitch);
   RunQuietly(bin + "\\vgsetup.exe", "uninstall --printer " + quoted);
   Simulate({"reset", printer});
-  for (const char* file :
-       {"vgprn.dll", "vgres.dll", "vgres_de.dll", "qvsim.dll", "vgmon.exe", "vgpop.exe",
-        "VP-100.ini"}) {
+  for (const char* file : {"vgprn.dll", "vgres.dll", "vgres_de.dll", "qvsim.dll", "vgmon.exe",
+                           "vgpop.exe", "VP-100.ini"}) {
     ::DeleteFileA((kit + "\\" + file).c_str());
   }
   ::RemoveDirectoryA(kit.c_str());
