@@ -25,6 +25,9 @@
 #include "support/win_test_support.h"
 #include "ui/dialog_driver.h"
 
+// After the project's Windows header, which it needs.
+#include <commctrl.h>
+
 namespace {
 
 using vgtest::DialogThread;
@@ -49,6 +52,8 @@ const char kGermanReady[] = "Bereit";
 const char kGermanReadyText[] = "Der Drucker ist druckbereit.";
 const char kGermanAbout[] = "Info \xFC"
                             "ber KORVA Vigil 3";
+const char kGermanPreferences[] = "\xDC"
+                                  "berwachungseinstellungen";
 
 // A window's text through its own thread: the pop-up program's windows are another process's.
 std::string TextOf(HWND window) {
@@ -152,6 +157,60 @@ class LanguageTest : public ::testing::Test {
       return start(2, printer->Name().c_str(), printer->Driver().c_str(), printer->Port().c_str(),
                    printer->Model().c_str(), nullptr, nullptr);
     });
+  }
+
+  // The preferences through the installed printer library, as the tray icon program opens
+  // them: without a resource library, so that the library chooses it.
+  std::unique_ptr<DialogThread> OpenPreferences() {
+    if (!library_.IsValid()) {
+      library_.Reset(::LoadLibraryA((printer_->InstallDir() + "\\vgprn.dll").c_str()));
+    }
+    auto start = reinterpret_cast<PFN_PrStartPreference>(
+        reinterpret_cast<void*>(::GetProcAddress(library_.Get(), "PrStartPreference")));
+    if (start == nullptr) return nullptr;
+    const InstalledPrinter* printer = printer_;
+    return std::make_unique<DialogThread>([start, printer] {
+      return start(printer->Name().c_str(), printer->Driver().c_str(), printer->Port().c_str(),
+                   printer->Model().c_str(), 0, nullptr);
+    });
+  }
+
+  // The notification list as the user reads it: each row's event and state, "event: state".
+  static std::vector<std::string> NotifyRows(HWND dialog) {
+    HWND list = ::GetDlgItem(dialog, IDC_NOTIFY_LIST);
+    std::vector<std::string> rows;
+    const LRESULT count = ::SendMessageA(list, LVM_GETITEMCOUNT, 0, 0);
+    for (LRESULT i = 0; i < count; ++i) {
+      std::string row;
+      for (int column = 0; column < 2; ++column) {
+        char text[256] = {};
+        LVITEMA item = {};
+        item.iSubItem = column;
+        item.pszText = text;
+        item.cchTextMax = sizeof text;
+        ::SendMessageA(list, LVM_GETITEMTEXTA, static_cast<WPARAM>(i),
+                       reinterpret_cast<LPARAM>(&item));
+        row += column == 0 ? std::string(text) + ": " : std::string(text);
+      }
+      rows.push_back(row);
+    }
+    return rows;
+  }
+
+  // The text of a column heading of the notification list.
+  static std::string NotifyHeading(HWND dialog, int column) {
+    HWND header = reinterpret_cast<HWND>(
+        ::SendMessageA(::GetDlgItem(dialog, IDC_NOTIFY_LIST), LVM_GETHEADER, 0, 0));
+    char text[256] = {};
+    HDITEMA item = {};
+    item.mask = HDI_TEXT;
+    item.pszText = text;
+    item.cchTextMax = sizeof text;
+    if (header == nullptr || !::SendMessageA(header, HDM_GETITEMA, column,
+                                             reinterpret_cast<LPARAM>(&item))) {
+      return "(no heading)";
+    }
+    return text;
   }
 
   // Waits until the window shows the title, then returns its explanation.
@@ -288,6 +347,37 @@ TEST_F(GermanUser, TheStatusWindowItsAboutBoxAndItsTroublePagesAreGerman) {
 
   ::PostMessageA(window, WM_CLOSE, 0, 0);
   ASSERT_TRUE(view->Join(kWaitMs));
+}
+
+// The preferences speak German: the title, the group boxes and buttons, the notification
+// list's headings and rows; cancelled, they end without a change.
+TEST_F(GermanUser, ThePreferencesAreGerman) {
+  ASSERT_EQ(::GetUserDefaultLangID(), kGermanGermany) << StartedUnder("de_DE.UTF-8");
+  auto run = OpenPreferences();
+  ASSERT_NE(run, nullptr);
+  HWND dialog = run->WaitForWindow(std::string(kGermanPreferences) + " : " + printer_->Name(),
+                                   kWaitMs);
+  ASSERT_NE(dialog, nullptr);
+  EXPECT_EQ(ItemOf(dialog, IDC_NOTIFY_GROUP), "Popup-Benachrichtigungen");
+  EXPECT_EQ(ItemOf(dialog, IDC_TRAY_GROUP), "Symbol im Infobereich");
+  EXPECT_EQ(ItemOf(dialog, IDC_TRAY_ENABLE),
+            "Druckerstatus im &Infobereich der Taskleiste anzeigen");
+  EXPECT_EQ(ItemOf(dialog, IDC_RESTORE_DEFAULTS), "&Standardwerte");
+  EXPECT_EQ(ItemOf(dialog, IDCANCEL), "Abbrechen");
+  EXPECT_EQ(ItemOf(dialog, IDC_PREF_HELP), "&Hilfe");
+  EXPECT_EQ(NotifyHeading(dialog, 0), "Ereignis");
+  EXPECT_EQ(NotifyHeading(dialog, 1), "Benachrichtigung");
+  const std::vector<std::string> rows = NotifyRows(dialog);
+  ASSERT_FALSE(rows.empty());
+  EXPECT_TRUE(AnyContains(rows, "Der Drucker braucht Ihr Eingreifen: "));
+  for (const std::string& row : rows) {
+    const bool german = row.size() > 5 && (row.compare(row.size() - 5, 5, ": Ein") == 0 ||
+                                           row.compare(row.size() - 5, 5, ": Aus") == 0);
+    EXPECT_TRUE(german) << row;
+  }
+  ::PostMessageA(dialog, WM_COMMAND, IDCANCEL, 0);
+  ASSERT_TRUE(run->Join(kWaitMs));
+  EXPECT_EQ(run->Result(), 1) << "cancelled";
 }
 
 // The monitor starts the pop-up program at the job's start; when the paper runs out, the
@@ -444,6 +534,22 @@ TEST_F(UnlistedLanguageUser, TheEnglishSectionAndWindowsServe) {
             "The printer is out of paper. Load a new paper roll, then press the Feed button.");
   ::PostMessageA(window, WM_CLOSE, 0, 0);
   EXPECT_TRUE(view->Join(kWaitMs));
+
+  // So do the preferences.
+  auto preferences = OpenPreferences();
+  ASSERT_NE(preferences, nullptr);
+  HWND dialog = preferences->WaitForWindow("Monitoring Preferences : " + printer_->Name(), kWaitMs);
+  ASSERT_NE(dialog, nullptr);
+  EXPECT_EQ(ItemOf(dialog, IDCANCEL), "Cancel");
+  const std::vector<std::string> rows = NotifyRows(dialog);
+  EXPECT_TRUE(AnyContains(rows, "The printer needs attention: ")) << rows.size();
+  for (const std::string& row : rows) {
+    EXPECT_TRUE(row.size() > 4 && (row.compare(row.size() - 4, 4, ": On") == 0 ||
+                                   row.compare(row.size() - 5, 5, ": Off") == 0))
+        << row;
+  }
+  ::PostMessageA(dialog, WM_COMMAND, IDCANCEL, 0);
+  EXPECT_TRUE(preferences->Join(kWaitMs));
 
   // The installer falls back to English.
   const InstallerTexts seen = WalkTheInstaller();
