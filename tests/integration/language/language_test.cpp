@@ -19,6 +19,7 @@
 #include "common/unique_handle.h"
 #include "common/vgprn_exports.h"
 #include "resources/vgres_ids.h"
+#include "support/fake_tray.h"
 #include "support/installed_printer.h"
 #include "support/installer_window.h"
 #include "support/job_run.h"
@@ -27,6 +28,7 @@
 
 // After the project's Windows header, which it needs.
 #include <commctrl.h>
+#include <shellapi.h>
 
 namespace {
 
@@ -378,6 +380,55 @@ TEST_F(GermanUser, ThePreferencesAreGerman) {
   ::PostMessageA(dialog, WM_COMMAND, IDCANCEL, 0);
   ASSERT_TRUE(run->Join(kWaitMs));
   EXPECT_EQ(run->Result(), 1) << "cancelled";
+}
+
+// The tray icon program's menu speaks German. Wine keeps a menu's texts in the process that
+// made it, so the test reads the menu by its access keys: "W" is the German preferences item's
+// ("\xDC"ber&wachungseinstellungen..."), which no English item has, and the preferences it opens
+// in a program of their own are German too.
+TEST_F(GermanUser, TheTrayIconMenuIsGerman) {
+  ASSERT_EQ(::GetUserDefaultLangID(), kGermanGermany) << StartedUnder("de_DE.UTF-8");
+  vgtest::FakeTray tray;
+  ASSERT_TRUE(tray.Ready());
+  const std::string& name = printer_->Name();
+  const std::string& port = printer_->Port();
+  vgtest::ChildProcess program;
+  ASSERT_TRUE(program.Start(printer_->InstallDir() + "\\vgicon.exe",
+                            "/P" + std::to_string(name.size()) + " \"" + name + "\" /O" +
+                                std::to_string(port.size()) + " \"" + port + "\" /M \"" +
+                                printer_->Model() + "\""));
+  // Whatever fails below, the program goes with the test: its files are to be uninstalled.
+  struct EndProgram {
+    vgtest::ChildProcess& program;
+    ~EndProgram() {
+      if (program.Wait(0) == STILL_ACTIVE) program.Kill();
+    }
+  } endProgram{program};
+  vgtest::TrayCall added;
+  ASSERT_TRUE(tray.WaitForCall(NIM_ADD, name, &added));
+  ::PostMessageA(added.window, added.callbackMessage, added.id, WM_RBUTTONUP);
+  HWND menu = vgtest::FindProcessWindow(program.Id(), "#32768", kWaitMs);
+  ASSERT_NE(menu, nullptr);
+  ::PostMessageA(menu, WM_CHAR, 'w', 0);
+  const std::string title = std::string(kGermanPreferences) + " : " + name;
+  HWND preferences = nullptr;
+  ASSERT_TRUE(vgtest::WaitUntil(
+      [&] {
+        preferences = ::FindWindowA("#32770", title.c_str());
+        return preferences != nullptr && ::IsWindowVisible(preferences);
+      },
+      kWaitMs));
+  EXPECT_EQ(ItemOf(preferences, IDCANCEL), "Abbrechen");
+  ::PostMessageA(preferences, WM_COMMAND, IDCANCEL, 0);
+  EXPECT_TRUE(vgtest::WaitUntil([&] { return !::IsWindow(preferences); }, kWaitMs));
+
+  // "C" closes, as "S&chlie\xDF"en": the icon goes and the program ends.
+  ::PostMessageA(added.window, added.callbackMessage, added.id, WM_RBUTTONUP);
+  menu = vgtest::FindProcessWindow(program.Id(), "#32768", kWaitMs);
+  ASSERT_NE(menu, nullptr);
+  ::PostMessageA(menu, WM_CHAR, 'c', 0);
+  EXPECT_TRUE(tray.WaitForCall(NIM_DELETE, ""));
+  EXPECT_EQ(program.Wait(kWaitMs), 0u);
 }
 
 // The monitor starts the pop-up program at the job's start; when the paper runs out, the
