@@ -349,6 +349,46 @@ TEST(SetupRemoval, WhatOthersStillUseStays) {
   EXPECT_EQ(rerun.ports, (std::vector<std::string>{"USB001"}));
 }
 
+// Two installations of one model into two folders: whichever goes first, a folder goes only
+// when no record or kept key names it, and the last removal takes every folder the keys named.
+TEST(SetupRemoval, AFolderGoesWhenNothingNamesItAnyMore) {
+  RemovalInputs alone = OnePrinter();
+  alone.record.installDir = "C:\\VG";
+  alone.driverFolder = "c:\\vg\\";
+  alone.profileFolder = "C:\\VG\\";
+  EXPECT_EQ(PlanRemoval(alone).folders, (std::vector<std::string>{"C:\\VG"}));
+
+  // The earlier installation (C:\VG) goes first; the later one (D:\VG) moved the keys there.
+  RemovalInputs earlier = OnePrinter();
+  earlier.printers.push_back({"Second", "KORVA VP-100", "LPT1:"});
+  earlier.record.installDir = "C:\\VG";
+  earlier.driverFolder = "D:\\VG";
+  earlier.profileFolder = "D:\\VG\\";
+  earlier.otherRecordFolders = {"D:\\VG"};
+  EXPECT_EQ(PlanRemoval(earlier).folders, (std::vector<std::string>{"C:\\VG"}));
+  earlier.otherRecordFolders = {"c:\\vg\\"};  // the other printer shares the folder
+  EXPECT_TRUE(PlanRemoval(earlier).folders.empty());
+
+  // The later installation goes first: its folder serves the driver that stays.
+  RemovalInputs later = earlier;
+  later.record.installDir = "D:\\VG";
+  later.otherRecordFolders = {"C:\\VG"};
+  EXPECT_TRUE(PlanRemoval(later).folders.empty());
+  // Then the earlier one, the last: both folders go.
+  RemovalInputs last = OnePrinter();
+  last.record.installDir = "C:\\VG";
+  last.driverFolder = "D:\\VG";
+  last.profileFolder = "D:\\VG\\";
+  EXPECT_EQ(PlanRemoval(last).folders, (std::vector<std::string>{"C:\\VG", "D:\\VG"}));
+  // Another driver's key names one of them: that one stays.
+  last.otherDriverFolders = {"d:\\vg"};
+  EXPECT_EQ(PlanRemoval(last).folders, (std::vector<std::string>{"C:\\VG"}));
+  // Another driver of the model keeps the Profile key value, and with it the folder it names.
+  last.otherDriverFolders.clear();
+  last.otherModels = {"VP-100"};
+  EXPECT_EQ(PlanRemoval(last).folders, (std::vector<std::string>{"C:\\VG"}));
+}
+
 TEST(SetupRemoval, PortsAnEarlierRunAddedGoWhenNothingUsesThem) {
   const std::vector<PrinterEntry> printers = {{"Demo", "D", "LPT4:"}, {"Other", "X", "USB002"}};
   // The printer moved from USB001 to LPT4: (added too); USB002 now serves another printer.

@@ -333,6 +333,45 @@ TEST_F(VgSetupTest, ASharedDriverStaysUntilItsLastPrinterGoes) {
   EXPECT_EQ(Snap(), before);
 }
 
+// Two printers of one model installed into two folders, removed in either order: the printer
+// that stays keeps a whole installation, and the last removal leaves neither folder behind.
+TEST_F(VgSetupTest, AModelInstalledIntoTwoFoldersLeavesNeitherBehind) {
+  const auto isFolder = [](const std::string& path) {
+    const DWORD attributes = ::GetFileAttributesA(path.c_str());
+    return attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_DIRECTORY) != 0;
+  };
+  const std::string second = vgtest::UniqueName("VG Second");
+  extraPrinters_.push_back(second);
+  const std::string parent = vgtest::MakeTempDir("vgelsewhere");
+  const std::string elsewhere = parent + "\\" + model_;
+  const std::string before = Snap();
+  for (const bool laterFirst : {true, false}) {
+    SCOPED_TRACE(laterFirst ? "the later installation removed first"
+                            : "the earlier installation removed first");
+    ASSERT_EQ(Install(printer_, "LPT1:").process.exitCode, 0u);
+    ASSERT_EQ(Install(second, "LPT2:", " --install-dir " + Quote(elsewhere)).process.exitCode, 0u);
+    ASSERT_EQ(DriverValue("InstallPath"), elsewhere) << "the later installation serves the driver";
+
+    vgtest::StreamsRun first = Uninstall(laterFirst ? second : printer_);
+    ASSERT_EQ(first.process.exitCode, 0u) << first.out << first.err;
+    // The printer that stays finds its library, its profile and its resources.
+    const std::string folder = DriverValue("InstallPath");
+    for (const char* file : {"vgprn.dll", "vgres.dll", "qvsim.dll"}) {
+      EXPECT_TRUE(vgtest::FileExists(folder + "\\" + file)) << folder << "\\" << file;
+    }
+    EXPECT_TRUE(vgtest::FileExists(DriverValue("Profile")));
+    EXPECT_TRUE(vgtest::FileExists(
+        vgtest::GetString(HKEY_LOCAL_MACHINE, kProfileKey, model_.c_str())));
+
+    vgtest::StreamsRun last = Uninstall(laterFirst ? printer_ : second);
+    ASSERT_EQ(last.process.exitCode, 0u) << last.out << last.err;
+    EXPECT_EQ(Snap(), before);
+    EXPECT_FALSE(isFolder(installDir_)) << last.out;
+    EXPECT_FALSE(isFolder(elsewhere)) << first.out << last.out;
+  }
+  vgtest::RemoveTree(parent);
+}
+
 TEST_F(VgSetupTest, FailuresAreReportedAndChangeNothing) {
   const std::string before = Snap();
 

@@ -441,7 +441,19 @@ int RunUninstall(const SetupOptions& options) {
   inputs.record = record;
   inputs.printer = name;
   inputs.printers = ListPrinters();
-  inputs.otherModels = OtherDriverKeyModels(record.driver);
+  inputs.otherModels = OtherDriverKeyValues(record.driver, vgreg::kDriverModelId);
+  inputs.driverFolder = ReadString(DriverKeyPath(record.driver), vgreg::kDriverInstallPath);
+  const std::string profile = record.model.empty() ? "" : ReadString(kProfileKey, record.model);
+  inputs.profileFolder = profile.substr(0, profile.find_last_of('\\') + 1);
+  for (const std::string& other : RecordedPrinters()) {
+    InstallRecord otherRecord;
+    if (vgtext::EqualsNoCase(other, name) || !ReadRecord(other, &otherRecord)) continue;
+    inputs.otherRecordFolders.push_back(
+        otherRecord.installDir.empty()
+            ? ReadString(DriverKeyPath(otherRecord.driver), vgreg::kDriverInstallPath)
+            : otherRecord.installDir);
+  }
+  inputs.otherDriverFolders = OtherDriverKeyValues(record.driver, vgreg::kDriverInstallPath);
   const RemovalPlan plan = PlanRemoval(inputs);
 
   for (const std::string& port : plan.ports) {
@@ -483,24 +495,24 @@ int RunUninstall(const SetupOptions& options) {
   if (plan.removeModel && !record.model.empty()) {
     if (!DeleteValueIfPresent(kProfileKey, record.model, &error)) return Fail(error);
     Ok("Profile key value " + record.model + " removed");
-    const std::string& dir = record.installDir;
-    if (!dir.empty() && vgtext::EqualsNoCase(ReadString(kQvapiInfoKey, "InstallDir"), dir)) {
+  }
+  for (const std::string& dir : plan.folders) {
+    if (vgtext::EqualsNoCase(ReadString(kQvapiInfoKey, "InstallDir"), dir)) {
       if (!DeleteValueIfPresent(kQvapiInfoKey, "InstallDir", &error)) return Fail(error);
       DeleteKeyIfEmpty(kQvapiInfoKey);
       Ok(std::string("HKLM\\") + kQvapiInfoKey + " InstallDir removed");
     }
-    if (!dir.empty() && IsFolder(dir)) {
-      const std::string manifest = JoinPath(dir, kManifestName);
-      for (const std::string& file : DecodeManifest(ReadWholeFile(manifest))) {
-        if (!DeleteFileIfPresent(JoinPath(dir, file), &error)) return Fail(error);
-      }
-      if (!DeleteFileIfPresent(manifest, &error)) return Fail(error);
-      if (RemoveFolderIfEmpty(dir)) {
-        Ok("installation folder " + dir + " removed");
-        RemoveDefaultParents(dir, record.model);
-      } else {
-        Warn("installation folder " + dir + " kept: it holds files that vgsetup did not install");
-      }
+    if (!IsFolder(dir)) continue;
+    const std::string manifest = JoinPath(dir, kManifestName);
+    for (const std::string& file : DecodeManifest(ReadWholeFile(manifest))) {
+      if (!DeleteFileIfPresent(JoinPath(dir, file), &error)) return Fail(error);
+    }
+    if (!DeleteFileIfPresent(manifest, &error)) return Fail(error);
+    if (RemoveFolderIfEmpty(dir)) {
+      Ok("installation folder " + dir + " removed");
+      RemoveDefaultParents(dir, record.model);
+    } else {
+      Warn("installation folder " + dir + " kept: it holds files that vgsetup did not install");
     }
   }
 

@@ -317,8 +317,27 @@ RemovalPlan PlanRemoval(const RemovalInputs& inputs) {
   plan.driverKeptFor = OtherPrinterWithDriver(inputs.printers, inputs.printer, record.driver);
   plan.removeDriver = plan.driverKeptFor.empty();
   plan.ports = PortsToRemove(record.addedPorts, "", inputs.printers, inputs.printer);
-  // The installation folder and the profile serve every driver of the model.
+  // The profile serves every driver of the model.
   plan.removeModel = plan.removeDriver && !ContainsNoCase(inputs.otherModels, record.model);
+
+  // Folders compared without regard to case or a closing backslash.
+  const auto folder = [](std::string path) {
+    while (!path.empty() && (path.back() == '\\' || path.back() == '/')) path.pop_back();
+    return path;
+  };
+  std::vector<std::string> named;
+  for (const auto* list : {&inputs.otherRecordFolders, &inputs.otherDriverFolders}) {
+    for (const std::string& path : *list) named.push_back(folder(path));
+  }
+  if (!plan.removeDriver) named.push_back(folder(inputs.driverFolder));
+  if (!plan.removeModel) named.push_back(folder(inputs.profileFolder));
+  std::vector<std::string> candidates = {folder(record.installDir)};
+  if (plan.removeDriver) candidates.push_back(folder(inputs.driverFolder));
+  if (plan.removeModel) candidates.push_back(folder(inputs.profileFolder));
+  for (const std::string& path : candidates) {
+    if (path.empty() || ContainsNoCase(named, path) || ContainsNoCase(plan.folders, path)) continue;
+    plan.folders.push_back(path);
+  }
   return plan;
 }
 

@@ -159,13 +159,25 @@ struct RemovalInputs {
   std::string printer;                 // the printer being removed
   std::vector<PrinterEntry> printers;  // the spooler's printers (the removed one may be among them)
   std::vector<std::string> otherModels;  // "ModelID" of every other driver's Driver key
+  // Folders that name installations: the removed driver's Driver key "InstallPath", the folder
+  // of the model's Profile key value, the folders of every other installation record and the
+  // "InstallPath" of every other Driver key.
+  std::string driverFolder;
+  std::string profileFolder;
+  std::vector<std::string> otherRecordFolders;
+  std::vector<std::string> otherDriverFolders;
 };
 
 struct RemovalPlan {
   bool removeDriver = false;       // spooler driver, its files and its Driver key
   std::vector<std::string> ports;  // added ports that nothing uses any more
-  bool removeModel = false;        // installation folder and Profile key value
+  bool removeModel = false;        // the model's Profile key value
   std::string driverKeptFor;       // a printer that still uses the driver
+  // Installation folders that nothing will name any more: the removed record's, and, with the
+  // driver or the model, the folders their keys named (a later installation of the model into
+  // another folder moves those keys there). A folder that another record or a kept key names
+  // stays, so that every printer left keeps a whole installation.
+  std::vector<std::string> folders;
 };
 
 RemovalPlan PlanRemoval(const RemovalInputs& inputs);

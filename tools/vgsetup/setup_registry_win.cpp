@@ -133,17 +133,18 @@ std::vector<std::string> RecordedPrinters() {
   return printers;
 }
 
-std::vector<std::string> OtherDriverKeyModels(const std::string& excludedDriver) {
-  std::vector<std::string> models;
+std::vector<std::string> OtherDriverKeyValues(const std::string& excludedDriver,
+                                              const char* valueName) {
+  std::vector<std::string> values;
   Registry root(HKEY_LOCAL_MACHINE, kDriverRootKey);
   for (DWORD i = 0;; ++i) {
     const std::string driver = root.EnumKey(i);
     if (driver.empty()) break;
     if (vgtext::EqualsNoCase(driver, excludedDriver)) continue;
-    const std::string model = ReadString(DriverKeyPath(driver), vgreg::kDriverModelId);
-    if (!model.empty()) models.push_back(model);
+    const std::string value = ReadString(DriverKeyPath(driver), valueName);
+    if (!value.empty()) values.push_back(value);
   }
-  return models;
+  return values;
 }
 
 void RemoveEmptyProductKeys() {

@@ -49,8 +49,10 @@ bool DeleteRecord(const std::string& printer, std::string* error);
 // The printers that have a readable installation record.
 std::vector<std::string> RecordedPrinters();
 
-// The "ModelID" of every Driver key except the named driver's.
-std::vector<std::string> OtherDriverKeyModels(const std::string& excludedDriver);
+// A value ("ModelID", "InstallPath") of every Driver key except the named driver's; empty
+// values are left out.
+std::vector<std::string> OtherDriverKeyValues(const std::string& excludedDriver,
+                                              const char* valueName);
 
 // After an uninstall: removes the product's keys that were left empty, deepest first.
 void RemoveEmptyProductKeys();
