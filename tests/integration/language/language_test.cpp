@@ -383,8 +383,8 @@ TEST_F(GermanUser, ThePreferencesAreGerman) {
 }
 
 // The tray icon program's menu speaks German. Wine keeps a menu's texts in the process that
-// made it, so the test reads the menu by its access keys: "W" is the German preferences item's
-// ("\xDC"ber&wachungseinstellungen..."), which no English item has, and the preferences it opens
+// made it, so the test reads the menu by its access keys: "W" marks the German preferences item
+// (IDS_ICON_MENU_PREFERENCES of vgres_de.dll) and no English item, and the preferences it opens
 // in a program of their own are German too.
 TEST_F(GermanUser, TheTrayIconMenuIsGerman) {
   ASSERT_EQ(::GetUserDefaultLangID(), kGermanGermany) << StartedUnder("de_DE.UTF-8");
