@@ -1,6 +1,7 @@
 // Test stand-in for the pop-up program: records the command line and the parameter file it
 // was handed into popup.log in the folder named by the environment variable
-// VG_POPUP_RECORD, then consumes the /F file as the real pop-up does and ends.
+// VG_POPUP_RECORD, then consumes the /F file as the real pop-up does and ends. Each start's
+// record is appended in one write, so that a test that sees its command line sees its file too.
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
@@ -12,10 +13,7 @@
 int WINAPI WinMain(HINSTANCE, HINSTANCE, LPSTR commandLine, int) {
   const char* folder = std::getenv("VG_POPUP_RECORD");
   if (folder == nullptr) return 1;
-  const std::string log = std::string(folder) + "\\popup.log";
-  FILE* out = std::fopen(log.c_str(), "ab");
-  if (out == nullptr) return 1;
-  std::fprintf(out, "cmdline: %s\n", commandLine);
+  std::string record = std::string("cmdline: ") + commandLine + "\n";
 
   CCmdLine line;
   line.SetText(commandLine);
@@ -38,9 +36,18 @@ int WINAPI WinMain(HINSTANCE, HINSTANCE, LPSTR commandLine, int) {
       if (c == '\r') c = '|';
       if (c == '\n') c = '|';
     }
-    std::fprintf(out, "file: %s\n", text.c_str());
+    record += "file: " + text + "\n";
   }
-  std::fclose(out);
+  const std::string log = std::string(folder) + "\\popup.log";
+  // Opened for appending only: the one write lands at the end, whoever else appends.
+  HANDLE out = ::CreateFileA(log.c_str(), FILE_APPEND_DATA, FILE_SHARE_READ | FILE_SHARE_WRITE,
+                             nullptr, OPEN_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr);
+  if (out == INVALID_HANDLE_VALUE) return 1;
+  DWORD written = 0;
+  const BOOL ok = ::WriteFile(out, record.data(), static_cast<DWORD>(record.size()), &written,
+                              nullptr);
+  ::CloseHandle(out);
+  if (!ok || written != record.size()) return 1;
   CVglParam consumed(commandLine);  // reads and deletes a /F file
   return 0;
 }
