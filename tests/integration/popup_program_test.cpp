@@ -40,16 +40,7 @@ std::vector<ProfileSetting> Profile() {
 }
 
 // A window's text, asked of its own thread (the window belongs to another process).
-std::string TextOf(HWND window) {
-  char text[1024] = {};
-  DWORD_PTR length = 0;
-  if (window == nullptr ||
-      !::SendMessageTimeoutA(window, WM_GETTEXT, sizeof text, reinterpret_cast<LPARAM>(text),
-                             SMTO_ABORTIFHUNG, 5000, &length)) {
-    return std::string();
-  }
-  return std::string(text, length < sizeof text ? length : 0);
-}
+std::string TextOf(HWND window) { return vgtest::TextOfWindow(window); }
 std::string ItemOf(HWND window, int id) { return TextOf(::GetDlgItem(window, id)); }
 bool ItemShown(HWND window, int id) {
   HWND item = ::GetDlgItem(window, id);

@@ -58,16 +58,7 @@ const char kGermanPreferences[] = "\xDC"
                                   "berwachungseinstellungen";
 
 // A window's text through its own thread: the pop-up program's windows are another process's.
-std::string TextOf(HWND window) {
-  char text[1024] = {};
-  DWORD_PTR length = 0;
-  if (window == nullptr ||
-      !::SendMessageTimeoutA(window, WM_GETTEXT, sizeof text, reinterpret_cast<LPARAM>(text),
-                             SMTO_ABORTIFHUNG, 5000, &length)) {
-    return std::string();
-  }
-  return std::string(text, length < sizeof text ? length : 0);
-}
+std::string TextOf(HWND window) { return vgtest::TextOfWindow(window); }
 std::string ItemOf(HWND window, int id) { return TextOf(::GetDlgItem(window, id)); }
 
 struct DialogSearch {

@@ -1,5 +1,6 @@
 // The installer's main window: a dialog with the page dialog inside it and the buttons below.
 #include "support/installer_window.h"
+#include "support/win_test_support.h"
 
 namespace vgtest {
 namespace {
@@ -54,17 +55,6 @@ void CollectTexts(HWND parent, std::vector<std::string>* texts) {
 }
 
 }  // namespace
-
-std::string TextOfWindow(HWND window) {
-  char text[2048] = {};
-  DWORD_PTR length = 0;
-  if (window == nullptr ||
-      !::SendMessageTimeoutA(window, WM_GETTEXT, sizeof text, reinterpret_cast<LPARAM>(text),
-                             SMTO_ABORTIFHUNG, 5000, &length)) {
-    return std::string();
-  }
-  return std::string(text, length < sizeof text ? length : 0);
-}
 
 InstallerWindow::InstallerWindow(DWORD processId, DWORD timeoutMs) : processId_(processId) {
   const DWORD start = ::GetTickCount();

@@ -36,8 +36,6 @@ class InstallerWindow {
   HWND window_ = nullptr;
 };
 
-// A window's text through its own thread ("" when it does not answer).
-std::string TextOfWindow(HWND window);
 
 // The text of a message box of the process (a question of the installer), answered with the
 // button (IDYES, IDNO, IDOK); "" when none showed in time.

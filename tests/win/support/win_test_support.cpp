@@ -172,6 +172,17 @@ std::vector<std::string> LogLinesOf(const std::string& logPath, DWORD processId,
   return lines;
 }
 
+std::string TextOfWindow(HWND window) {
+  char text[2048] = {};
+  DWORD_PTR length = 0;
+  if (window == nullptr ||
+      !::SendMessageTimeoutA(window, WM_GETTEXT, sizeof text, reinterpret_cast<LPARAM>(text),
+                             SMTO_ABORTIFHUNG, 5000, &length)) {
+    return std::string();
+  }
+  return std::string(text, length < sizeof text ? length : 0);
+}
+
 namespace {
 
 // A program of the bin folder (a bare name) or anywhere (a path), with its arguments.

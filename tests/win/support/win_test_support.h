@@ -51,6 +51,10 @@ using ProcessResult = ProcessRun;
 ProcessResult RunProgram(const std::string& exe, const std::string& arguments,
                          DWORD timeoutMs = 30000);
 
+// A window's text through its own thread, which may be another process's ("" when it does
+// not answer).
+std::string TextOfWindow(HWND window);
+
 // A started child process that the test controls.
 class ChildProcess {
  public:
